@@ -1,0 +1,29 @@
+#pragma once
+// Runs the script resources. The resource is read from the resources directory as
+// Mac OS Roman text at every run, adjusted, compiled and run against the mail
+// application, and its result taken as text. Any failure gives no result and
+// touches nothing (no clipboard, no sound, no log).
+
+#include <QString>
+
+#include <optional>
+
+namespace quorvell {
+
+// Switches the first "false" of the script to "true" when reverseOrder; turns
+// every line break of the result into "," when commaDelimited; writes the text to
+// the clipboard when copyToClipboard; plays "Ping" after a success unless the
+// DontMakeCompletionSound setting is on.
+[[nodiscard]] std::optional<QString> runMailScript(const QString& scriptName, bool reverseOrder,
+                                                   bool copyToClipboard, bool commaDelimited);
+
+// Replaces every occurrence of target (any letter case) by replacement, then runs.
+// No commas, no clipboard, no sound.
+[[nodiscard]] std::optional<QString> runMailScriptReplacing(const QString& scriptName,
+                                                            const std::optional<QString>& target,
+                                                            const QString& replacement);
+
+// The text turned into a list joined by commas: "\r\n", then "\r", then "\n" -> ",".
+[[nodiscard]] QString commaDelimitedText(const QString& text);
+
+}  // namespace quorvell

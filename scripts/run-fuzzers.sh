@@ -1,0 +1,12 @@
+#!/usr/bin/env bash
+# Runs each fuzzer of a build folder over its committed corpus for FUZZ_SECONDS (default 60).
+set -euo pipefail
+build=${1:-build-fuzz}
+seconds=${FUZZ_SECONDS:-60}
+for f in $(find "$build/fuzz" -maxdepth 2 -type f -name 'fuzz_*' -perm -u+x | sort); do
+  name=$(basename "$f")
+  corpus="fuzz/corpus/${name#fuzz_}"
+  mkdir -p "$corpus" "$build/fuzz/new-$name"
+  echo "== $name for ${seconds}s"
+  "$f" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=4096 "$build/fuzz/new-$name" "$corpus"
+done
