@@ -1,0 +1,2 @@
+#pragma once
+// The preferences window's controller (declaration completed by its owner).
