@@ -1,0 +1,100 @@
+#include "platform/desktop/Bundle.h"
+#include "platform/desktop/Log.h"
+#include "platform/desktop/Sound.h"
+
+#include <QDir>
+#include <QFile>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+using namespace platform::desktop;
+
+namespace {
+
+class ResourcesOverride {
+public:
+    explicit ResourcesOverride(std::optional<QString> dir) { setResourcesDirectoryOverride(std::move(dir)); }
+    ~ResourcesOverride() { setResourcesDirectoryOverride(std::nullopt); }
+};
+
+TEST(Bundle, InfoKeys)
+{
+    EXPECT_EQ(infoValue(QStringLiteral("CFBundleName")).toString(), QStringLiteral("Quorvell"));
+    EXPECT_EQ(infoValue(QStringLiteral("CFBundleShortVersionString")).toString(), QStringLiteral(QUORVELL_VERSION));
+    EXPECT_FALSE(infoValue(QStringLiteral("NoSuchKey")).isValid());
+}
+
+TEST(Bundle, BuildTreeResourcesAreFoundWithoutAnInstallation)
+{
+    const auto dir = resourcesDirectory();
+    ASSERT_TRUE(dir.has_value());
+    EXPECT_TRUE(QFile::exists(*dir + QStringLiteral("/sounds/Ping.wav")));
+}
+
+TEST(Bundle, OverrideToMissingFolderMeansNoResources)
+{
+    ResourcesOverride none(QStringLiteral("/nonexistent/quorvell-resources"));
+    EXPECT_FALSE(resourcesDirectory().has_value());
+    EXPECT_EQ(soundNamed(QStringLiteral("Ping")), nullptr);
+}
+
+TEST(Sound, LookupAndObservedPlay)
+{
+    QStringList played;
+    setSoundObserver([&](const QString& name) { played << name; });
+    auto ping = soundNamed(QStringLiteral("Ping"));
+    ASSERT_NE(ping, nullptr);
+    ping->play();
+    EXPECT_EQ(played, QStringList{QStringLiteral("Ping")});
+    for (const char* bad : {"NoSuchSound", "", "../sounds/Ping", "sounds/Ping"})
+        EXPECT_EQ(soundNamed(QString::fromLatin1(bad)), nullptr) << bad;
+    setSoundObserver({});
+}
+
+TEST(Sound, PlayingWithoutASoundServiceReturns)
+{
+    // No sound service or device here: the play must fail silently, not block or crash.
+    auto ping = soundNamed(QStringLiteral("Ping"));
+    ASSERT_NE(ping, nullptr);
+    ping->play();
+    ping->play();
+}
+
+TEST(Log, SinkReceivesLinesUnchanged)
+{
+    QStringList lines;
+    setLogSink([&](const QString& line) { lines << line; });
+    log(QStringLiteral("Parsing sender data..."));
+    log(QStringLiteral("Could not create a group named  \"Quorvell x\""));
+    setLogSink({});
+    EXPECT_EQ(lines, (QStringList{QStringLiteral("Parsing sender data..."),
+                                  QStringLiteral("Could not create a group named  \"Quorvell x\"")}));
+}
+
+TEST(Log, StandardErrorLineHasDateTimeProcessAndPid)
+{
+    int pipeFds[2];
+    ASSERT_EQ(pipe(pipeFds), 0);
+    const int savedErr = dup(STDERR_FILENO);
+    dup2(pipeFds[1], STDERR_FILENO);
+    log(QStringLiteral("Saving messages to PDF..."));
+    fflush(stderr);
+    dup2(savedErr, STDERR_FILENO);
+    close(savedErr);
+    close(pipeFds[1]);
+    char buf[512] = {};
+    const ssize_t n = read(pipeFds[0], buf, sizeof buf - 1);
+    close(pipeFds[0]);
+    ASSERT_GT(n, 0);
+    const QString line = QString::fromUtf8(buf, int(n));
+    const QRegularExpression form(QStringLiteral(
+        R"(^\d{4}-\d\d-\d\d \d\d:\d\d:\d\d\.\d{3} [^\[]+\[%1\] Saving messages to PDF\.\.\.\n$)")
+                                      .arg(getpid()));
+    EXPECT_TRUE(form.match(line).hasMatch()) << line.toStdString();
+}
+
+}  // namespace
