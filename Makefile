@@ -40,7 +40,6 @@ bench: deps
 fuzz: deps
 	@CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUORVELL_FUZZ=ON \
 	  -DBUILD_TESTING=OFF -DQUORVELL_BENCH=OFF >/dev/null
-	@cmake --build build-fuzz -j $(JOBS)
 	@bash scripts/run-fuzzers.sh build-fuzz
 
 install: build
