@@ -1,0 +1,98 @@
+#pragma once
+// A script value, the one data type that flows through the engine and across the
+// application-dictionary seam (Dictionary.h).
+//
+// A Value is one of: missing value, boolean, integer, real, text, date, list,
+// record, or an application object. Scalars are held by value; text is a QString
+// (implicitly shared, so copying a Value is cheap). Lists and records are held
+// through a shared pointer because the language shares them: after
+// `set b to a`, changing an item of b changes a; `copy a to b` makes a deep copy
+// (deepCopy()). Application objects are references (std::shared_ptr<Object>)
+// whose properties are computed only when the script asks for them.
+//
+// Integers are 64-bit here; the language's own integers are 29-bit, which no
+// script we run can tell apart, so arithmetic overflow turns into a real as the
+// language does for results beyond its integer range.
+
+#include <QDateTime>
+#include <QString>
+
+#include <cstdint>
+#include <memory>
+#include <type_traits>
+#include <utility>
+#include <variant>
+#include <vector>
+
+namespace platform::applescript {
+
+class Object;
+class Value;
+struct Record;
+
+using List = std::vector<Value>;
+
+class Value {
+public:
+    // Order matters: it is the index order of the variant below.
+    enum class Kind { Missing, Boolean, Integer, Real, Text, Date, List, Record, Object };
+
+    Value() = default;  // missing value
+    Value(bool b) : m_data(b) { }
+    Value(int i) : m_data(static_cast<qint64>(i)) { }
+    Value(qint64 i) : m_data(i) { }
+    Value(double d) : m_data(d) { }
+    Value(QString s) : m_data(std::move(s)) { }
+    Value(const char* utf8) : m_data(QString::fromUtf8(utf8)) { }
+    Value(QDateTime d) : m_data(std::move(d)) { }
+    Value(std::shared_ptr<Object> o);
+    template <class T, class = std::enable_if_t<std::is_base_of_v<Object, T>>>
+    Value(std::shared_ptr<T> o) : Value(std::shared_ptr<Object>(std::move(o)))
+    {
+    }
+
+    static Value missing() { return Value(); }
+    static Value list(List items = {});
+    static Value record(Record fields);
+
+    [[nodiscard]] Kind kind() const { return static_cast<Kind>(m_data.index()); }
+    [[nodiscard]] bool isMissing() const { return kind() == Kind::Missing; }
+    [[nodiscard]] bool isNumber() const { return kind() == Kind::Integer || kind() == Kind::Real; }
+
+    // Accessors: each requires the matching kind (checked by the variant).
+    [[nodiscard]] bool boolean() const { return std::get<bool>(m_data); }
+    [[nodiscard]] qint64 integer() const { return std::get<qint64>(m_data); }
+    [[nodiscard]] double real() const { return std::get<double>(m_data); }
+    [[nodiscard]] double number() const;  // integer or real as a double
+    [[nodiscard]] const QString& text() const { return std::get<QString>(m_data); }
+    [[nodiscard]] QString& mutableText() { return std::get<QString>(m_data); }
+    [[nodiscard]] const QDateTime& date() const { return std::get<QDateTime>(m_data); }
+    // The list shared with every Value that refers to it.
+    [[nodiscard]] const std::shared_ptr<List>& listPointer() const { return std::get<std::shared_ptr<List>>(m_data); }
+    [[nodiscard]] const List& items() const { return *listPointer(); }
+    [[nodiscard]] const std::shared_ptr<Record>& recordPointer() const
+    {
+        return std::get<std::shared_ptr<Record>>(m_data);
+    }
+    [[nodiscard]] const std::shared_ptr<Object>& object() const { return std::get<std::shared_ptr<Object>>(m_data); }
+
+    // A copy that shares nothing mutable with this value (lists and records are
+    // duplicated, recursively); objects stay references.
+    [[nodiscard]] Value deepCopy() const;
+
+private:
+    std::variant<std::monostate, bool, qint64, double, QString, QDateTime, std::shared_ptr<List>,
+                 std::shared_ptr<Record>, std::shared_ptr<Object>>
+        m_data;
+};
+
+// A record's fields in the order they were written; keys are lower-case
+// identifiers, compared as they are stored.
+struct Record {
+    std::vector<std::pair<QString, Value>> fields;
+
+    [[nodiscard]] const Value* find(const QString& key) const;
+    [[nodiscard]] Value* find(const QString& key);
+};
+
+}  // namespace platform::applescript
