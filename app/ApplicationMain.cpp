@@ -1,0 +1,65 @@
+#include "app/ApplicationMain.h"
+
+#include "app/AppController.h"
+
+#if QUORVELL_HAVE_PREFPANE
+#include "settings/QuorvellPrefPane.h"
+#endif
+#if QUORVELL_HAVE_SERVICE
+#include "app/service/CommandService.h"
+#endif
+
+#include <QApplication>
+
+#include <cstdio>
+#include <memory>
+
+namespace quorvell {
+
+int applicationMain(int argc, char* argv[])
+{
+    // QApplication keeps a reference to argc: this frame outlives it.
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("quorvell"));
+    QApplication::setApplicationDisplayName(QStringLiteral("Quorvell"));
+    QApplication::setApplicationVersion(QStringLiteral(QUORVELL_VERSION));
+    QApplication::setDesktopFileName(QStringLiteral("quorvell"));
+    // A tray app lives on when its last window closes; only "Quit" ends it.
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    AppController controller;
+    QObject::connect(&controller, &AppController::terminateRequested, &app, &QApplication::quit);
+    QObject::connect(&app, &QApplication::aboutToQuit, &controller, &AppController::applicationWillTerminate);
+
+#if QUORVELL_HAVE_PREFPANE
+    QuorvellPrefPane prefPane;
+    controller.setPrefController(&prefPane);
+#endif
+
+#if QUORVELL_HAVE_SERVICE
+    CommandService service(CommandHandlers{
+        [&controller](Command command) { controller.runCommand(command); },
+        [&controller] { controller.selItemPreferences(); },
+        [&controller] { controller.selItemQuit(); },
+    });
+    switch (service.registerOnSessionBus()) {
+    case ServiceRegistration::NameTaken:
+        std::fprintf(stderr, "quorvell: already running in this session; its icon is in the tray.\n");
+        return 0;
+    case ServiceRegistration::NoBus:
+    case ServiceRegistration::Registered:
+        break;
+    }
+#endif
+
+    // What loading the main interface file ends with.
+    controller.awakeFromNib();
+#if QUORVELL_HAVE_PREFPANE
+    prefPane.awakeFromNib();
+#endif
+    controller.applicationWillFinishLaunching();
+    controller.showStatusItem();
+    return QApplication::exec();
+}
+
+}  // namespace quorvell
