@@ -1,0 +1,27 @@
+#include "scripting/Clipboard.h"
+
+#include "platform/pasteboard/Pasteboard.h"
+
+namespace quorvell {
+
+namespace pb = platform::pasteboard;
+
+int copyTextToClipboard(const std::optional<QString>& text)
+{
+    std::unique_ptr<pb::Pasteboard> pasteboard;
+    const pb::OSStatus created = pb::Pasteboard::create(QString::fromLatin1(pb::kPasteboardClipboard), &pasteboard);
+    if (created != pb::noErr)
+        return created;
+    // Cleared even without a text: a call without one leaves the clipboard empty.
+    const pb::OSStatus cleared = pasteboard->clear();
+    if (!text)
+        return cleared;
+    // Lone surrogates (which no UTF-8 can carry) become U+FFFD rather than cutting
+    // the text short.
+    const QByteArray bytes = text->toUtf8();
+    constexpr pb::PasteboardItemID kItem = 1;
+    return pasteboard->putItemFlavor(kItem, QString::fromLatin1(pb::kUTTypeUTF8PlainText), bytes,
+                                     pb::kPasteboardFlavorNoFlags);
+}
+
+}  // namespace quorvell

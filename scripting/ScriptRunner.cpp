@@ -1,0 +1,107 @@
+#include "scripting/ScriptRunner.h"
+
+#include "platform/applescript/AppleScript.h"
+#include "platform/desktop/Bundle.h"
+#include "platform/desktop/Sound.h"
+#include "platform/mail/MailApplication.h"
+#include "scripting/Clipboard.h"
+#include "settings/Settings.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QTextCodec>
+
+namespace quorvell {
+namespace {
+
+// The resource named scriptName, straight inside the resources directory, read as
+// Mac OS Roman (every byte decodes). None when there is no resources directory, the
+// name is not a single path component, or the file cannot be read.
+std::optional<QString> readScriptResource(const QString& scriptName)
+{
+    const std::optional<QString> directory = platform::desktop::resourcesDirectory();
+    if (!directory)
+        return std::nullopt;
+    if (scriptName.isEmpty() || scriptName.contains(QLatin1Char('/')) || scriptName == QLatin1String(".")
+        || scriptName == QLatin1String(".."))
+        return std::nullopt;
+    const QString path = *directory + QLatin1Char('/') + scriptName;
+    if (!QFileInfo(path).isFile())
+        return std::nullopt;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        return std::nullopt;
+    QTextCodec* macRoman = QTextCodec::codecForName("Apple Roman");
+    if (!macRoman)
+        return std::nullopt;
+    return macRoman->toUnicode(bytes);
+}
+
+// Compiles and runs the text against the mail application. The engine's error
+// report is dropped: a failed run is silent.
+std::optional<QString> executeForText(const QString& source)
+{
+    platform::mail::registerMailApplication();
+    const platform::applescript::AppleScript script(source);
+    const auto result = script.executeAndReturnError(nullptr);
+    if (!result)
+        return std::nullopt;
+    return result->stringValue;
+}
+
+}  // namespace
+
+QString commaDelimitedText(const QString& text)
+{
+    QString joined = text;
+    joined.replace(QLatin1String("\r\n"), QLatin1String(","));
+    joined.replace(QLatin1Char('\r'), QLatin1Char(','));
+    joined.replace(QLatin1Char('\n'), QLatin1Char(','));
+    return joined;
+}
+
+std::optional<QString> runMailScript(const QString& scriptName, bool reverseOrder, bool copyToClipboard,
+                                     bool commaDelimited)
+{
+    std::optional<QString> text = readScriptResource(scriptName);
+    if (text) {
+        // The reverse-order switch is the first lower-case "false" of the text,
+        // wherever it stands. A text without one runs unchanged.
+        if (reverseOrder) {
+            const qsizetype at = text->indexOf(QLatin1String("false"), 0, Qt::CaseSensitive);
+            if (at >= 0)
+                text->replace(at, 5, QStringLiteral("true"));
+        }
+        text = executeForText(*text);
+    }
+    if (text && commaDelimited)
+        text = commaDelimitedText(*text);
+    if (text && copyToClipboard)
+        (void)copyTextToClipboard(text);
+
+    // The clipboard is written before the sound starts; only a success plays.
+    const bool silent = readDontMakeCompletionSound();
+    if (text && !silent) {
+        if (auto sound = platform::desktop::soundNamed(QStringLiteral("Ping")))
+            sound->play();
+    }
+    return text;
+}
+
+std::optional<QString> runMailScriptReplacing(const QString& scriptName, const std::optional<QString>& target,
+                                              const QString& replacement)
+{
+    std::optional<QString> text = readScriptResource(scriptName);
+    if (!text)
+        return std::nullopt;
+    // An empty target matches nothing; QString::replace would otherwise put the
+    // replacement between every two characters of the script.
+    if (target && !target->isEmpty())
+        text->replace(*target, replacement, Qt::CaseInsensitive);
+    return executeForText(*text);
+}
+
+}  // namespace quorvell
