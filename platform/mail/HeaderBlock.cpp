@@ -1,0 +1,176 @@
+#include "platform/mail/HeaderBlock.h"
+
+#include <KMime/Headers>
+
+#include <QTextCodec>
+
+namespace platform::mail {
+namespace {
+
+bool isContinuation(const QByteArray& line)
+{
+    return !line.isEmpty() && (line.at(0) == ' ' || line.at(0) == '\t');
+}
+
+// Does line open a field called name ("Name:" or the obsolete "Name :")?
+// Gives the offset after the colon, or -1.
+qsizetype fieldValueOffset(const QByteArray& line, const char* name)
+{
+    const qsizetype length = qstrlen(name);
+    if (line.size() <= length || qstrnicmp(line.constData(), name, length) != 0)
+        return -1;
+    qsizetype i = length;
+    while (i < line.size() && (line.at(i) == ' ' || line.at(i) == '\t'))
+        ++i;
+    return (i < line.size() && line.at(i) == ':') ? i + 1 : -1;
+}
+
+// KMime takes 8-bit header text as UTF-8; text that is not valid UTF-8 is Latin-1
+// in practice, so it is handed over re-encoded.
+QByteArray asUtf8(const QByteArray& value)
+{
+    if (HeaderBlock::isValidUtf8(value))
+        return value;
+    return QString::fromLatin1(value).toUtf8();
+}
+
+}  // namespace
+
+QString MailAddress::display() const
+{
+    if (name.isEmpty())
+        return address;
+    if (address.isEmpty())
+        return name;
+    return name + QStringLiteral(" <") + address + QLatin1Char('>');
+}
+
+HeaderBlock::HeaderBlock(QByteArray block) : m_block(std::move(block)) {}
+
+HeaderBlock::Split HeaderBlock::split(const QByteArray& message)
+{
+    if (message.startsWith('\n'))
+        return {0, 1, true};
+    if (message.startsWith("\r\n"))
+        return {0, 2, true};
+    const qsizetype lf = message.indexOf("\n\n");
+    const qsizetype crlf = message.indexOf("\n\r\n");
+    if (lf < 0 && crlf < 0)
+        return {message.size(), message.size(), false};
+    const bool useLf = crlf < 0 || (lf >= 0 && lf < crlf);
+    const qsizetype at = useLf ? lf : crlf;
+    const qsizetype headerLength = (at > 0 && message.at(at - 1) == '\r') ? at - 1 : at;
+    return {headerLength, at + (useLf ? 2 : 3), true};
+}
+
+bool HeaderBlock::isValidUtf8(const QByteArray& bytes)
+{
+    bool ascii = true;
+    for (const char c : bytes) {
+        if (static_cast<unsigned char>(c) >= 0x80) {
+            ascii = false;
+            break;
+        }
+    }
+    if (ascii)
+        return true;
+    QTextCodec::ConverterState state;
+    QTextCodec::codecForMib(106)->toUnicode(bytes.constData(), int(bytes.size()), &state);
+    return state.invalidChars == 0 && state.remainingChars == 0;
+}
+
+QString HeaderBlock::decodeUndeclared(const QByteArray& bytes)
+{
+    return isValidUtf8(bytes) ? QString::fromUtf8(bytes) : QString::fromLatin1(bytes);
+}
+
+std::optional<QByteArray> HeaderBlock::rawValue(const char* name) const
+{
+    const QList<QByteArray> lines = m_block.split('\n');
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        QByteArray line = lines.at(i);
+        if (line.endsWith('\r'))
+            line.chop(1);
+        const qsizetype offset = fieldValueOffset(line, name);
+        if (offset < 0)
+            continue;
+        QByteArray value = line.mid(offset);
+        for (qsizetype j = i + 1; j < lines.size(); ++j) {
+            QByteArray next = lines.at(j);
+            if (next.endsWith('\r'))
+                next.chop(1);
+            if (!isContinuation(next))
+                break;
+            value += next;  // unfolding drops the line break, keeps the blank
+        }
+        value.replace('\0', ' ');
+        return value.trimmed();
+    }
+    return std::nullopt;
+}
+
+QString HeaderBlock::text(const char* name) const
+{
+    const auto value = rawValue(name);
+    if (!value || value->isEmpty())
+        return {};
+    KMime::Headers::Subject header;
+    header.from7BitString(asUtf8(*value));
+    return header.asUnicodeString();
+}
+
+QList<MailAddress> HeaderBlock::addresses(const char* name) const
+{
+    const auto value = rawValue(name);
+    if (!value || value->isEmpty())
+        return {};
+    KMime::Headers::To header;
+    header.from7BitString(asUtf8(*value));
+    QList<MailAddress> result;
+    const auto mailboxes = header.mailboxes();
+    for (const auto& mailbox : mailboxes)
+        result.append({mailbox.name(), QString::fromUtf8(mailbox.address())});
+    if (result.isEmpty()) {
+        // Not an address list KMime can read ("From: the office"): keep the text
+        // rather than lose the field.
+        KMime::Headers::Subject fallback;
+        fallback.from7BitString(asUtf8(*value));
+        const QString text = fallback.asUnicodeString().trimmed();
+        if (!text.isEmpty() && text != QLatin1String("undisclosed-recipients:;"))
+            result.append({QString(), text});
+    }
+    return result;
+}
+
+QDateTime HeaderBlock::dateTime(const char* name) const
+{
+    const auto value = rawValue(name);
+    if (!value || value->isEmpty())
+        return {};
+    KMime::Headers::Date header;
+    header.from7BitString(*value);
+    QDateTime result = header.dateTime();
+    if (!result.isValid())
+        result = QDateTime::fromString(QString::fromLatin1(*value), Qt::RFC2822Date);
+    return result;
+}
+
+QString HeaderBlock::identifier(const char* name) const
+{
+    const auto value = rawValue(name);
+    if (!value)
+        return {};
+    QByteArray id = *value;
+    const qsizetype open = id.indexOf('<');
+    if (open >= 0) {
+        const qsizetype close = id.indexOf('>', open + 1);
+        id = id.mid(open + 1, close < 0 ? -1 : close - open - 1);
+    } else {
+        const qsizetype blank = id.indexOf(' ');
+        if (blank >= 0)
+            id.truncate(blank);
+    }
+    return decodeUndeclared(id.trimmed());
+}
+
+}  // namespace platform::mail

@@ -1,0 +1,66 @@
+#pragma once
+// The header block of one message, read the way real mail needs it.
+//
+// A header block is the raw text before the first empty line. Lookups unfold the
+// value of the first field of a name (compared without case) and hand it to KMime's
+// header classes only for decoding, never through a KMime::Message: its accessors
+// add empty headers when asked for absent ones unless passed false, and its
+// messageID() drops identifiers without "<>" or without "@". Values with 8-bit
+// bytes that are not valid UTF-8 are taken as Latin-1 first, because KMime decodes
+// raw 8-bit header text as UTF-8 and turns Latin-1 into U+FFFD.
+
+#include <QByteArray>
+#include <QDateTime>
+#include <QList>
+#include <QString>
+
+#include <optional>
+
+namespace platform::mail {
+
+struct MailAddress {
+    QString name;     // decoded display name, may be empty
+    QString address;  // addr-spec, may be empty for a bare display name
+
+    // "Name <address>", or the bare address when there is no name.
+    [[nodiscard]] QString display() const;
+    friend bool operator==(const MailAddress&, const MailAddress&) = default;
+};
+
+class HeaderBlock {
+public:
+    HeaderBlock() = default;
+    // block: the header lines with LF or CRLF line ends, without the empty line.
+    explicit HeaderBlock(QByteArray block);
+
+    [[nodiscard]] const QByteArray& raw() const { return m_block; }
+
+    // The unfolded raw value of the first field called name, trimmed; none when absent.
+    [[nodiscard]] std::optional<QByteArray> rawValue(const char* name) const;
+    // Unstructured text (Subject and the like), RFC 2047 words decoded; empty when absent.
+    [[nodiscard]] QString text(const char* name) const;
+    // Every mailbox of an address-list field; groups are flattened.
+    [[nodiscard]] QList<MailAddress> addresses(const char* name) const;
+    // A date field; invalid when absent or unreadable.
+    [[nodiscard]] QDateTime dateTime(const char* name) const;
+    // A message identifier without its angle brackets, as written (no "@" needed).
+    [[nodiscard]] QString identifier(const char* name) const;
+
+    // The split point of a message: the length of the header block and the offset
+    // where the body starts. When there is no empty line, everything is header.
+    struct Split {
+        qsizetype headerLength = 0;
+        qsizetype bodyOffset = 0;
+        bool complete = false;  // an empty line was found
+    };
+    [[nodiscard]] static Split split(const QByteArray& message);
+
+    // UTF-8 when valid, Latin-1 otherwise: how undeclared 8-bit text is read.
+    [[nodiscard]] static QString decodeUndeclared(const QByteArray& bytes);
+    [[nodiscard]] static bool isValidUtf8(const QByteArray& bytes);
+
+private:
+    QByteArray m_block;
+};
+
+}  // namespace platform::mail

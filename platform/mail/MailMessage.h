@@ -1,0 +1,68 @@
+#pragma once
+// One message of the Maildir, as the mail application shows it.
+//
+// Reading is lazy and in two steps: the header properties read only the header
+// block of the file (a subject costs no body decode), and the first body property
+// (content, source) reads and parses the whole message with KMime. A file that
+// vanished or cannot be read answers with empty values, never an error. Every
+// property answers for every input: broken messages give what can be read.
+
+#include "platform/mail/HeaderBlock.h"
+
+#include <QByteArray>
+#include <QDateTime>
+#include <QList>
+#include <QString>
+
+#include <optional>
+
+namespace platform::mail {
+
+// Where a message lies: its folder ("INBOX", "Sent", ...), its Maildir unique name
+// (the file name before ":2,"), its file and the flags of that file name.
+struct MessageLocation {
+    QString folder;
+    QString uniqueName;
+    QString path;
+    QString flags;  // the letters after ":2,", e.g. "FS"
+};
+
+class MailMessage {
+public:
+    explicit MailMessage(MessageLocation location);
+
+    [[nodiscard]] const MessageLocation& location() const { return m_location; }
+
+    [[nodiscard]] QString subject();
+    [[nodiscard]] QString sender();   // "Name <address>" or the bare address
+    [[nodiscard]] QString replyTo();  // the Reply-To addresses, else empty
+    [[nodiscard]] QList<MailAddress> senderAddresses();
+    [[nodiscard]] QList<MailAddress> replyToAddresses();
+    [[nodiscard]] QList<MailAddress> toRecipients();
+    [[nodiscard]] QList<MailAddress> ccRecipients();
+    [[nodiscard]] QList<MailAddress> bccRecipients();
+    [[nodiscard]] QString messageId();   // without angle brackets
+    [[nodiscard]] QString allHeaders();  // the raw header block
+    [[nodiscard]] QString content();     // decoded plain text, trailing line breaks removed
+    [[nodiscard]] QString source();      // the raw message
+    [[nodiscard]] QDateTime dateSent();  // invalid when the Date field is absent or unreadable
+    [[nodiscard]] QDateTime dateReceived();
+    [[nodiscard]] qint64 messageSize();
+    [[nodiscard]] bool readStatus() const;
+    [[nodiscard]] bool flaggedStatus() const;
+
+    // Whether the body has been read and parsed (for tests of the lazy reading).
+    [[nodiscard]] bool bodyLoaded() const { return m_bodyLoaded; }
+
+private:
+    const HeaderBlock& header();
+    void loadBody();
+
+    MessageLocation m_location;
+    std::optional<HeaderBlock> m_header;
+    bool m_bodyLoaded = false;
+    QByteArray m_source;
+    QString m_content;
+};
+
+}  // namespace platform::mail

@@ -1,0 +1,52 @@
+#pragma once
+// What the mail application keeps per user: the selection and the message ids.
+//
+// Both live in ${XDG_STATE_HOME:-~/.local/state}/quorvell/mail/ as UTF-8 text:
+//   selection  one Maildir unique name a line, in selection order;
+//   ids        "<id> <unique name>" a line; ids start at 1 and are never reused.
+// Files are replaced atomically (QSaveFile), and the ids file is changed under a
+// lock file so the app and quorvell-mail can assign ids at the same time. A line
+// that cannot be read is skipped, so a damaged file loses that line only.
+//
+// When the user has made no selection at all (no selection file), the mailbox's
+// file "quorvell-default-selection" (same format) stands in for it; the bundled
+// sample mailbox ships one. An empty selection file means "nothing selected".
+
+#include "platform/mail/Mailbox.h"
+
+#include <QHash>
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+namespace platform::mail {
+
+class MailState {
+public:
+    // The state folder of the current environment (read at construction).
+    MailState();
+    explicit MailState(QString directory);
+
+    [[nodiscard]] const QString& directory() const { return m_directory; }
+
+    // The stored unique names, none when the user never selected anything.
+    [[nodiscard]] std::optional<QStringList> storedSelection() const;
+    // The selection as written, or the mailbox's default one when none is stored.
+    [[nodiscard]] QStringList selectionNames(const Mailbox& mailbox) const;
+    // The selected messages that exist, in order; vanished ones are left out.
+    [[nodiscard]] QList<MessageLocation> selection(const Mailbox& mailbox) const;
+    // Replaces the selection. False with *error set when it cannot be written; the
+    // previous selection is then unchanged.
+    [[nodiscard]] bool writeSelection(const QStringList& uniqueNames, QString* error = nullptr) const;
+
+    // The ids of these messages, giving new ones to those that have none yet.
+    [[nodiscard]] QHash<QString, qint64> ids(const QStringList& uniqueNames) const;
+
+    static constexpr const char* kDefaultSelectionFile = "quorvell-default-selection";
+
+private:
+    QString m_directory;
+};
+
+}  // namespace platform::mail

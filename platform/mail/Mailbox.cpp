@@ -1,0 +1,132 @@
+#include "platform/mail/Mailbox.h"
+
+#include "platform/desktop/Bundle.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+#include <algorithm>
+
+namespace platform::mail {
+namespace {
+
+bool isMaildir(const QString& path)
+{
+    return !path.isEmpty()
+        && (QFileInfo(path + QStringLiteral("/cur")).isDir() || QFileInfo(path + QStringLiteral("/new")).isDir());
+}
+
+qint64 deliverySeconds(const QString& uniqueName)
+{
+    bool ok = false;
+    const qint64 seconds = uniqueName.section(QLatin1Char('.'), 0, 0).toLongLong(&ok);
+    return ok ? seconds : 0;
+}
+
+}  // namespace
+
+Mailbox Mailbox::locate()
+{
+    const QString fromEnvironment = qEnvironmentVariable("MAILDIR");
+    if (QFileInfo(fromEnvironment).isDir())
+        return Mailbox(QDir::cleanPath(fromEnvironment));
+    const QString home = QDir::homePath() + QStringLiteral("/Maildir");
+    if (QFileInfo(home).isDir())
+        return Mailbox(home);
+    if (const auto resources = platform::desktop::resourcesDirectory()) {
+        const QString sample = *resources + QStringLiteral("/SampleMaildir");
+        if (QFileInfo(sample).isDir())
+            return Mailbox(sample);
+    }
+    return Mailbox(QString());
+}
+
+Mailbox::Mailbox(QString root) : m_root(std::move(root)) {}
+
+bool Mailbox::exists() const
+{
+    return !m_root.isEmpty() && QFileInfo(m_root).isDir();
+}
+
+QString Mailbox::uniqueName(const QString& fileName)
+{
+    const qsizetype colon = fileName.indexOf(QLatin1Char(':'));
+    return colon < 0 ? fileName : fileName.left(colon);
+}
+
+QString Mailbox::flags(const QString& fileName)
+{
+    const qsizetype info = fileName.indexOf(QStringLiteral(":2,"));
+    return info < 0 ? QString() : fileName.mid(info + 3);
+}
+
+QStringList Mailbox::folders() const
+{
+    if (!exists())
+        return {};
+    QStringList result{QString::fromLatin1(kInbox)};
+    QStringList subfolders;
+    const QStringList entries = QDir(m_root).entryList(QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot);
+    for (const QString& entry : entries) {
+        if (entry.size() > 1 && entry.startsWith(QLatin1Char('.')) && isMaildir(m_root + QLatin1Char('/') + entry))
+            subfolders.append(entry.mid(1));
+    }
+    subfolders.sort(Qt::CaseInsensitive);
+    return result + subfolders;
+}
+
+std::optional<QString> Mailbox::folderNamed(const QString& name) const
+{
+    const QStringList known = folders();
+    for (const QString& folder : known) {
+        if (folder.compare(name, Qt::CaseInsensitive) == 0)
+            return folder;
+    }
+    return std::nullopt;
+}
+
+QString Mailbox::folderPath(const QString& folder) const
+{
+    if (folder == QLatin1String(kInbox))
+        return m_root;
+    return m_root + QStringLiteral("/.") + folder;
+}
+
+QList<MessageLocation> Mailbox::messages(const QString& folder) const
+{
+    QList<MessageLocation> result;
+    if (!exists() || folder.contains(QLatin1Char('/')))
+        return result;
+    const QString base = folderPath(folder);
+    for (const char* sub : {"cur", "new"}) {
+        const QString directory = base + QLatin1Char('/') + QLatin1String(sub);
+        const QStringList files = QDir(directory).entryList(QDir::Files | QDir::NoDotAndDotDot);
+        for (const QString& file : files) {
+            if (file.startsWith(QLatin1Char('.')))
+                continue;
+            result.append({folder, uniqueName(file), directory + QLatin1Char('/') + file, flags(file)});
+        }
+    }
+    std::sort(result.begin(), result.end(), [](const MessageLocation& a, const MessageLocation& b) {
+        const qint64 left = deliverySeconds(a.uniqueName);
+        const qint64 right = deliverySeconds(b.uniqueName);
+        return left != right ? left < right : a.uniqueName < b.uniqueName;
+    });
+    return result;
+}
+
+QHash<QString, MessageLocation> Mailbox::index() const
+{
+    QHash<QString, MessageLocation> result;
+    const QStringList all = folders();
+    for (const QString& folder : all) {
+        const QList<MessageLocation> found = messages(folder);
+        for (const MessageLocation& location : found) {
+            if (!result.contains(location.uniqueName))
+                result.insert(location.uniqueName, location);
+        }
+    }
+    return result;
+}
+
+}  // namespace platform::mail

@@ -1,0 +1,53 @@
+#pragma once
+// The Maildir the mail application shows, with its Maildir++ subfolders.
+//
+// The mailbox is $MAILDIR when that folder exists, else ~/Maildir when it exists,
+// else the sample mailbox shipped in the resources ("SampleMaildir"). The top
+// folder is "INBOX"; a subfolder ".Sent" is "Sent", ".Archive.2024" is
+// "Archive.2024". Messages are the files of cur/ and new/ (tmp/ holds deliveries in
+// progress and is never read); a message is known by its unique name, the file
+// name before ":2,", so a flag change that renames the file keeps its identity.
+
+#include "platform/mail/MailMessage.h"
+
+#include <QHash>
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+namespace platform::mail {
+
+class Mailbox {
+public:
+    // The mailbox found by the rule above; root() is empty when there is none.
+    [[nodiscard]] static Mailbox locate();
+    explicit Mailbox(QString root);
+
+    [[nodiscard]] const QString& root() const { return m_root; }
+    [[nodiscard]] bool exists() const;
+
+    // "INBOX" first, then the subfolders in name order.
+    [[nodiscard]] QStringList folders() const;
+    // The folder's name as written in folders(), matched without case; none if unknown.
+    [[nodiscard]] std::optional<QString> folderNamed(const QString& name) const;
+    // The messages of one folder, oldest delivery first (ties by unique name).
+    [[nodiscard]] QList<MessageLocation> messages(const QString& folder) const;
+    // Every message of every folder, by unique name. The first folder wins when
+    // the same unique name lies in two folders.
+    [[nodiscard]] QHash<QString, MessageLocation> index() const;
+
+    // The unique name and flags of a Maildir file name.
+    [[nodiscard]] static QString uniqueName(const QString& fileName);
+    [[nodiscard]] static QString flags(const QString& fileName);
+
+    static constexpr const char* kInbox = "INBOX";
+
+private:
+    [[nodiscard]] QString folderPath(const QString& folder) const;
+
+    QString m_root;
+};
+
+}  // namespace platform::mail
