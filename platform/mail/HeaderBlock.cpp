@@ -124,8 +124,16 @@ QList<MailAddress> HeaderBlock::addresses(const char* name) const
     const auto value = rawValue(name);
     if (!value || value->isEmpty())
         return {};
+    return parseAddressList(*value);
+}
+
+QList<MailAddress> HeaderBlock::parseAddressList(const QByteArray& rawList)
+{
+    const QByteArray value = asUtf8(rawList.trimmed());
+    if (value.isEmpty())
+        return {};
     KMime::Headers::To header;
-    header.from7BitString(asUtf8(*value));
+    header.from7BitString(value);
     QList<MailAddress> result;
     const auto mailboxes = header.mailboxes();
     for (const auto& mailbox : mailboxes)
@@ -134,7 +142,7 @@ QList<MailAddress> HeaderBlock::addresses(const char* name) const
         // Not an address list KMime can read ("From: the office"): keep the text
         // rather than lose the field.
         KMime::Headers::Subject fallback;
-        fallback.from7BitString(asUtf8(*value));
+        fallback.from7BitString(value);
         const QString text = fallback.asUnicodeString().trimmed();
         if (!text.isEmpty() && text != QLatin1String("undisclosed-recipients:;"))
             result.append({QString(), text});

@@ -55,6 +55,9 @@ public:
     };
     [[nodiscard]] static Split split(const QByteArray& message);
 
+    // The mailboxes of an address list written as text ("Ann Lee <ann@x.org>, bob@y").
+    [[nodiscard]] static QList<MailAddress> parseAddressList(const QByteArray& value);
+
     // UTF-8 when valid, Latin-1 otherwise: how undeclared 8-bit text is read.
     [[nodiscard]] static QString decodeUndeclared(const QByteArray& bytes);
     [[nodiscard]] static bool isValidUtf8(const QByteArray& bytes);

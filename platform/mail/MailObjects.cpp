@@ -1,0 +1,145 @@
+#include "platform/mail/MailObjects.h"
+
+#include "platform/mail/MailSaveCommand.h"
+
+namespace platform::mail {
+
+using platform::applescript::CommandCall;
+using platform::applescript::List;
+using platform::applescript::Reply;
+using platform::applescript::Value;
+
+namespace {
+
+using Getter = Value (*)(MailMessage& message, qint64 id);
+
+struct PropertyRow {
+    const char* name;
+    Getter get;
+};
+
+Value dateOrMissing(const QDateTime& date)
+{
+    return date.isValid() ? Value(date) : Value::missing();
+}
+
+// The message properties; names in the dictionary's canonical form.
+constexpr PropertyRow kMessageProperties[] = {
+    {"subject", [](MailMessage& m, qint64) { return Value(m.subject()); }},
+    {"sender", [](MailMessage& m, qint64) { return Value(m.sender()); }},
+    {"reply to", [](MailMessage& m, qint64) { return Value(m.replyTo()); }},
+    {"message id", [](MailMessage& m, qint64) { return Value(m.messageId()); }},
+    {"id", [](MailMessage&, qint64 id) { return Value(id); }},
+    {"all headers", [](MailMessage& m, qint64) { return Value(m.allHeaders()); }},
+    {"content", [](MailMessage& m, qint64) { return Value(m.content()); }},
+    {"source", [](MailMessage& m, qint64) { return Value(m.source()); }},
+    {"date sent", [](MailMessage& m, qint64) { return dateOrMissing(m.dateSent()); }},
+    {"date received", [](MailMessage& m, qint64) { return dateOrMissing(m.dateReceived()); }},
+    {"message size", [](MailMessage& m, qint64) { return Value(m.messageSize()); }},
+    {"read status", [](MailMessage& m, qint64) { return Value(m.readStatus()); }},
+    {"flagged status", [](MailMessage& m, qint64) { return Value(m.flaggedStatus()); }},
+    {"mailbox",
+     [](MailMessage& m, qint64) { return Value(std::make_shared<MailboxObject>(m.location().folder)); }},
+};
+
+QString quoted(const QString& text)
+{
+    return QStringLiteral("\u201C") + text + QStringLiteral("\u201D");
+}
+
+}  // namespace
+
+MessageObject::MessageObject(std::shared_ptr<MailMessage> message, qint64 id)
+    : m_message(std::move(message)), m_id(id)
+{
+}
+
+QString MessageObject::describe() const
+{
+    return QStringLiteral("message id %1 of mailbox \"%2\" of application \"Mail\"")
+        .arg(m_id)
+        .arg(m_message->location().folder);
+}
+
+Reply MessageObject::property(const QString& name) const
+{
+    for (const PropertyRow& row : kMessageProperties) {
+        if (name == QLatin1String(row.name))
+            return row.get(*m_message, m_id);
+    }
+    return Reply::error(-1728);
+}
+
+Reply MessageObject::elements(const QString& className) const
+{
+    QList<std::pair<QString, QList<MailAddress>>> groups;
+    const bool all = className == QLatin1String("recipient");
+    if (all || className == QLatin1String("to recipient"))
+        groups.append({QStringLiteral("to recipient"), m_message->toRecipients()});
+    if (all || className == QLatin1String("cc recipient"))
+        groups.append({QStringLiteral("cc recipient"), m_message->ccRecipients()});
+    if (all || className == QLatin1String("bcc recipient"))
+        groups.append({QStringLiteral("bcc recipient"), m_message->bccRecipients()});
+    if (groups.isEmpty())
+        return Reply::error(-1728);
+    List items;
+    for (const auto& [kind, addresses] : std::as_const(groups)) {
+        for (const MailAddress& address : addresses)
+            items.emplace_back(std::make_shared<RecipientObject>(kind, address, describe()));
+    }
+    return Value::list(std::move(items));
+}
+
+Reply MessageObject::command(const CommandCall& call)
+{
+    if (call.name != QLatin1String("save"))
+        return Reply::error(-1708);
+    return MailSaveCommand::run(this, call);
+}
+
+bool MessageObject::sameAs(const platform::applescript::Object& other) const
+{
+    const auto* message = dynamic_cast<const MessageObject*>(&other);
+    return message && message->m_message->location().uniqueName == m_message->location().uniqueName;
+}
+
+RecipientObject::RecipientObject(QString kind, MailAddress address, QString owner)
+    : m_kind(std::move(kind)), m_address(std::move(address)), m_owner(std::move(owner))
+{
+}
+
+QString RecipientObject::describe() const
+{
+    return m_kind + QLatin1Char(' ') + quoted(m_address.address) + QStringLiteral(" of ") + m_owner;
+}
+
+Reply RecipientObject::property(const QString& name) const
+{
+    if (name == QLatin1String("name"))
+        return Value(m_address.name);
+    if (name == QLatin1String("address"))
+        return Value(m_address.address);
+    return Reply::error(-1728);
+}
+
+MailboxObject::MailboxObject(QString name) : m_name(std::move(name)) {}
+
+QString MailboxObject::describe() const
+{
+    return QStringLiteral("mailbox \"%1\" of application \"Mail\"").arg(m_name);
+}
+
+Reply MailboxObject::property(const QString& name) const
+{
+    if (name == QLatin1String("name"))
+        return Value(m_name);
+    return Reply::error(-1728);
+}
+
+bool MailboxObject::sameAs(const platform::applescript::Object& other) const
+{
+    const auto* mailbox = dynamic_cast<const MailboxObject*>(&other);
+    return mailbox && mailbox->m_name == m_name;
+}
+
+}  // namespace platform::mail

@@ -1,0 +1,99 @@
+#include "platform/mail/MailScriptApplication.h"
+
+#include "platform/mail/MailObjects.h"
+#include "platform/mail/MailSaveCommand.h"
+#include "platform/mail/MailState.h"
+
+namespace platform::mail {
+
+using platform::applescript::CommandCall;
+using platform::applescript::List;
+using platform::applescript::Reply;
+using platform::applescript::Terminology;
+using platform::applescript::Value;
+
+namespace {
+
+Terminology makeTerminology()
+{
+    Terminology t;
+    t.classes = {
+        {QStringLiteral("message"), QStringLiteral("messages")},
+        {QStringLiteral("recipient"), QStringLiteral("recipients")},
+        {QStringLiteral("to recipient"), QStringLiteral("to recipients")},
+        {QStringLiteral("cc recipient"), QStringLiteral("cc recipients")},
+        {QStringLiteral("bcc recipient"), QStringLiteral("bcc recipients")},
+    };
+    for (const char* name : {"selection", "subject", "sender", "reply to", "message id", "id", "all headers",
+                             "content", "source", "date sent", "date received", "message size", "read status",
+                             "flagged status", "mailbox", "name", "address"})
+        t.properties.push_back(QString::fromLatin1(name));
+    t.commands = {
+        {QStringLiteral("extract name from"), true, {}},
+        {QStringLiteral("extract address from"), true, {}},
+        {QStringLiteral("save"), true, {QStringLiteral("in"), QStringLiteral("as")}},
+    };
+    return t;
+}
+
+Reply selection()
+{
+    const Mailbox mailbox = Mailbox::locate();
+    const MailState state;
+    const QList<MessageLocation> selected = state.selection(mailbox);
+    QStringList names;
+    names.reserve(selected.size());
+    for (const MessageLocation& location : selected)
+        names.append(location.uniqueName);
+    const QHash<QString, qint64> ids = state.ids(names);
+    List items;
+    items.reserve(selected.size());
+    for (const MessageLocation& location : selected)
+        items.emplace_back(std::make_shared<MessageObject>(std::make_shared<MailMessage>(location),
+                                                           ids.value(location.uniqueName)));
+    return Value::list(std::move(items));
+}
+
+Reply extract(const CommandCall& call, bool name)
+{
+    if (!call.hasDirect || call.direct.kind() != Value::Kind::Text)
+        return Reply::error(-1703, QStringLiteral("Can\u2019t %1: the direct parameter must be text.").arg(call.name));
+    const QString text = call.direct.text();
+    const QList<MailAddress> found = HeaderBlock::parseAddressList(text.toUtf8());
+    if (found.isEmpty())
+        return Value(text.trimmed());
+    const MailAddress& first = found.first();
+    if (name)
+        return Value(first.name.isEmpty() ? first.address : first.name);
+    return Value(first.address);
+}
+
+}  // namespace
+
+const Terminology& MailScriptApplication::terminology() const
+{
+    static const Terminology terms = makeTerminology();
+    return terms;
+}
+
+Reply MailScriptApplication::property(const QString& name) const
+{
+    if (name == QLatin1String("selection"))
+        return selection();
+    if (name == QLatin1String("name"))
+        return Value(QStringLiteral("Mail"));
+    return Reply::error(-1728);
+}
+
+Reply MailScriptApplication::command(const CommandCall& call)
+{
+    if (call.name == QLatin1String("extract name from"))
+        return extract(call, true);
+    if (call.name == QLatin1String("extract address from"))
+        return extract(call, false);
+    if (call.name == QLatin1String("save"))
+        return MailSaveCommand::run(nullptr, call);
+    return Reply::error(-1708);
+}
+
+}  // namespace platform::mail
