@@ -1,0 +1,13 @@
+// A main for tests that need a QGuiApplication (fonts, the clipboard) and its
+// event loop.
+
+#include <QGuiApplication>
+
+#include <gtest/gtest.h>
+
+int main(int argc, char** argv)
+{
+    QGuiApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}

@@ -1,0 +1,295 @@
+// Saving messages as files: names, never overwriting, what the files hold.
+// Runs under a QGuiApplication (see GuiTestMain.cpp): PDF needs fonts.
+
+#include "platform/mail/save/FileNaming.h"
+#include "platform/mail/save/MessageSaver.h"
+#include "platform/mail/save/RtfWriter.h"
+#include "tests/export/RtfReader.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+using platform::mail::MessageDocument;
+using platform::mail::SaveFormat;
+using platform::mail::saveMessageDocument;
+
+namespace {
+
+QString u(const char* utf8)
+{
+    return QString::fromUtf8(utf8);
+}
+
+QStringList entries(const QString& folder)
+{
+    return QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
+}
+
+QByteArray readAll(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+QString pdfText(const QString& path)
+{
+    QProcess process;
+    process.start(QStringLiteral("pdftotext"), {QStringLiteral("-enc"), QStringLiteral("UTF-8"), path,
+                                                QStringLiteral("-")});
+    if (!process.waitForFinished(60000) || process.exitCode() != 0)
+        return QStringLiteral("<pdftotext failed: %1>").arg(QString::fromUtf8(process.readAllStandardError()));
+    return QString::fromUtf8(process.readAllStandardOutput());
+}
+
+MessageDocument multilingualMessage()
+{
+    MessageDocument m;
+    m.from = u("Ирина Петрова <irina@example.ru>");
+    m.to = u("Νίκος <nikos@example.gr>, 王小明 <wang@example.cn>");
+    m.cc = u("kestrin@example.com");
+    m.date = u("Sunday, 6 December 2026 07:10:23");
+    m.subject = u("Отчёт: 会议 {draft} \\ 2/3");
+    m.body = u("Добрый день!\r\nΚαλημέρα σας.\n会议在星期一举行。\rBraces {x} and \\back\\slash\ttab 😀 end");
+    return m;
+}
+
+}  // namespace
+
+// ---- file names -----------------------------------------------------------------
+
+struct NameCase {
+    const char* subject;
+    const char* stem;
+};
+
+class FileNameTest : public ::testing::TestWithParam<NameCase> {};
+
+TEST_P(FileNameTest, SubjectBecomesStem)
+{
+    const QString stem = platform::mail::cleanForFilename(u(GetParam().subject));
+    EXPECT_EQ(stem, u(GetParam().stem));
+    EXPECT_LE(stem.toUtf8().size(), platform::mail::kMaxStemBytes);
+    EXPECT_FALSE(stem.contains(QLatin1Char('/')));
+    EXPECT_FALSE(stem.startsWith(QLatin1Char('.')));
+    EXPECT_EQ(QString::fromUtf8(stem.toUtf8()), stem) << "not valid UTF-16";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Subjects, FileNameTest,
+    ::testing::Values(NameCase{"Hello", "Hello"}, NameCase{"Re: a/b:c", "Re- a-b-c"},
+                      NameCase{"", "No Subject"}, NameCase{"   \t ", "No Subject"},
+                      NameCase{"folded\r\n subject\tline", "folded subject line"},
+                      NameCase{"bell\x07 null\x01 del\x7f", "bell null del"},
+                      NameCase{"\xc2\x85next\xc2\x9f line", "next line"},
+                      NameCase{".hidden", "hidden"}, NameCase{"...", "No Subject"},
+                      NameCase{"../../etc/passwd", "-..-etc-passwd"},
+                      NameCase{"  spaced   out  ", "spaced out"},
+                      NameCase{"Grüße — 会议", "Grüße — 会议"}));
+
+TEST(FileNameBound, CutsOnACharacterBoundary)
+{
+    struct Case {
+        QString unit;
+        int expectedCount;  // units that fit into 200 bytes
+    };
+    const Case cases[] = {
+        {QStringLiteral("a"), 200},
+        {u("é"), 100},       // 2 bytes
+        {u("€"), 66},        // 3 bytes: 198, the 67th would pass 200
+        {u("😀"), 50},       // 4 bytes, a surrogate pair in UTF-16
+    };
+    for (const Case& c : cases) {
+        const QString stem = platform::mail::cleanForFilename(c.unit.repeated(300));
+        EXPECT_EQ(stem, c.unit.repeated(c.expectedCount)) << c.unit.toStdString();
+    }
+}
+
+TEST(FileNameBound, DropsBrokenSurrogates)
+{
+    QString subject = QStringLiteral("a");
+    subject += QChar(0xD800);
+    subject += QStringLiteral("b");
+    subject += QChar(0xDC00);
+    EXPECT_EQ(platform::mail::cleanForFilename(subject), QStringLiteral("ab"));
+}
+
+// ---- saving ---------------------------------------------------------------------
+
+class SaveTest : public ::testing::TestWithParam<SaveFormat> {
+protected:
+    QTemporaryDir dir;
+    QString ext() const { return GetParam() == SaveFormat::Pdf ? QStringLiteral("pdf") : QStringLiteral("rtf"); }
+};
+
+TEST_P(SaveTest, NeverOverwritesAndLeavesNoTemporaryFiles)
+{
+    ASSERT_TRUE(dir.isValid());
+    QFile existing(dir.filePath(QStringLiteral("Same.") + ext()));
+    ASSERT_TRUE(existing.open(QIODevice::WriteOnly));
+    existing.write("keep me");
+    existing.close();
+
+    MessageDocument m;
+    m.subject = QStringLiteral("Same");
+    m.body = QStringLiteral("body");
+    const auto first = saveMessageDocument(m, dir.path(), GetParam());
+    const auto second = saveMessageDocument(m, dir.path(), GetParam());
+    ASSERT_TRUE(first.ok()) << first.error.toStdString();
+    ASSERT_TRUE(second.ok()) << second.error.toStdString();
+    EXPECT_EQ(first.path, dir.filePath(QStringLiteral("Same 2.") + ext()));
+    EXPECT_EQ(second.path, dir.filePath(QStringLiteral("Same 3.") + ext()));
+    EXPECT_EQ(readAll(existing.fileName()), QByteArray("keep me"));
+    EXPECT_EQ(entries(dir.path()),
+              (QStringList{QStringLiteral("Same 2.") + ext(), QStringLiteral("Same 3.") + ext(),
+                           QStringLiteral("Same.") + ext()}));
+}
+
+TEST_P(SaveTest, MissingFolderIsAnErrorAndWritesNothing)
+{
+    MessageDocument m;
+    m.subject = QStringLiteral("x");
+    const auto result = saveMessageDocument(m, dir.filePath(QStringLiteral("absent")), GetParam());
+    EXPECT_FALSE(result.ok());
+    EXPECT_TRUE(result.path.isEmpty());
+    EXPECT_TRUE(entries(dir.path()).isEmpty());
+    EXPECT_FALSE(saveMessageDocument(m, QString(), GetParam()).ok());
+}
+
+TEST_P(SaveTest, UnwritableFolderIsAnErrorAndLeavesNothing)
+{
+    if (::geteuid() == 0)
+        GTEST_SKIP() << "root writes anywhere";
+    const QString locked = dir.filePath(QStringLiteral("locked"));
+    ASSERT_TRUE(QDir().mkdir(locked));
+    ASSERT_EQ(::chmod(QFile::encodeName(locked).constData(), 0500), 0);
+    MessageDocument m;
+    m.subject = QStringLiteral("x");
+    const auto result = saveMessageDocument(m, locked, GetParam());
+    ::chmod(QFile::encodeName(locked).constData(), 0700);
+    EXPECT_FALSE(result.ok());
+    EXPECT_TRUE(entries(locked).isEmpty());
+}
+
+// A write that fails halfway (here the file size limit, as a full disk would) leaves
+// neither a partial file nor the temporary one. Works as root too.
+TEST_P(SaveTest, FailedWriteLeavesNothing)
+{
+    MessageDocument m;
+    m.subject = QStringLiteral("big");
+    m.body = QStringLiteral("0123456789 ").repeated(20000);
+    rlimit old{};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &old), 0);
+    const auto previous = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit small = old;
+    small.rlim_cur = 4096;
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+    const auto result = saveMessageDocument(m, dir.path(), GetParam());
+    ::setrlimit(RLIMIT_FSIZE, &old);
+    std::signal(SIGXFSZ, previous);
+    EXPECT_FALSE(result.ok());
+    EXPECT_TRUE(entries(dir.path()).isEmpty()) << entries(dir.path()).join(QLatin1Char(',')).toStdString();
+}
+
+TEST_P(SaveTest, NameComesFromTheSubject)
+{
+    MessageDocument m;
+    m.subject = u("Re: Q3/Q4 plans");
+    const auto result = saveMessageDocument(m, dir.path(), GetParam());
+    ASSERT_TRUE(result.ok()) << result.error.toStdString();
+    EXPECT_EQ(result.path, dir.filePath(u("Re- Q3-Q4 plans.") + ext()));
+    EXPECT_TRUE(QFile::exists(result.path));
+}
+
+INSTANTIATE_TEST_SUITE_P(Formats, SaveTest, ::testing::Values(SaveFormat::Pdf, SaveFormat::Rtf),
+                         [](const auto& format) { return format.param == SaveFormat::Pdf ? "Pdf" : "Rtf"; });
+
+// ---- what the files hold ----------------------------------------------------------
+
+TEST(RtfContent, ReadsBackHeadersAndTextInAnyScript)
+{
+    QTemporaryDir dir;
+    const MessageDocument m = multilingualMessage();
+    const auto result = saveMessageDocument(m, dir.path(), SaveFormat::Rtf);
+    ASSERT_TRUE(result.ok()) << result.error.toStdString();
+    const auto rtf = quorvell::test::readRtf(readAll(result.path));
+    ASSERT_TRUE(rtf) << "not a well-formed 7-bit RTF document";
+
+    const QString expected = QStringLiteral("From:\t") + m.from + QStringLiteral("\nTo:\t") + m.to
+                             + QStringLiteral("\nCc:\t") + m.cc + QStringLiteral("\nDate:\t") + m.date
+                             + QStringLiteral("\nSubject:\t") + m.subject + QStringLiteral("\n\n")
+                             + u("Добрый день!\nΚαλημέρα σας.\n会议在星期一举行。\n"
+                                 "Braces {x} and \\back\\slash\ttab 😀 end\n");
+    EXPECT_EQ(rtf->text, expected);
+    EXPECT_EQ(rtf->boldText, QStringLiteral("From:To:Cc:Date:Subject:"));
+    EXPECT_EQ(rtf->title, m.subject);
+}
+
+TEST(RtfContent, EscapesEveryCharacterThatWouldChangeTheDocument)
+{
+    struct Case {
+        QString text;
+        QByteArray rtf;
+    };
+    const Case cases[] = {
+        {QStringLiteral("a\\b{c}d"), "a\\\\b\\{c\\}d"},
+        {u("é"), "\\u233?"},
+        {u("会"), "\\u20250?"},
+        {QString(QChar(0xFFFD)), "\\u-3?"},  // above 32767: signed
+        {u("😀"), "\\u-10179?\\u-8704?"},     // a surrogate pair as two units
+        {QStringLiteral("x\r\ny\rz\n"), "x\\par\ny\\par\nz\\par\n"},
+        {QStringLiteral("nul\x01\x1f"), "nul"},
+        {QString(QChar(0xD800)) + QStringLiteral("lone"), "lone"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(platform::mail::rtfEscaped(c.text), c.rtf) << c.text.toStdString();
+}
+
+TEST(RtfContent, EmptyHeadersAreLeftOut)
+{
+    MessageDocument m;
+    m.from = QStringLiteral("a@example.com");
+    m.body = QStringLiteral("only text");
+    const auto rtf = quorvell::test::readRtf(platform::mail::messageToRtf(m));
+    ASSERT_TRUE(rtf);
+    EXPECT_EQ(rtf->text, QStringLiteral("From:\ta@example.com\n\nonly text\n"));
+}
+
+TEST(PdfContent, ShowsHeadersAndTextInLatinGreekCyrillicAndCjk)
+{
+    QTemporaryDir dir;
+    const MessageDocument m = multilingualMessage();
+    const auto result = saveMessageDocument(m, dir.path(), SaveFormat::Pdf);
+    ASSERT_TRUE(result.ok()) << result.error.toStdString();
+    EXPECT_TRUE(readAll(result.path).startsWith("%PDF-"));
+    const QString text = pdfText(result.path);
+    for (const QString& expected :
+         {u("From: Ирина Петрова <irina@example.ru>"), u("To: Νίκος <nikos@example.gr>, 王小明 <wang@example.cn>"),
+          u("Cc: kestrin@example.com"), u("Date: Sunday, 6 December 2026 07:10:23"),
+          u("Subject: Отчёт: 会议 {draft} \\ 2/3"), u("Добрый день!"), u("Καλημέρα σας."), u("会议在星期一举行。"),
+          u("Braces {x} and \\back\\slash")})
+        EXPECT_TRUE(text.contains(expected)) << expected.toStdString() << "\nin:\n" << text.toStdString();
+}
+
+TEST(PdfContent, LongTextRunsOntoFurtherPages)
+{
+    QTemporaryDir dir;
+    MessageDocument m;
+    m.subject = QStringLiteral("Long");
+    for (int i = 1; i <= 400; ++i)
+        m.body += QStringLiteral("line %1\n").arg(i);
+    const auto result = saveMessageDocument(m, dir.path(), SaveFormat::Pdf);
+    ASSERT_TRUE(result.ok()) << result.error.toStdString();
+    const QString text = pdfText(result.path);
+    EXPECT_TRUE(text.contains(QStringLiteral("line 1\n")));
+    EXPECT_TRUE(text.contains(QStringLiteral("line 400")));
+    EXPECT_GE(text.count(QLatin1Char('\f')), 3) << "expected several pages";
+}
