@@ -1,0 +1,253 @@
+// The seventeen copy commands: each over a stand-in script of the test's own that
+// names itself and shows the reverse-order switch, then over the project's real
+// scripts and a real Maildir.
+
+#include "ScriptTestEnvironment.h"
+
+#include "app/CommandTable.h"
+#include "scripting/CopyCommands.h"
+
+#include <QFileInfo>
+
+#include <algorithm>
+
+#include <gtest/gtest.h>
+
+using quorvell::Command;
+
+namespace {
+
+enum class Expect { Runner, Names, Addresses };
+
+// What each command must do, as a user sees it.
+struct CopyCase {
+    Command command;
+    const char* script;
+    bool commasApply;
+    Expect clipboard;
+};
+
+const CopyCase kCases[] = {
+    {Command::CopyContent, "Mail Content.applescript", false, Expect::Runner},
+    {Command::CopySubject, "Mail Subject.applescript", true, Expect::Runner},
+    {Command::CopyReplyTo, "Mail Reply To.applescript", true, Expect::Runner},
+    {Command::CopySender, "Mail Sender.applescript", true, Expect::Runner},
+    {Command::CopySenderName, "Mail Sender.applescript", true, Expect::Names},
+    {Command::CopySenderAddress, "Mail Sender.applescript", true, Expect::Addresses},
+    {Command::CopyRecipient, "Mail Recipient.applescript", true, Expect::Runner},
+    {Command::CopyRecipientName, "Mail Recipient Name.applescript", true, Expect::Runner},
+    {Command::CopyRecipientAddress, "Mail Recipient Address.applescript", true, Expect::Runner},
+    {Command::CopySource, "Mail Source.applescript", false, Expect::Runner},
+    {Command::CopyMessageID, "Mail Message ID.applescript", true, Expect::Runner},
+    {Command::CopyMailMessageID, "Mail Mail Message ID.applescript", true, Expect::Runner},
+    {Command::CopyAllHeaders, "Mail All Headers.applescript", false, Expect::Runner},
+    {Command::CopyAllHeadersContent, "Mail All Headers Content.applescript", false, Expect::Runner},
+    {Command::CopyDate, "Mail Date.applescript", true, Expect::Runner},
+    {Command::CopyTime, "Mail Time.applescript", true, Expect::Runner},
+    {Command::CopySummary, "Mail Summary.applescript", false, Expect::Runner},
+};
+
+// A stand-in script: "<its name>" or "reversed <its name>", a CR LF, "second", a LF.
+QString selfNamingScript(const QString& name)
+{
+    return QStringLiteral("-- stand-in\nset reverseOrder to false\nset tag to \"%1\"\n"
+                          "if reverseOrder then set tag to \"reversed \" & tag\n"
+                          "return tag & return & linefeed & \"second\" & linefeed\n")
+        .arg(name);
+}
+
+// The sender stand-in: two entries, the second a bare address, taken in reverse
+// when the switch is on.
+const QString kSenderScript = QStringLiteral(
+    "set reverseOrder to false\n"
+    "set entries to {\"Ann Lee <ann@example.org>\", \"bob@example.org\"}\n"
+    "if reverseOrder then set entries to reverse of entries\n"
+    "return (item 1 of entries) & return & linefeed & (item 2 of entries)\n");
+
+QString expectedText(const CopyCase& c, bool reverse, bool commas)
+{
+    const bool joined = commas && c.commasApply;
+    const QString sep = joined ? QStringLiteral(",") : QString();
+    QStringList entries{QStringLiteral("Ann Lee <ann@example.org>"), QStringLiteral("bob@example.org")};
+    if (reverse)
+        std::reverse(entries.begin(), entries.end());
+    switch (c.clipboard) {
+    case Expect::Names:
+    case Expect::Addresses: {
+        QStringList out;
+        for (const QString& entry : entries) {
+            if (entry.startsWith(QLatin1String("Ann")))
+                out << (c.clipboard == Expect::Names ? QStringLiteral("Ann Lee") : QStringLiteral("ann@example.org"));
+            else
+                out << entry;
+        }
+        return out.join(joined ? QLatin1Char(',') : QLatin1Char('\n'));
+    }
+    case Expect::Runner:
+        break;
+    }
+    if (QLatin1String(c.script) == QLatin1String("Mail Sender.applescript"))
+        return joined ? entries.join(QLatin1Char(',')) : entries.join(QLatin1String("\r\n"));
+    const QString tag = (reverse ? QStringLiteral("reversed ") : QString()) + QString::fromLatin1(c.script);
+    return joined ? tag + QStringLiteral(",second,") : tag + QStringLiteral("\r\nsecond\n");
+}
+
+class CopyCommandsTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(env.isValid());
+        for (const quorvell::CommandRow& row : quorvell::kCommandTable) {
+            const QString name = QString::fromUtf8(row.script.data(), static_cast<qsizetype>(row.script.size()));
+            ASSERT_TRUE(env.writeScript(name, selfNamingScript(name)));
+        }
+        ASSERT_TRUE(env.writeScript(QStringLiteral("Mail Sender.applescript"), kSenderScript));
+    }
+
+    ScriptTestEnvironment env;
+};
+
+TEST_F(CopyCommandsTest, EveryCommandRunsItsScriptWithItsOptions)
+{
+    qsizetype plays = 0;
+    for (const bool silent : {false, true}) {
+        ScriptTestEnvironment::setSetting("DontMakeCompletionSound", silent);
+        for (const bool reverse : {false, true}) {
+            ScriptTestEnvironment::setSetting("ReverseOrder", reverse);
+            for (const bool commas : {false, true}) {
+                ScriptTestEnvironment::setSetting("UseCommaDelimiter", commas);
+                for (const CopyCase& c : kCases) {
+                    SCOPED_TRACE(testing::Message() << quorvell::commandRow(c.command).action << " reverse="
+                                                    << reverse << " commas=" << commas << " silent=" << silent);
+                    ScriptTestEnvironment::setClipboardText(QStringLiteral("before"));
+                    quorvell::runCopyCommand(c.command);
+                    EXPECT_EQ(ScriptTestEnvironment::clipboardText(), expectedText(c, reverse, commas));
+                    if (!silent)
+                        ++plays;
+                    EXPECT_EQ(env.sounds().size(), plays);
+                }
+            }
+        }
+    }
+}
+
+TEST_F(CopyCommandsTest, OnlyTheSeventeenAreCopyCommands)
+{
+    int copyCommands = 0;
+    for (const quorvell::CommandRow& row : quorvell::kCommandTable) {
+        SCOPED_TRACE(std::string(row.action));
+        const bool expected = std::any_of(std::begin(kCases), std::end(kCases),
+                                          [&](const CopyCase& c) { return c.command == row.command; });
+        EXPECT_EQ(quorvell::isCopyCommand(row.command), expected);
+        copyCommands += quorvell::isCopyCommand(row.command) ? 1 : 0;
+        if (!expected) {
+            ScriptTestEnvironment::setClipboardText(QStringLiteral("before"));
+            quorvell::runCopyCommand(row.command);
+            EXPECT_EQ(ScriptTestEnvironment::clipboardText(), QStringLiteral("before"));
+        }
+    }
+    EXPECT_EQ(copyCommands, 17);
+    EXPECT_TRUE(env.sounds().isEmpty());
+}
+
+// A failing script: the clipboard keeps what it held, nothing plays, and the
+// sender commands never start parsing.
+TEST_F(CopyCommandsTest, FailingScriptLeavesEverythingAsItWas)
+{
+    for (const CopyCase& c : kCases)
+        ASSERT_TRUE(env.writeScript(QString::fromLatin1(c.script), QStringLiteral("error \"Mail got an error\"")));
+    for (const CopyCase& c : kCases) {
+        SCOPED_TRACE(std::string(quorvell::commandRow(c.command).action));
+        ScriptTestEnvironment::setClipboardText(QStringLiteral("before"));
+        quorvell::runCopyCommand(c.command);
+        EXPECT_EQ(ScriptTestEnvironment::clipboardText(), QStringLiteral("before"));
+    }
+    EXPECT_TRUE(env.sounds().isEmpty());
+    EXPECT_FALSE(env.logLines().contains(QStringLiteral("Parsing sender data...")));
+}
+
+TEST_F(CopyCommandsTest, SenderFieldsAreParsedAfterTheSound)
+{
+    quorvell::runCopyCommand(Command::CopySenderAddress);
+    EXPECT_EQ(env.sounds().size(), 1);
+    EXPECT_EQ(env.logLines().count(QStringLiteral("Parsing sender data...")), 1);
+}
+
+// The project's own scripts over a real Maildir and selection.
+class CopyCommandsEndToEndTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(env.isValid());
+        ScriptTestEnvironment::useProjectResources();
+        for (const char* script : {"Mail Subject.applescript", "Mail Sender.applescript"}) {
+            if (!QFileInfo::exists(qEnvironmentVariable("QUORVELL_SOURCE_DIR") + QStringLiteral("/resources/")
+                                   + QString::fromLatin1(script)))
+                GTEST_SKIP() << script << " is not in resources/ yet";
+        }
+        const char* const messages[][3] = {
+            {"1700000001.M1P1.test", "\"Lee, Ann\" <ann@example.org>", "Quarterly report"},
+            {"1700000002.M2P1.test", "bob@example.org", "Re: lunch, Friday?"},
+            {"1700000003.M3P1.test", "=?UTF-8?Q?J=C3=B6rg_M=C3=BCller?= <joerg@example.de>", "Grüße"},
+        };
+        QStringList names;
+        int n = 0;
+        for (const auto& m : messages) {
+            const QByteArray subject = QString::fromUtf8(m[2]).toUtf8();
+            const QByteArray raw = "From: " + QByteArray(m[1]) + "\r\nTo: me@example.org\r\nSubject: "
+                                   + (subject.contains("\xc3") ? QByteArray("=?UTF-8?B?") + subject.toBase64() + "?="
+                                                               : subject)
+                                   + "\r\nDate: Mon, 6 Nov 2023 10:0" + QByteArray::number(n++)
+                                   + ":00 +0000\r\nMessage-ID: <" + QByteArray(m[0]) + "@example.org>\r\n"
+                                   + "Content-Type: text/plain; charset=utf-8\r\n\r\nBody.\r\n";
+            names << env.addMessage(QString::fromLatin1(m[0]), raw);
+        }
+        env.select(names);
+    }
+
+    static QStringList clipboardLines()
+    {
+        QString text = ScriptTestEnvironment::clipboardText().value_or(QStringLiteral("<nothing>"));
+        text.replace(QLatin1String("\r\n"), QLatin1String("\n")).replace(QLatin1Char('\r'), QLatin1Char('\n'));
+        if (text.endsWith(QLatin1Char('\n')))
+            text.chop(1);
+        return text.split(QLatin1Char('\n'));
+    }
+
+    ScriptTestEnvironment env;
+};
+
+TEST_F(CopyCommandsEndToEndTest, CopySubjectInBothOrdersAndWithCommas)
+{
+    const QStringList subjects{QStringLiteral("Quarterly report"), QStringLiteral("Re: lunch, Friday?"),
+                               QStringLiteral("Grüße")};
+    quorvell::runCopyCommand(Command::CopySubject);
+    EXPECT_EQ(clipboardLines(), subjects);
+
+    ScriptTestEnvironment::setSetting("ReverseOrder", true);
+    quorvell::runCopyCommand(Command::CopySubject);
+    EXPECT_EQ(clipboardLines(), QStringList(subjects.rbegin(), subjects.rend()));
+
+    ScriptTestEnvironment::setSetting("ReverseOrder", false);
+    ScriptTestEnvironment::setSetting("UseCommaDelimiter", true);
+    quorvell::runCopyCommand(Command::CopySubject);
+    const QString joined = ScriptTestEnvironment::clipboardText().value_or(QString());
+    EXPECT_TRUE(joined == subjects.join(QLatin1Char(',')) || joined == subjects.join(QLatin1Char(',')) + QLatin1Char(','))
+        << joined.toStdString();
+    EXPECT_EQ(env.sounds().size(), 3);
+}
+
+TEST_F(CopyCommandsEndToEndTest, SenderNamesAndAddressesAlone)
+{
+    quorvell::runCopyCommand(Command::CopySenderAddress);
+    EXPECT_EQ(clipboardLines(), (QStringList{QStringLiteral("ann@example.org"), QStringLiteral("bob@example.org"),
+                                             QStringLiteral("joerg@example.de")}));
+    quorvell::runCopyCommand(Command::CopySenderName);
+    const QStringList names = clipboardLines();
+    ASSERT_EQ(names.size(), 3);
+    EXPECT_TRUE(names[0].contains(QLatin1String("Lee, Ann"))) << names[0].toStdString();
+    EXPECT_EQ(names[1], QStringLiteral("bob@example.org"));
+    EXPECT_EQ(names[2], QStringLiteral("Jörg Müller"));
+}
+
+}  // namespace
