@@ -1,0 +1,123 @@
+#include "addressbook/AddressBookImport.h"
+
+#include "addressbook/SenderList.h"
+#include "platform/addressbook/AddressBook.h"
+#include "platform/desktop/Log.h"
+
+#include <QDateTime>
+
+namespace quorvell {
+namespace {
+
+using platform::addressbook::AddressBook;
+using platform::addressbook::Property;
+using platform::addressbook::RecordId;
+
+// "2026-12-06 07:10:23 +0100": the date, the time to the second, and the offset
+// from UTC as a sign and four digits.
+QString dateDescription(const QDateTime& now)
+{
+    const int offset = now.offsetFromUtc();
+    const int minutes = std::abs(offset) / 60;
+    return now.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss "))
+        + QStringLiteral("%1%2%3")
+              .arg(offset < 0 ? u'-' : u'+')
+              .arg(minutes / 60, 2, 10, QLatin1Char('0'))
+              .arg(minutes % 60, 2, 10, QLatin1Char('0'));
+}
+
+std::optional<RecordId> findGroupNamed(const AddressBook* book, const QString& name)
+{
+    if (!book)
+        return std::nullopt;
+    const std::vector<RecordId> matches = book->groupsNamed(name);
+    if (matches.empty())
+        return std::nullopt;
+    return matches.front();
+}
+
+// The group is returned even when naming or adding it failed; only a successful
+// add is saved at once.
+std::optional<RecordId> createGroupNamed(AddressBook* book, const QString& name)
+{
+    if (!book)
+        return std::nullopt;
+    if (findGroupNamed(book, name)) {
+        platform::desktop::log(QStringLiteral("The group named \"%1\" already exists").arg(name));
+        return std::nullopt;
+    }
+    const RecordId group = book->createGroup();
+    if (book->setValue(group, Property::GroupName, name) && book->addRecord(group))
+        book->save();
+    return group;
+}
+
+std::optional<RecordId> findPerson(const AddressBook* book, const QString& firstName,
+                                   const std::optional<QString>& lastName)
+{
+    if (!book)
+        return std::nullopt;
+    const std::vector<RecordId> matches = book->peopleNamed(firstName, lastName);
+    if (matches.empty())
+        return std::nullopt;
+    return matches.front();
+}
+
+// An existing person is returned unchanged: the address is not added to it. A new
+// person on whom nothing was set is returned without being part of the book.
+std::optional<RecordId> findOrCreatePerson(AddressBook* book, const QString& firstName,
+                                           const std::optional<QString>& lastName, const QString& address)
+{
+    if (const auto found = findPerson(book, firstName, lastName))
+        return found;
+    if (!book)
+        return std::nullopt;
+    const RecordId person = book->createPerson();
+    bool named = false;
+    if (!firstName.isEmpty()) {
+        book->setValue(person, Property::FirstName, firstName);
+        named = true;
+    }
+    if (lastName && !lastName->isEmpty()) {
+        book->setValue(person, Property::LastName, *lastName);
+        named = true;
+    }
+    if (!address.isEmpty()) {
+        book->setValue(person, Property::Email, address);
+        book->addRecord(person);
+    } else if (named) {
+        book->addRecord(person);
+    }
+    return person;
+}
+
+}  // namespace
+
+bool importToAddressBook(const QString& scriptText)
+{
+    platform::desktop::log(QStringLiteral("Parsing sender data..."));
+    const QString groupName = QStringLiteral("Quorvell ") + dateDescription(QDateTime::currentDateTime());
+
+    // The book of this import: opened once, holding the folder's lock until the end,
+    // its index serving every lookup below.
+    const std::unique_ptr<AddressBook> book = AddressBook::open(AddressBook::defaultFolder());
+    const std::optional<RecordId> group = createGroupNamed(book.get(), groupName);
+    if (!group) {
+        platform::desktop::log(QStringLiteral("Could not create a group named  \"%1\"").arg(groupName));
+        return false;
+    }
+
+    for (const QString& line : splitSenderList(scriptText, false)) {
+        const SenderEntry entry = parseSenderEntry(line);
+        const std::optional<RecordId> person =
+            findOrCreatePerson(book.get(), entry.firstName, entry.lastName, entry.address);
+        // A person on whom nothing was set (an empty line) is in no address book; as
+        // a member it would name a card that exists nowhere.
+        if (person && book->isPartOfBook(*person))
+            book->addMember(*group, *person);
+    }
+    book->save();
+    return true;
+}
+
+}  // namespace quorvell

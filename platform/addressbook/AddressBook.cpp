@@ -1,0 +1,395 @@
+#include "platform/addressbook/AddressBook.h"
+
+#include "platform/addressbook/FolderLock.h"
+#include "platform/addressbook/VCardText.h"
+#include "platform/desktop/Log.h"
+
+#include <KContacts/Addressee>
+#include <KContacts/VCardConverter>
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QHash>
+#include <QSaveFile>
+#include <QSet>
+
+#include <algorithm>
+
+namespace platform::addressbook {
+namespace {
+
+enum class Kind { Person, Group };
+
+struct Record {
+    Kind kind = Kind::Person;
+    QString firstName;
+    QString lastName;
+    QString email;
+    QString groupName;
+    QString uid;              // empty while the card has none
+    bool uidOnDisk = false;   // the card in the folder carries uid
+    QString fileName;         // in the folder
+    int block = -1;           // which card of its file, for cards read from the folder
+    bool created = false;     // by this book
+    bool added = false;       // part of the book
+    bool dirty = false;       // created, and changed since its last write
+    std::vector<RecordId> members;
+    QSet<RecordId> memberSet;
+};
+
+// A file of the folder with at least one card without UID, kept as read so that a
+// UID can be inserted without re-reading or re-encoding it.
+struct UidlessFile {
+    QByteArray bytes;
+    std::vector<vcard::CardBlock> blocks;
+    std::vector<RecordId> pending;  // people given a UID that is not on disk yet
+};
+
+QString personKey(const QString& firstName, const QString& lastName)
+{
+    return firstName.toCaseFolded() + QChar(0) + lastName.toCaseFolded();
+}
+
+bool isGroupCard(const KContacts::Addressee& card)
+{
+    return card.kind().compare(QLatin1String("group"), Qt::CaseInsensitive) == 0
+        || card.custom(QStringLiteral("ADDRESSBOOKSERVER"), QStringLiteral("KIND"))
+               .compare(QLatin1String("group"), Qt::CaseInsensitive)
+        == 0;
+}
+
+bool writeAtomically(const QString& path, const QByteArray& bytes)
+{
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    if (file.write(bytes) != bytes.size()) {
+        file.cancelWriting();
+        return false;
+    }
+    return file.commit();
+}
+
+}  // namespace
+
+struct AddressBook::Private {
+    QString folder;
+    std::unique_ptr<FolderLock> lock;
+    std::vector<Record> records;
+    QHash<QString, std::vector<RecordId>> people;  // personKey -> ids in book order
+    QHash<QString, std::vector<RecordId>> groups;  // case-folded name -> ids in book order
+    QHash<QString, UidlessFile> uidlessFiles;
+    QStringList unreadable;
+
+    bool valid(RecordId id) const { return id >= 0 && id < RecordId(records.size()); }
+
+    void index(RecordId id)
+    {
+        const Record& r = records[size_t(id)];
+        auto& ids = r.kind == Kind::Person ? people[personKey(r.firstName, r.lastName)]
+                                           : groups[r.groupName.toCaseFolded()];
+        ids.insert(std::upper_bound(ids.begin(), ids.end(), id), id);
+    }
+
+    void unindex(RecordId id)
+    {
+        const Record& r = records[size_t(id)];
+        auto& map = r.kind == Kind::Person ? people : groups;
+        const QString key = r.kind == Kind::Person ? personKey(r.firstName, r.lastName) : r.groupName.toCaseFolded();
+        auto found = map.find(key);
+        if (found != map.end())
+            found->erase(std::remove(found->begin(), found->end(), id), found->end());
+    }
+
+    void readFile(const QString& fileName, const KContacts::VCardConverter& converter);
+    bool writeUidInsertions();
+    bool writeCreated(Kind kind);
+};
+
+void AddressBook::Private::readFile(const QString& fileName, const KContacts::VCardConverter& converter)
+{
+    QFile file(QDir(folder).filePath(fileName));
+    std::optional<std::vector<vcard::CardBlock>> blocks;
+    QByteArray bytes;
+    if (file.open(QIODevice::ReadOnly)) {
+        bytes = file.readAll();
+        blocks = vcard::splitCards(bytes);
+    }
+    // KF5 Contacts drops an unterminated card without a word, so the count of the
+    // cards it returns is checked against the cards found in the text.
+    const KContacts::Addressee::List cards = blocks ? converter.parseVCards(bytes) : KContacts::Addressee::List();
+    if (!blocks || size_t(cards.size()) != blocks->size()) {
+        unreadable << fileName;
+        platform::desktop::log(
+            QStringLiteral("Skipping \"%1\" in the address book: it is not a complete vCard").arg(fileName));
+        return;
+    }
+    for (int i = 0; i < cards.size(); ++i) {
+        const KContacts::Addressee& card = cards[i];
+        const vcard::CardBlock& block = (*blocks)[size_t(i)];
+        Record r;
+        r.kind = isGroupCard(card) ? Kind::Group : Kind::Person;
+        r.firstName = card.givenName();
+        r.lastName = card.familyName();
+        r.email = card.preferredEmail();
+        r.groupName = card.formattedName();
+        // Without a UID line the parser makes up a new UID at every parse.
+        r.uid = block.hasUid ? card.uid() : QString();
+        r.uidOnDisk = block.hasUid;
+        r.fileName = fileName;
+        r.block = i;
+        r.added = true;
+        records.push_back(std::move(r));
+        index(RecordId(records.size() - 1));
+        if (!block.hasUid) {
+            UidlessFile& kept = uidlessFiles[fileName];
+            kept.bytes = bytes;
+            kept.blocks = *blocks;
+        }
+    }
+}
+
+// A file that changed since it was read is left alone: its people lose the UID
+// they were promised, and the groups do not name them.
+bool AddressBook::Private::writeUidInsertions()
+{
+    bool ok = true;
+    for (auto it = uidlessFiles.begin(); it != uidlessFiles.end(); ++it) {
+        UidlessFile& kept = it.value();
+        if (kept.pending.empty())
+            continue;
+        const QString path = QDir(folder).filePath(it.key());
+        QFile current(path);
+        const bool unchanged = current.open(QIODevice::ReadOnly) && current.readAll() == kept.bytes;
+        current.close();
+        QByteArray edited = kept.bytes;
+        if (unchanged) {
+            // From the last card to the first, so earlier offsets stay valid.
+            std::vector<RecordId> pending = kept.pending;
+            std::sort(pending.begin(), pending.end(),
+                      [&](RecordId a, RecordId b) { return records[size_t(a)].block > records[size_t(b)].block; });
+            for (const RecordId id : pending)
+                edited = vcard::insertUid(edited, kept.blocks[size_t(records[size_t(id)].block)],
+                                          records[size_t(id)].uid);
+        }
+        if (unchanged && writeAtomically(path, edited)) {
+            kept.bytes = edited;
+            if (auto blocks = vcard::splitCards(edited))
+                kept.blocks = *blocks;
+            for (const RecordId id : kept.pending)
+                records[size_t(id)].uidOnDisk = true;
+        } else {
+            ok = false;
+            platform::desktop::log(
+                QStringLiteral("Could not give \"%1\" in the address book a UID; it joins no group").arg(it.key()));
+            for (const RecordId id : kept.pending)
+                records[size_t(id)].uid.clear();
+            for (Record& r : records) {
+                for (const RecordId id : kept.pending) {
+                    if (r.memberSet.remove(id))
+                        r.members.erase(std::remove(r.members.begin(), r.members.end(), id), r.members.end());
+                }
+            }
+        }
+        kept.pending.clear();
+    }
+    return ok;
+}
+
+bool AddressBook::Private::writeCreated(Kind kind)
+{
+    bool ok = true;
+    for (Record& r : records) {
+        if (r.kind != kind || !r.created || !r.added || !r.dirty)
+            continue;
+        QByteArray card;
+        if (kind == Kind::Person) {
+            card = vcard::personCard(r.uid, r.firstName, r.lastName, r.email);
+        } else {
+            QStringList references;
+            for (const RecordId id : r.members) {
+                const Record& member = records[size_t(id)];
+                if (member.uidOnDisk)
+                    references << vcard::memberReference(member.uid);
+            }
+            card = vcard::groupCard(r.uid, r.groupName, references);
+        }
+        if (writeAtomically(QDir(folder).filePath(r.fileName), card)) {
+            r.uidOnDisk = true;
+            r.dirty = false;
+        } else {
+            ok = false;
+        }
+    }
+    return ok;
+}
+
+AddressBook::AddressBook(std::unique_ptr<Private> data) : d(std::move(data)) {}
+AddressBook::~AddressBook() = default;
+
+QString AddressBook::defaultFolder()
+{
+    // The XDG rules: an unset, empty or relative XDG_DATA_HOME is ignored.
+    QString dataHome = qEnvironmentVariable("XDG_DATA_HOME");
+    if (dataHome.isEmpty() || QDir::isRelativePath(dataHome))
+        dataHome = QDir::homePath() + QStringLiteral("/.local/share");
+    return dataHome + QStringLiteral("/quorvell/addressbook");
+}
+
+std::unique_ptr<AddressBook> AddressBook::open(const QString& folder, std::chrono::milliseconds lockTimeout)
+{
+    const QFileInfo info(folder);
+    if (!info.exists()) {
+        if (!QDir().mkpath(folder))
+            return nullptr;
+        QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    } else if (!info.isDir() || !info.isReadable()) {
+        return nullptr;
+    }
+    auto d = std::make_unique<Private>();
+    d->folder = QFileInfo(folder).absoluteFilePath();
+    d->lock = FolderLock::acquire(d->folder, lockTimeout);
+    if (!d->lock)
+        return nullptr;
+    const QStringList files = QDir(d->folder).entryList({QStringLiteral("*.vcf")},
+                                                        QDir::Files | QDir::CaseSensitive, QDir::Name);
+    const KContacts::VCardConverter converter;
+    d->records.reserve(size_t(files.size()));
+    for (const QString& fileName : files)
+        d->readFile(fileName, converter);
+    return std::unique_ptr<AddressBook>(new AddressBook(std::move(d)));
+}
+
+RecordId AddressBook::createPerson()
+{
+    Record r;
+    r.created = true;
+    r.dirty = true;
+    r.uid = vcard::newUid();
+    r.fileName = r.uid.mid(QStringLiteral("urn:uuid:").size()) + QStringLiteral(".vcf");
+    d->records.push_back(std::move(r));
+    return RecordId(d->records.size() - 1);
+}
+
+RecordId AddressBook::createGroup()
+{
+    const RecordId id = createPerson();
+    d->records[size_t(id)].kind = Kind::Group;
+    return id;
+}
+
+bool AddressBook::setValue(RecordId record, Property property, const QString& value)
+{
+    if (!d->valid(record) || !d->records[size_t(record)].created)
+        return false;
+    Record& r = d->records[size_t(record)];
+    const bool forGroup = property == Property::GroupName;
+    if (forGroup != (r.kind == Kind::Group))
+        return false;
+    if (r.added)
+        d->unindex(record);
+    switch (property) {
+    case Property::FirstName: r.firstName = value; break;
+    case Property::LastName: r.lastName = value; break;
+    case Property::Email: r.email = value; break;
+    case Property::GroupName: r.groupName = value; break;
+    }
+    if (r.added)
+        d->index(record);
+    r.dirty = true;
+    return true;
+}
+
+bool AddressBook::addRecord(RecordId record)
+{
+    if (!d->valid(record) || !d->records[size_t(record)].created)
+        return false;
+    if (!d->records[size_t(record)].added) {
+        d->records[size_t(record)].added = true;
+        d->index(record);
+    }
+    return true;
+}
+
+bool AddressBook::addMember(RecordId group, RecordId person)
+{
+    if (!d->valid(group) || !d->valid(person))
+        return false;
+    Record& g = d->records[size_t(group)];
+    Record& p = d->records[size_t(person)];
+    if (g.kind != Kind::Group || !g.created || !g.added || p.kind != Kind::Person || !p.added)
+        return false;
+    if (g.memberSet.contains(person))
+        return true;
+    if (p.uid.isEmpty()) {
+        p.uid = vcard::newUid();
+        d->uidlessFiles[p.fileName].pending.push_back(person);
+    }
+    g.memberSet.insert(person);
+    g.members.push_back(person);
+    g.dirty = true;
+    return true;
+}
+
+bool AddressBook::save()
+{
+    const bool uids = d->writeUidInsertions();
+    const bool people = d->writeCreated(Kind::Person);
+    const bool groups = d->writeCreated(Kind::Group);
+    return uids && people && groups;
+}
+
+std::vector<RecordId> AddressBook::peopleNamed(const QString& firstName, const std::optional<QString>& lastName) const
+{
+    const QString last = lastName.value_or(QString());
+    if (firstName.isEmpty() && last.isEmpty())
+        return {};
+    return d->people.value(personKey(firstName, last));
+}
+
+std::vector<RecordId> AddressBook::groupsNamed(const QString& name) const
+{
+    return d->groups.value(name.toCaseFolded());
+}
+
+bool AddressBook::isPartOfBook(RecordId record) const
+{
+    return d->valid(record) && d->records[size_t(record)].added;
+}
+
+QString AddressBook::value(RecordId record, Property property) const
+{
+    if (!d->valid(record))
+        return {};
+    const Record& r = d->records[size_t(record)];
+    switch (property) {
+    case Property::FirstName: return r.firstName;
+    case Property::LastName: return r.lastName;
+    case Property::Email: return r.email;
+    case Property::GroupName: return r.groupName;
+    }
+    return {};
+}
+
+QStringList AddressBook::members(RecordId group) const
+{
+    QStringList references;
+    if (!d->valid(group))
+        return references;
+    for (const RecordId id : d->records[size_t(group)].members)
+        references << vcard::memberReference(d->records[size_t(id)].uid);
+    return references;
+}
+
+QString AddressBook::folder() const
+{
+    return d->folder;
+}
+
+QStringList AddressBook::unreadableFiles() const
+{
+    return d->unreadable;
+}
+
+}  // namespace platform::addressbook
