@@ -12,7 +12,9 @@
 #include <QEvent>
 #include <QFile>
 #include <QFileInfo>
+#include <QKeySequence>
 #include <QLabel>
+#include <QShortcut>
 #include <QTabWidget>
 #include <QUiLoader>
 #include <QVBoxLayout>
@@ -174,6 +176,12 @@ void QuorvellPrefPane::connectControls()
             box->setToolTip(tip);
         // clicked, not stateChanged: the group actions set states and store themselves.
         connect(box, &QCheckBox::clicked, this, [this, row] { checkboxButtonClicked(row); });
+    }
+    // The window has no buttons of its own to close it: Escape and the desktop's close
+    // shortcut (Ctrl+W) do, as in any preferences window.
+    for (const QKeySequence& keys : {QKeySequence(Qt::Key_Escape), QKeySequence(QKeySequence::Close)}) {
+        auto* shortcut = new QShortcut(keys, m_window.get());
+        connect(shortcut, &QShortcut::activated, m_window.get(), &QWidget::close);
     }
     for (const auto& button : kGroupButtons) {
         const QString name = QLatin1String(button.objectName);

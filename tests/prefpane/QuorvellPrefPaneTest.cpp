@@ -308,6 +308,13 @@ TEST_F(PrefPaneTest, ClosingAnyWindowRunsTheFullSaveOnce)
              pane.window()->show();
              pane.window()->close();
          }, true},
+        {"the preferences window's Escape key", [](auto& pane, auto&) {
+             pane.window()->show();
+             pane.window()->activateWindow();
+             ASSERT_TRUE(QTest::qWaitForWindowActive(pane.window()));
+             QTest::keyClick(pane.window(), Qt::Key_Escape);
+             EXPECT_FALSE(pane.window()->isVisible());
+         }, true},
         {"an alert's button", [](auto&, auto&) {
              QMessageBox alert(QMessageBox::Warning, "Quorvell", "Alert", QMessageBox::Ok | QMessageBox::Cancel);
              alert.show();
