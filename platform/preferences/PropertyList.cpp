@@ -4,6 +4,7 @@
 #include <QRegularExpression>
 #include <QXmlStreamReader>
 
+#include <charconv>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -342,7 +343,10 @@ QByteArray realText(double value)
         return "nan";
     if (std::isinf(value))
         return value > 0 ? "+infinity" : "-infinity";
-    return QByteArray::number(value, 'g', 17);
+    // The shortest text that reads back as the same double (and keeps -0's sign).
+    char buffer[32];
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+    return QByteArray(buffer, int(result.ptr - buffer));
 }
 
 QByteArray dateText(const QDateTime& date)

@@ -11,7 +11,7 @@
 // double, QString, QDateTime (UTC), QByteArray, QVariantList, QVariantMap.
 // Dates are written with whole seconds as "2026-12-06T07:10:23Z" and with
 // milliseconds as "2026-12-06T07:10:23.123Z", so every QDateTime round-trips.
-// Reals are written with 17 significant digits, so every double round-trips,
+// Reals are written in their shortest exact form, so every double round-trips,
 // including "nan", "+infinity" and "-infinity".
 
 #include <QByteArray>

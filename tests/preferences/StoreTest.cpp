@@ -1,0 +1,207 @@
+// The store against real files: pending changes, synchronise, other processes,
+// damaged files and refused input.
+
+#include "platform/preferences/PropertyList.h"
+#include "tests/preferences/StoreFixture.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFileInfo>
+#include <QPoint>
+
+using namespace platform::preferences;
+
+namespace {
+
+using StoreTest = StoreFixture;
+
+const QByteArray kDamaged = "<?xml version=\"1.0\"?><plist><dict><key>IncludeSubject</key><false/>";
+
+TEST_F(StoreTest, MissingFileIsAnEmptyStoreAndReadingCreatesNothing)
+{
+    EXPECT_FALSE(copyAppValue(QStringLiteral("anything"), m_domain));
+    EXPECT_TRUE(appSynchronize(m_domain));
+    EXPECT_TRUE(copyAppValues(m_domain).isEmpty());
+    EXPECT_FALSE(QFileInfo::exists(file()));
+    EXPECT_TRUE(m_log.isEmpty());
+}
+
+TEST_F(StoreTest, AValueIsSeenAtOnceAndReachesTheFileAtTheSynchronise)
+{
+    setAppValue(QStringLiteral("k"), QVariant(true), m_domain);
+    EXPECT_TRUE(sameValue(*copyAppValue(QStringLiteral("k"), m_domain), QVariant(true)));
+    EXPECT_FALSE(QFileInfo::exists(file()));
+
+    ASSERT_TRUE(appSynchronize(m_domain));
+    const auto onDisk = parsePropertyList(fileBytes());
+    ASSERT_TRUE(onDisk.dictionary);
+    EXPECT_TRUE(sameValue(onDisk.dictionary->value(QStringLiteral("k")), QVariant(true)));
+    EXPECT_EQ(QFileInfo(file()).permissions() & (QFile::ReadOther | QFile::ReadGroup), 0);
+
+    setAppValue(QStringLiteral("k"), QVariant(), m_domain);
+    EXPECT_FALSE(copyAppValue(QStringLiteral("k"), m_domain));
+    ASSERT_TRUE(appSynchronize(m_domain));
+    EXPECT_TRUE(parsePropertyList(fileBytes()).dictionary->isEmpty());
+}
+
+TEST_F(StoreTest, EveryTypeRoundTripsThroughAnotherProcess)
+{
+    const QDateTime zoned(QDate(2026, 12, 6), QTime(8, 10, 23), Qt::OffsetFromUTC, 3600);
+    const std::pair<const char*, QVariant> values[] = {
+        {"boolean", QVariant(false)},
+        {"integer", QVariant(std::numeric_limits<qlonglong>::min())},
+        {"float", QVariant(-2.5e-300)},
+        {"string", QVariant(QStringLiteral("Grüße \U0001F600"))},
+        {"date", QVariant(zoned)},
+        {"data", QVariant(QByteArray())},
+        {"array", QVariant(QVariantList{QVariant(QVariantList{QVariant(true)}), QVariant(QVariantMap{})})},
+        {"dictionary", QVariant(QVariantMap{{QStringLiteral("x"), QVariant(QVariantMap{{QStringLiteral("y"), 1}})}})},
+    };
+    for (const auto& [type, value] : values)
+        setAppValue(QString::fromLatin1(type), value, m_domain);
+    ASSERT_TRUE(appSynchronize(m_domain));
+
+    for (const auto& [type, value] : values) {
+        const ToolRun run = defaults({QStringLiteral("read-type"), m_domain, QString::fromLatin1(type)});
+        EXPECT_EQ(run.out.trimmed(), QStringLiteral("Type is %1").arg(QLatin1String(type)));
+    }
+    const auto onDisk = parsePropertyList(fileBytes());
+    ASSERT_TRUE(onDisk.dictionary);
+    for (const auto& [type, value] : values)
+        EXPECT_TRUE(sameValue(onDisk.dictionary->value(QString::fromLatin1(type)), *normalizedValue(value))) << type;
+    EXPECT_EQ(onDisk.dictionary->value(QStringLiteral("date")).toDateTime(), zoned);
+}
+
+TEST_F(StoreTest, OtherProcessesChangesArriveAtTheSynchroniseAndPendingOnesWin)
+{
+    setAppValue(QStringLiteral("mine"), QVariant(qlonglong(1)), m_domain);
+    ASSERT_TRUE(appSynchronize(m_domain));
+    ASSERT_EQ(defaults({QStringLiteral("write"), m_domain, QStringLiteral("theirs"), QStringLiteral("-bool"),
+                        QStringLiteral("yes")})
+                  .exitCode,
+              0);
+    ASSERT_EQ(defaults({QStringLiteral("write"), m_domain, QStringLiteral("mine"), QStringLiteral("-int"),
+                        QStringLiteral("2")})
+                  .exitCode,
+              0);
+    EXPECT_FALSE(copyAppValue(QStringLiteral("theirs"), m_domain)) << "seen before the synchronise";
+
+    setAppValue(QStringLiteral("mine"), QVariant(qlonglong(3)), m_domain);
+    ASSERT_TRUE(appSynchronize(m_domain));
+    EXPECT_TRUE(sameValue(*copyAppValue(QStringLiteral("theirs"), m_domain), QVariant(true)));
+    EXPECT_EQ(copyAppValue(QStringLiteral("mine"), m_domain)->toLongLong(), 3);
+    EXPECT_EQ(defaults({QStringLiteral("read"), m_domain, QStringLiteral("mine")}).out.trimmed(), QStringLiteral("3"));
+
+    ASSERT_EQ(defaults({QStringLiteral("delete"), m_domain, QStringLiteral("theirs")}).exitCode, 0);
+    ASSERT_TRUE(appSynchronize(m_domain));
+    EXPECT_FALSE(copyAppValue(QStringLiteral("theirs"), m_domain));
+}
+
+TEST_F(StoreTest, DamagedFileReadsAsEmptyIsLoggedOnceAndIsKeptBeforeItIsReplaced)
+{
+    writeFile(kDamaged);
+    for (int i = 0; i < 20; ++i) {
+        EXPECT_TRUE(appSynchronize(m_domain));
+        EXPECT_FALSE(copyAppValue(QStringLiteral("IncludeSubject"), m_domain));
+    }
+    EXPECT_EQ(m_log.size(), 1) << m_log.join(QLatin1Char('\n')).toStdString();
+    EXPECT_EQ(fileBytes(), kDamaged) << "a synchronise with nothing pending must not touch the file";
+
+    setAppValue(QStringLiteral("a"), QVariant(true), m_domain);
+    ASSERT_TRUE(appSynchronize(m_domain));
+    const QString backup = file() + QStringLiteral(".corrupt");
+    QFile kept(backup);
+    ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
+    EXPECT_EQ(kept.readAll(), kDamaged);
+    ASSERT_TRUE(parsePropertyList(fileBytes()).dictionary);
+
+    setAppValue(QStringLiteral("b"), QVariant(false), m_domain);
+    ASSERT_TRUE(appSynchronize(m_domain));
+    kept.seek(0);
+    EXPECT_EQ(kept.readAll(), kDamaged) << "the backup survives later writes";
+
+    // A second damage gets a backup of its own.
+    writeFile("not xml at all");
+    setAppValue(QStringLiteral("c"), QVariant(true), m_domain);
+    ASSERT_TRUE(appSynchronize(m_domain));
+    QFile second(backup + QStringLiteral(".1"));
+    ASSERT_TRUE(second.open(QIODevice::ReadOnly));
+    EXPECT_EQ(second.readAll(), QByteArray("not xml at all"));
+    kept.seek(0);
+    EXPECT_EQ(kept.readAll(), kDamaged);
+    EXPECT_EQ(copyAppValues(m_domain).keys(), (QStringList{QStringLiteral("c")}));
+}
+
+TEST_F(StoreTest, AFileThatCannotBeKeptIsNotReplacedAndChangesStayPending)
+{
+    ASSERT_TRUE(QDir().mkpath(file()));  // a folder where the file belongs
+    setAppValue(QStringLiteral("k"), QVariant(true), m_domain);
+    EXPECT_FALSE(appSynchronize(m_domain));
+    EXPECT_TRUE(QFileInfo(file()).isDir());
+    EXPECT_TRUE(sameValue(*copyAppValue(QStringLiteral("k"), m_domain), QVariant(true)));
+
+    ASSERT_TRUE(QDir(file()).removeRecursively());
+    EXPECT_TRUE(appSynchronize(m_domain));
+    EXPECT_TRUE(parsePropertyList(fileBytes()).dictionary->contains(QStringLiteral("k")));
+}
+
+TEST_F(StoreTest, StoringWhatTheFileAlreadyHoldsWritesNothing)
+{
+    setAppValue(QStringLiteral("k"), QVariant(true), m_domain);
+    ASSERT_TRUE(appSynchronize(m_domain));
+    const auto inode = QFileInfo(file()).fileTime(QFileDevice::FileMetadataChangeTime);
+    const QByteArray before = fileBytes();
+    setAppValue(QStringLiteral("k"), QVariant(true), m_domain);
+    ASSERT_TRUE(appSynchronize(m_domain));
+    EXPECT_EQ(QFileInfo(file()).fileTime(QFileDevice::FileMetadataChangeTime), inode);
+
+    // The integer 1 is a different value from true and is written.
+    setAppValue(QStringLiteral("k"), QVariant(1), m_domain);
+    ASSERT_TRUE(appSynchronize(m_domain));
+    EXPECT_NE(fileBytes(), before);
+    EXPECT_EQ(defaults({QStringLiteral("read-type"), m_domain, QStringLiteral("k")}).out.trimmed(),
+              QStringLiteral("Type is integer"));
+}
+
+TEST_F(StoreTest, TemporaryFilesOfAKilledWriterAreRemovedByTheNextWrite)
+{
+    writeFile(serializePropertyList({}));
+    const QString stale = QFileInfo(file()).dir().filePath(QLatin1Char('.') + QFileInfo(file()).fileName()
+                                                           + QStringLiteral(".Ab12Cd"));
+    QFile leftover(stale);
+    ASSERT_TRUE(leftover.open(QIODevice::WriteOnly));
+    leftover.close();
+    setAppValue(QStringLiteral("k"), QVariant(true), m_domain);
+    ASSERT_TRUE(appSynchronize(m_domain));
+    EXPECT_FALSE(QFileInfo::exists(stale));
+}
+
+TEST_F(StoreTest, RefusedDomainsAndValuesStoreNothing)
+{
+    for (const QString& domain : {QString(), QStringLiteral("../escape"), QStringLiteral(".hidden"),
+                                  QStringLiteral("a/b")}) {
+        EXPECT_TRUE(domainFilePath(domain).isEmpty());
+        setAppValue(QStringLiteral("k"), QVariant(true), domain);
+        EXPECT_FALSE(copyAppValue(QStringLiteral("k"), domain));
+        EXPECT_FALSE(appSynchronize(domain));
+    }
+    EXPECT_FALSE(QFileInfo::exists(m_home.filePath(QStringLiteral("escape.plist"))));
+
+    setAppValue(QStringLiteral("k"), QVariant(QStringLiteral("kept")), m_domain);
+    setAppValue(QStringLiteral("k"), QVariant(QPoint(1, 2)), m_domain);
+    setAppValue(QStringLiteral("k"), QVariant(QString::fromUtf8("nul\0inside", 10)), m_domain);
+    setAppValue(QStringLiteral("bad\x01key"), QVariant(true), m_domain);
+    EXPECT_EQ(copyAppValue(QStringLiteral("k"), m_domain)->toString(), QStringLiteral("kept"));
+    EXPECT_FALSE(copyAppValue(QStringLiteral("bad\x01key"), m_domain));
+    EXPECT_EQ(m_log.size(), 7);
+    ASSERT_TRUE(appSynchronize(m_domain));
+    EXPECT_TRUE(parsePropertyList(fileBytes()).dictionary);
+}
+
+TEST_F(StoreTest, ARelativeConfigHomeIsIgnored)
+{
+    qputenv("XDG_CONFIG_HOME", "relative/config");
+    EXPECT_EQ(domainFilePath(m_domain), m_home.filePath(QStringLiteral(".config/")) + m_domain + QStringLiteral(".plist"));
+}
+
+}  // namespace
