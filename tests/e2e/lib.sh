@@ -1,0 +1,219 @@
+# Shared functions of the end-to-end tests: a real X server (Xvfb), a tray host
+# (trayer), a private session bus, the app in a temporary home, and the keyboard
+# and clipboard tools that a person's hands stand in for.
+#
+# A test script sources this file first thing. e2e_init re-runs the script inside
+# dbus-run-session (a private bus that dies with the script), makes a temporary
+# home, and arranges that every process started through this file is ended by its
+# pid when the script exits, whatever happens. Artifacts (screenshots) go to
+# $QUORVELL_BINARY_DIR/test-artifacts/<test name>/.
+#
+# Environment: QUORVELL_BINARY_DIR (the build tree, default ./build) and
+# QUORVELL_SOURCE_DIR (default: two levels above this file).
+
+set -euo pipefail
+
+E2E_LIB_DIR=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+: "${QUORVELL_SOURCE_DIR:=$(cd "$E2E_LIB_DIR/../.." && pwd)}"
+: "${QUORVELL_BINARY_DIR:=$QUORVELL_SOURCE_DIR/build}"
+export QUORVELL_SOURCE_DIR QUORVELL_BINARY_DIR
+
+E2E_PIDS=()
+E2E_FAILURES=0
+
+e2e_log() { echo "[$(date +%H:%M:%S.%3N)] $*" >&2; }
+e2e_fail() { e2e_log "FAIL: $*"; E2E_FAILURES=$((E2E_FAILURES + 1)); }
+e2e_die() { e2e_log "ERROR: $*"; exit 1; }
+
+# Ends every process started through e2e_spawn, newest first, by its pid.
+e2e_cleanup() {
+    local i pid
+    for ((i = ${#E2E_PIDS[@]} - 1; i >= 0; i--)); do
+        pid=${E2E_PIDS[i]}
+        if kill -0 "$pid" 2>/dev/null; then
+            kill -TERM "$pid" 2>/dev/null || true
+            for _ in $(seq 1 20); do kill -0 "$pid" 2>/dev/null || break; sleep 0.05; done
+            kill -KILL "$pid" 2>/dev/null || true
+        fi
+        wait "$pid" 2>/dev/null || true
+    done
+    E2E_PIDS=()
+    if [ -n "${E2E_TMP:-}" ] && [ -d "$E2E_TMP" ]; then rm -rf "$E2E_TMP"; fi
+}
+
+# e2e_spawn LOGFILE CMD ARGS... : starts CMD in the background, output to LOGFILE;
+# sets E2E_LAST_PID.
+e2e_spawn() {
+    local logfile=$1; shift
+    "$@" >"$logfile" 2>&1 &
+    E2E_LAST_PID=$!
+    E2E_PIDS+=("$E2E_LAST_PID")
+}
+
+# e2e_wait_for SECONDS CMD ARGS... : retries CMD every 50 ms until it succeeds.
+e2e_wait_for() {
+    local seconds=$1; shift
+    local tries=$((seconds * 20))
+    for ((n = 0; n < tries; n++)); do
+        if "$@" >/dev/null 2>&1; then return 0; fi
+        sleep 0.05
+    done
+    return 1
+}
+
+# e2e_init TEST_NAME "$@" : call first. Re-executes the script under a private bus.
+e2e_init() {
+    E2E_NAME=$1; shift
+    if [ -z "${E2E_IN_PRIVATE_BUS:-}" ]; then
+        command -v dbus-run-session >/dev/null || e2e_die "dbus-run-session is missing (package dbus)"
+        E2E_IN_PRIVATE_BUS=1 exec dbus-run-session -- bash "$0" "$@"
+    fi
+    for tool in Xvfb trayer xdotool xclip xprop import; do
+        command -v "$tool" >/dev/null || e2e_die "$tool is missing (scripts/install-deps.sh installs it)"
+    done
+    trap e2e_cleanup EXIT
+    trap 'exit 130' INT TERM
+    E2E_TMP=$(mktemp -d "${TMPDIR:-/tmp}/quorvell-e2e.XXXXXX")
+    E2E_ARTIFACTS=$QUORVELL_BINARY_DIR/test-artifacts/$E2E_NAME
+    mkdir -p "$E2E_ARTIFACTS"
+    export HOME=$E2E_TMP/home
+    export XDG_CONFIG_HOME=$HOME/.config XDG_DATA_HOME=$HOME/.local/share XDG_CACHE_HOME=$HOME/.cache
+    export XDG_RUNTIME_DIR=$E2E_TMP/runtime
+    mkdir -p "$XDG_CONFIG_HOME" "$XDG_DATA_HOME" "$XDG_CACHE_HOME" "$XDG_RUNTIME_DIR"
+    chmod 0700 "$XDG_RUNTIME_DIR"
+    # The app must meet neither a desktop's tray protocol over the bus nor its theme.
+    unset WAYLAND_DISPLAY XDG_CURRENT_DESKTOP DESKTOP_SESSION QT_QPA_PLATFORMTHEME QT_QPA_PLATFORM \
+          SESSION_MANAGER XAUTHORITY || true
+    export QT_QPA_PLATFORM=xcb
+    E2E_APP=${QUORVELL_APP:-$QUORVELL_BINARY_DIR/app/quorvell}
+    E2E_TOOLS=$QUORVELL_BINARY_DIR/tools
+    [ -x "$E2E_APP" ] || e2e_die "no app at $E2E_APP (build the target quorvell)"
+}
+
+# Starts Xvfb on a display it picks itself (-displayfd: no race with other tests).
+e2e_start_x() {
+    local fifo=$E2E_TMP/displayfd
+    : >"$fifo"
+    e2e_spawn "$E2E_TMP/xvfb.log" Xvfb -displayfd 5 -screen 0 1280x800x24 -nolisten tcp -noreset 5>"$fifo"
+    e2e_wait_for 10 test -s "$fifo" || e2e_die "Xvfb did not start: $(cat "$E2E_TMP/xvfb.log")"
+    export DISPLAY=":$(tr -d '[:space:]' <"$fifo")"
+    e2e_wait_for 10 xprop -root _NET_SUPPORTED || e2e_die "display $DISPLAY does not answer"
+    e2e_log "X server on $DISPLAY"
+}
+
+# Starts the tray host and waits until it owns the tray selection of screen 0.
+e2e_start_tray() {
+    e2e_spawn "$E2E_TMP/trayer.log" trayer --edge top --align right --widthtype request --height 24 \
+        --SetDockType true --transparent false --tint 0x303030
+    e2e_wait_for 10 "$QUORVELL_BINARY_DIR/tests/e2e/e2e-selection-owner" _NET_SYSTEM_TRAY_S0 \
+        || e2e_die "the tray host did not take _NET_SYSTEM_TRAY_S0: $(cat "$E2E_TMP/trayer.log")"
+}
+
+# The app's windows that are mapped, one id per line.
+e2e_app_windows() { xdotool search --onlyvisible --classname quorvell 2>/dev/null || true; }
+
+# e2e_window_of_type TYPE : the first mapped app window whose _NET_WM_WINDOW_TYPE
+# contains TYPE (POPUP_MENU, TOOLTIP, NORMAL, DIALOG).
+e2e_window_of_type() {
+    local id
+    for id in $(e2e_app_windows); do
+        if xprop -id "$id" _NET_WM_WINDOW_TYPE 2>/dev/null | grep -q "_NET_WM_WINDOW_TYPE_$1"; then
+            echo "$id"
+            return 0
+        fi
+    done
+    return 1
+}
+
+# The tray icon: the app's window that the tray host has embedded (its parent is
+# not the root window).
+e2e_tray_icon() {
+    local id
+    for id in $(xdotool search --classname quorvell 2>/dev/null || true); do
+        if xprop -id "$id" _XEMBED_INFO 2>/dev/null | grep -q "_XEMBED_INFO(_XEMBED_INFO)"; then
+            echo "$id"
+            return 0
+        fi
+    done
+    return 1
+}
+
+# e2e_start_app [ARGS...] : starts the app and waits until its icon sits in the tray.
+e2e_start_app() {
+    e2e_spawn "$E2E_TMP/app.log" "$E2E_APP" "$@"
+    E2E_APP_PID=$E2E_LAST_PID
+    e2e_wait_for 20 e2e_tray_icon || { e2e_show_app_log; e2e_die "the app's icon did not reach the tray"; }
+    E2E_ICON=$(e2e_tray_icon)
+    e2e_log "app pid $E2E_APP_PID, icon window $E2E_ICON"
+}
+
+e2e_show_app_log() { e2e_log "app output:"; sed 's/^/    /' "$E2E_TMP/app.log" >&2 || true; }
+
+# Clicks the tray icon with the left button and waits for the menu window; sets
+# E2E_MENU to its id.
+e2e_open_menu() {
+    e2e_wait_for 1 false || true
+    xdotool mousemove --window "$E2E_ICON" 8 8 click 1
+    e2e_wait_for 10 e2e_window_of_type POPUP_MENU || { e2e_show_app_log; e2e_die "no menu opened"; }
+    E2E_MENU=$(e2e_window_of_type POPUP_MENU)
+}
+
+# Height in pixels of a window.
+e2e_window_height() { xdotool getwindowgeometry "$1" | sed -n 's/.*Geometry: [0-9]*x\([0-9]*\).*/\1/p'; }
+
+# e2e_choose N : with the menu open, walks down to its N-th item (separators are
+# skipped by the menu itself) and picks it; waits for the menu to close.
+e2e_choose() {
+    local n=$1
+    for ((i = 0; i < n; i++)); do xdotool key --clearmodifiers Down; done
+    xdotool key --clearmodifiers Return
+    e2e_wait_for 10 bash -c "! xdotool search --onlyvisible --classname quorvell 2>/dev/null \
+        | while read -r id; do xprop -id \$id _NET_WM_WINDOW_TYPE; done | grep -q POPUP_MENU" \
+        || e2e_die "the menu did not close"
+}
+
+# Closes the open menu without choosing.
+e2e_close_menu() {
+    xdotool key --clearmodifiers Escape
+    e2e_wait_for 5 bash -c "! xdotool search --onlyvisible --classname quorvell 2>/dev/null \
+        | while read -r id; do xprop -id \$id _NET_WM_WINDOW_TYPE; done | grep -q POPUP_MENU" || true
+}
+
+# The clipboard's text as another process reads it (the app must still run: the
+# clipboard empties when its owner quits).
+e2e_clipboard() { timeout 5 xclip -o -selection clipboard 2>/dev/null || true; }
+
+# e2e_wait_clipboard EXPECTED : waits up to 15 s for the clipboard to hold EXPECTED.
+e2e_wait_clipboard() {
+    local expected=$1
+    for _ in $(seq 1 150); do
+        [ "$(e2e_clipboard)" = "$expected" ] && return 0
+        sleep 0.1
+    done
+    return 1
+}
+
+# e2e_screenshot NAME : the whole screen as NAME.png in the artifacts folder.
+e2e_screenshot() {
+    import -window root "$E2E_ARTIFACTS/$1.png" && e2e_log "screenshot $E2E_ARTIFACTS/$1.png"
+}
+
+# e2e_tool NAME : the path of a command-line tool of the build, or nothing.
+e2e_tool() { find "$E2E_TOOLS" -name "$1" -type f -perm -u+x 2>/dev/null | head -n 1; }
+
+# e2e_defaults ARGS... : the preference tool, as another process.
+e2e_defaults() {
+    local tool; tool=$(e2e_tool quorvell-defaults)
+    [ -n "$tool" ] || e2e_die "quorvell-defaults is not built"
+    "$tool" "$@"
+}
+
+# Ends the test: non-zero exit when any check failed.
+e2e_finish() {
+    if [ "$E2E_FAILURES" -gt 0 ]; then
+        e2e_show_app_log
+        e2e_log "$E2E_NAME: $E2E_FAILURES check(s) failed"
+        exit 1
+    fi
+    e2e_log "$E2E_NAME: passed"
+}
