@@ -132,8 +132,16 @@ QList<MailAddress> HeaderBlock::parseAddressList(const QByteArray& rawList)
     const QByteArray value = asUtf8(rawList.trimmed());
     if (value.isEmpty())
         return {};
+    // 8-bit text in an address field: KMime's 7-bit parser reads it as Latin-1,
+    // its Unicode entry point as what it is.
     KMime::Headers::To header;
-    header.from7BitString(value);
+    bool ascii = true;
+    for (const char c : value)
+        ascii = ascii && static_cast<unsigned char>(c) < 0x80;
+    if (ascii)
+        header.from7BitString(value);
+    else
+        header.fromUnicodeString(QString::fromUtf8(value), "utf-8");
     QList<MailAddress> result;
     const auto mailboxes = header.mailboxes();
     for (const auto& mailbox : mailboxes)

@@ -127,8 +127,15 @@ QString textOf(KMime::Content* part, int depth)
 
 QString MessageBody::plainText(const QByteArray& message)
 {
+    // NUL bytes cut KMime's text off where they stand; they carry nothing a reader
+    // wants, so they read as blanks.
+    QByteArray lf = KMime::CRLFtoLF(QByteArray(message).replace('\0', ' '));
+    // The header block as we split it: KMime misses an empty header block and would
+    // take the first paragraph of a body-only message for headers.
+    const HeaderBlock::Split split = HeaderBlock::split(lf);
     KMime::Message parsed;
-    parsed.setContent(KMime::CRLFtoLF(message));
+    parsed.setHead(lf.left(split.headerLength) + '\n');
+    parsed.setBody(lf.mid(split.bodyOffset));
     parsed.parse();
     QString text = textOf(&parsed, 0);
     qsizetype end = text.size();

@@ -1,0 +1,117 @@
+// Every broken message of the corpus answers every property without crashing, and
+// the symptoms we know how to read around give the text a reader expects.
+
+#include "MailTestSupport.h"
+
+#include <QDirIterator>
+#include <QFileInfo>
+
+#include <map>
+
+using mailtest::messageAt;
+
+namespace {
+
+struct Expectation {
+    const char* subject = nullptr;  // exact, when given
+    const char* sender = nullptr;
+    const char* messageId = nullptr;
+    const char* contentContains = nullptr;
+};
+
+// What the symptom files must give. Files not named here only have to answer.
+const std::map<QString, Expectation>& expectations()
+{
+    static const std::map<QString, Expectation> table = {
+        {"missing-boundary.eml", {"Photos from the weekend", "Nadia Haddad <nadia@haddad.example>",
+                                  "missing-boundary@haddad.example", "The text part survives a missing boundary."}},
+        {"wrong-boundary.eml", {"Wrong boundary", nullptr, "", "Text behind the wrong boundary."}},
+        {"truncated-header.eml", {"Cut off in the middle", "Ola Nordmann <ola@nordmann.example>",
+                                  "trunc@nordmann.example", nullptr}},
+        {"nul-bytes.eml", {"Zero  bytes inside", nullptr, nullptr, "zero byte and text after it."}},
+        {"8bit-latin1-subject.eml", {"Grüße aus Köln", "Jürgen Müller <j@koeln.example>", "", "Schöne Grüße"}},
+        {"8bit-utf8-subject.eml", {"Smörgåsbord für alle", "Zoë Ångström <zoe@example.org>", "", "Text"}},
+        {"crlf-line-ends.eml", {"Line ends", "Carl Rivers <carl@rivers.example>", "",
+                                "The plain text of a CRLF message."}},
+        {"message-id-without-brackets.eml", {"No brackets", nullptr, "bare-id-1234@example.org", nullptr}},
+        {"message-id-without-at.eml", {"No at sign", nullptr, "no-at-sign-5678", nullptr}},
+        {"message-id-missing.eml", {"No Message-ID at all", nullptr, "", nullptr}},
+        {"unknown-charset.eml", {nullptr, nullptr, nullptr, "jajvam — ünïcode"}},
+        {"empty-file.eml", {"", "", "", nullptr}},
+        {"body-only.eml", {"", "", "", "No header at all, only a body."}},
+        {"header-only.eml", {"Header without a body", "a@example.org", "", nullptr}},
+        {"from-without-address.eml", {nullptr, "The Office", nullptr, nullptr}},
+        {"folded-headers.eml", {"A subject that\tfolds over  three lines", "Very Long Name <long@example.org>",
+                                nullptr, nullptr}},
+        {"deep-nesting.eml", {"Deep nesting", nullptr, nullptr, nullptr}},
+        {"html-only-entities.eml", {nullptr, nullptr, nullptr, "Café & crème"}},
+        {"message-rfc822.eml", {nullptr, nullptr, nullptr, "The forwarded text."}},
+        {"latin1-body-no-charset.eml", {nullptr, nullptr, nullptr, "Das ist schön."}},
+    };
+    return table;
+}
+
+TEST(MailGarbage, EveryPropertyAnswersForEveryBrokenMessage)
+{
+    QDirIterator files(mailtest::corpusDir(), {QStringLiteral("*.eml")}, QDir::Files);
+    int count = 0;
+    while (files.hasNext()) {
+        const QString path = files.next();
+        const QString name = QFileInfo(path).fileName();
+        SCOPED_TRACE(name.toStdString());
+        ++count;
+        auto message = messageAt(path);
+        const QString subject = message.subject();
+        const QString sender = message.sender();
+        (void)message.replyTo();
+        const auto recipients = message.toRecipients() + message.ccRecipients() + message.bccRecipients();
+        for (const auto& recipient : recipients)
+            EXPECT_FALSE(recipient.display().isEmpty());
+        const QString id = message.messageId();
+        const QString headers = message.allHeaders();
+        (void)message.dateSent();
+        EXPECT_TRUE(message.dateReceived().isValid());
+        const QString content = message.content();
+        const QString source = message.source();
+        EXPECT_EQ(message.messageSize(), QFileInfo(path).size());
+        EXPECT_TRUE(source.startsWith(headers)) << "the header block is the start of the source";
+        EXPECT_FALSE(subject.contains(QChar(0xFFFD)));
+        EXPECT_FALSE(sender.contains(QChar(0xFFFD)));
+
+        const auto expected = expectations().find(name);
+        if (expected == expectations().end())
+            continue;
+        const Expectation& e = expected->second;
+        if (e.subject) {
+            EXPECT_EQ(subject, QString::fromUtf8(e.subject));
+        }
+        if (e.sender) {
+            EXPECT_EQ(sender, QString::fromUtf8(e.sender));
+        }
+        if (e.messageId) {
+            EXPECT_EQ(id, QString::fromUtf8(e.messageId));
+        }
+        if (e.contentContains) {
+            EXPECT_TRUE(content.contains(QString::fromUtf8(e.contentContains))) << content.toStdString();
+        }
+    }
+    EXPECT_GE(count, 20);
+}
+
+TEST(MailGarbage, GroupsAreFlattenedIntoTheirMembers)
+{
+    auto message = messageAt(mailtest::corpusDir() + QStringLiteral("/group-address.eml"));
+    EXPECT_TRUE(message.toRecipients().isEmpty());
+    const auto cc = message.ccRecipients();
+    ASSERT_EQ(cc.size(), 2);
+    EXPECT_EQ(cc.at(0).display(), QStringLiteral("Ann <ann@example.org>"));
+    EXPECT_EQ(cc.at(1).display(), QStringLiteral("bob@example.org"));
+}
+
+TEST(MailGarbage, AnAttachmentOnlyMessageHasNoText)
+{
+    auto message = messageAt(mailtest::corpusDir() + QStringLiteral("/attachment-only.eml"));
+    EXPECT_EQ(message.content(), QString());
+}
+
+}  // namespace
