@@ -199,6 +199,21 @@ TEST_P(SaveTest, FailedWriteLeavesNothing)
     EXPECT_TRUE(entries(dir.path()).isEmpty()) << entries(dir.path()).join(QLatin1Char(',')).toStdString();
 }
 
+// A saved document is an ordinary file of the user's: the umask decides, not the
+// private mode of a temporary file.
+TEST_P(SaveTest, FileModeFollowsTheUmask)
+{
+    const mode_t previous = ::umask(022);
+    MessageDocument m;
+    m.subject = QStringLiteral("mode");
+    const auto result = saveMessageDocument(m, dir.path(), GetParam());
+    ::umask(previous);
+    ASSERT_TRUE(result.ok()) << result.error.toStdString();
+    struct stat info {};
+    ASSERT_EQ(::stat(QFile::encodeName(result.path).constData(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0644u);
+}
+
 TEST_P(SaveTest, NameComesFromTheSubject)
 {
     MessageDocument m;

@@ -7,7 +7,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QTemporaryFile>
+#include <QRandomGenerator>
 
 #include <cerrno>
 #include <cstdio>
@@ -20,6 +20,54 @@ namespace platform::mail {
 namespace {
 
 constexpr int kMaxAttempts = 10000;
+
+// The file being written, under a hidden name in the destination folder, so the
+// final rename stays within one file system. Created with O_EXCL and mode 0666
+// (less the umask), as any document the user saves; removed again unless kept.
+class TemporaryOutput {
+public:
+    explicit TemporaryOutput(const QDir& dir)
+    {
+        for (int attempt = 0; attempt < 100 && !m_file.isOpen(); ++attempt) {
+            const QString name = QStringLiteral(".quorvell-save-%1.tmp")
+                                     .arg(QRandomGenerator::global()->generate64(), 16, 16, QLatin1Char('0'));
+            const QByteArray path = QFile::encodeName(dir.filePath(name));
+            const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+            if (fd < 0) {
+                m_error = QString::fromLocal8Bit(std::strerror(errno));
+                if (errno != EEXIST)
+                    return;
+                continue;
+            }
+            m_path = path;
+            if (!m_file.open(fd, QIODevice::WriteOnly, QFileDevice::AutoCloseHandle)) {
+                ::close(fd);
+                m_error = m_file.errorString();
+                return;
+            }
+        }
+    }
+    ~TemporaryOutput()
+    {
+        m_file.close();
+        if (!m_kept && !m_path.isEmpty())
+            ::unlink(m_path.constData());
+    }
+    TemporaryOutput(const TemporaryOutput&) = delete;
+    TemporaryOutput& operator=(const TemporaryOutput&) = delete;
+
+    [[nodiscard]] bool isOpen() const { return m_file.isOpen(); }
+    [[nodiscard]] const QString& error() const { return m_error; }
+    [[nodiscard]] QFile& file() { return m_file; }
+    [[nodiscard]] const QByteArray& path() const { return m_path; }
+    void keep() { m_kept = true; }
+
+private:
+    QFile m_file;
+    QByteArray m_path;
+    QString m_error;
+    bool m_kept = false;
+};
 
 enum class Publish { Done, Exists, Failed };
 
@@ -82,26 +130,26 @@ SaveResult saveMessageDocument(const MessageDocument& message, const QString& fo
     }
     const QDir dir(folderInfo.absoluteFilePath());
 
-    QTemporaryFile temporary(dir.filePath(QStringLiteral(".quorvell-save-XXXXXX.tmp")));
-    if (!temporary.open()) {
-        result.error = QStringLiteral("cannot write into \"%1\": %2").arg(folder, temporary.errorString());
+    TemporaryOutput temporary(dir);
+    if (!temporary.isOpen()) {
+        result.error = QStringLiteral("cannot write into \"%1\": %2").arg(folder, temporary.error());
         return result;
     }
-    QString error = writeContent(message, format, temporary);
+    QString error = writeContent(message, format, temporary.file());
     if (!error.isEmpty()) {
         result.error = error;
-        return result;  // the temporary file removes itself
+        return result;  // the temporary file goes with its owner
     }
-    temporary.close();
+    temporary.file().close();
 
     const QString stem = cleanForFilename(message.subject);
     const QString extension = formatExtension(format);
-    const QByteArray from = QFile::encodeName(temporary.fileName());
+    const QByteArray& from = temporary.path();
     for (int attempt = 1; attempt <= kMaxAttempts; ++attempt) {
         const QString path = dir.filePath(numberedFileName(stem, extension, attempt));
         switch (publish(from, QFile::encodeName(path), &error)) {
         case Publish::Done:
-            temporary.setAutoRemove(false);
+            temporary.keep();
             result.path = path;
             return result;
         case Publish::Exists: continue;
