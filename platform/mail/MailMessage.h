@@ -43,7 +43,7 @@ public:
     [[nodiscard]] QList<MailAddress> bccRecipients();
     [[nodiscard]] QString messageId();   // without angle brackets
     [[nodiscard]] QString allHeaders();  // the raw header block
-    [[nodiscard]] QString content();     // decoded plain text, trailing line breaks removed
+    [[nodiscard]] QString content();     // decoded plain text, trailing white space removed
     [[nodiscard]] QString source();      // the raw message
     [[nodiscard]] QDateTime dateSent();  // invalid when the Date field is absent or unreadable
     [[nodiscard]] QDateTime dateReceived();

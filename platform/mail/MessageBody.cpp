@@ -84,8 +84,6 @@ QString textOfBrokenMultipart(const QByteArray& body, int depth)
 QString textOfMultipart(KMime::Content* part, int depth)
 {
     const QVector<KMime::Content*> children = part->contents();
-    if (children.isEmpty())
-        return textOfBrokenMultipart(part->body(), depth);
     if (part->contentType(false)->subType() == "alternative") {
         // The plain part first, the HTML one when there is none.
         for (KMime::Content* child : children) {
@@ -112,8 +110,13 @@ QString textOf(KMime::Content* part, int depth)
         return inner ? textOf(inner.data(), depth + 1) : QString();
     }
     const auto* type = part->contentType(false);
-    if (type && type->isMultipart())
+    if (type && type->isMultipart() && !part->contents().isEmpty())
         return textOfMultipart(part, depth);
+    // KMime turns a multipart it cannot cut into text/plain without a word; the
+    // part's own header still tells.
+    const QByteArray declared = HeaderBlock(part->head()).rawValue("Content-Type").value_or(QByteArray());
+    if (declared.trimmed().toLower().startsWith("multipart/"))
+        return textOfBrokenMultipart(part->body(), depth);
     if (!type || type->isPlainText() || type->mimeType().isEmpty())
         return decodeText(part);
     if (type->isHTMLText())
@@ -139,7 +142,7 @@ QString MessageBody::plainText(const QByteArray& message)
     parsed.parse();
     QString text = textOf(&parsed, 0);
     qsizetype end = text.size();
-    while (end > 0 && (text.at(end - 1) == QLatin1Char('\n') || text.at(end - 1) == QLatin1Char('\r')))
+    while (end > 0 && text.at(end - 1).isSpace())
         --end;
     text.truncate(end);
     return text;

@@ -17,7 +17,7 @@ namespace platform::mail {
 class MessageBody {
 public:
     // message: the raw message, any line ends. Gives the text without trailing
-    // line breaks; empty when the message carries no text part.
+    // white space; empty when the message carries no text part.
     [[nodiscard]] static QString plainText(const QByteArray& message);
     // The text of an HTML document as a reader sees it.
     [[nodiscard]] static QString htmlToText(const QString& html);

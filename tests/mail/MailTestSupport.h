@@ -12,6 +12,8 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 namespace mailtest {
 
 inline QString sourceDir()
@@ -72,3 +74,9 @@ inline platform::mail::MailMessage messageAt(const QString& path, const QString&
 }
 
 }  // namespace mailtest
+
+// Readable QString values in failure messages.
+inline void PrintTo(const QString& text, std::ostream* os)
+{
+    *os << '"' << text.toStdString() << '"';
+}

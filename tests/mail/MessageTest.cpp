@@ -1,0 +1,219 @@
+// The message model: the reading pitfalls of KMime, each with a message that shows
+// it, the properties a reader relies on, and the lazy split between header and body.
+
+#include "MailTestSupport.h"
+
+#include "platform/mail/HeaderBlock.h"
+#include "platform/mail/MessageBody.h"
+
+using mailtest::MailEnvironment;
+using mailtest::messageAt;
+using platform::mail::HeaderBlock;
+using platform::mail::MailAddress;
+using platform::mail::MessageBody;
+
+namespace {
+
+struct ContentCase {
+    const char* name;
+    QByteArray message;
+    const char* content;
+};
+
+// Each row is a way a body goes wrong when read naively.
+const ContentCase kContentCases[] = {
+    {"crlf body is not empty",
+     "From: a@example.org\r\nContent-Type: text/plain; charset=utf-8\r\n\r\nFirst line\r\nSecond line\r\n",
+     "First line\nSecond line"},
+    {"crlf multipart finds its parts",
+     "Content-Type: multipart/alternative; boundary=\"x\"\r\n\r\n--x\r\nContent-Type: text/plain\r\n\r\nplain\r\n"
+     "--x\r\nContent-Type: text/html\r\n\r\n<b>html</b>\r\n--x--\r\n",
+     "plain"},
+    {"alternative prefers the plain part even when it comes second",
+     "Content-Type: multipart/alternative; boundary=\"x\"\n\n--x\nContent-Type: text/html\n\n<p>html</p>\n"
+     "--x\nContent-Type: text/plain\n\nplain text\n--x--\n",
+     "plain text"},
+    {"html only renders to text",
+     "Content-Type: text/html; charset=utf-8\n\n<html><head><title>T</title><style>p{color:red}</style></head>"
+     "<body><p>Caf&eacute; &amp; <b>cr&egrave;me</b></p><p>two</p></body></html>\n",
+     "Café & crème\ntwo"},
+    {"attachment is not the text",
+     "Content-Type: multipart/mixed; boundary=\"m\"\n\n--m\nContent-Type: application/pdf\n"
+     "Content-Disposition: attachment; filename=a.pdf\nContent-Transfer-Encoding: base64\n\nJVBERi0xLjQK\n"
+     "--m\nContent-Type: text/plain\n\nthe letter\n--m--\n",
+     "the letter"},
+    {"missing boundary is guessed from the body",
+     "Content-Type: multipart/mixed\n\n--guess\nContent-Type: text/plain\n\nfound anyway\n--guess--\n", "found anyway"},
+    {"nested multipart without its boundary",
+     "Content-Type: multipart/mixed; boundary=a\n\n--a\nContent-Type: multipart/alternative\n\n--b\n"
+     "Content-Type: text/plain\n\ninner text\n--b--\n--a--\n",
+     "inner text"},
+    {"quoted-printable latin-1",
+     "Content-Type: text/plain; charset=ISO-8859-1\nContent-Transfer-Encoding: quoted-printable\n\n"
+     "gro=DF und sch=F6n=\n ist es\n",
+     "groß und schön ist es"},
+    {"unknown charset reads valid utf-8 as utf-8",
+     "Content-Type: text/plain; charset=x-unheard-of\n\n\xc3\xa9t\xc3\xa9\n", "été"},
+    {"utf-8 label on latin-1 bytes falls back to latin-1", "Content-Type: text/plain; charset=utf-8\n\n\xe9t\xe9\n",
+     "été"},
+    {"base64 utf-8", "Content-Type: text/plain; charset=utf-8\nContent-Transfer-Encoding: base64\n\nw6l0w6kK\n", "été"},
+};
+
+TEST(MailMessage, BodiesDecodeToTheirText)
+{
+    for (const ContentCase& c : kContentCases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(MessageBody::plainText(c.message), QString::fromUtf8(c.content));
+    }
+}
+
+struct HeaderCase {
+    const char* name;
+    QByteArray header;
+    const char* subject;
+    const char* sender;
+    const char* messageId;
+};
+
+const HeaderCase kHeaderCases[] = {
+    {"message id without angle brackets", "Message-ID: bare@example.org", "", "", "bare@example.org"},
+    {"message id without an at sign", "Message-ID: <no-at-sign>", "", "", "no-at-sign"},
+    {"message id folded onto the next line", "Message-ID:\n <folded@example.org>", "", "", "folded@example.org"},
+    {"raw latin-1 subject", "Subject: Gr\xfc\xdf" "e", "Grüße", "", ""},
+    {"raw utf-8 subject", "Subject: Gr\xc3\xbc\xc3\x9f" "e", "Grüße", "", ""},
+    {"rfc 2047 latin-1 subject and name",
+     "Subject: =?ISO-8859-1?Q?Gr=FC=DFe_aus_K=F6ln?=\nFrom: =?ISO-8859-1?Q?J=FCrgen?= <j@example.de>", "Grüße aus Köln",
+     "Jürgen <j@example.de>", ""},
+    {"rfc 2047 utf-8 base64 subject", "Subject: =?UTF-8?B?5Ye65by144Gu5Lu2?=", "出張の件", "", ""},
+    {"raw latin-1 name", "From: Ren\xe9" "e Dupont <renee@example.fr>", "", "Renée Dupont <renee@example.fr>", ""},
+    {"quoted name with a comma", "From: \"Okafor, Chinwe\" <c@example.org>", "", "Okafor, Chinwe <c@example.org>", ""},
+    {"bare address", "From: alerts@example.org", "", "alerts@example.org", ""},
+    {"angle address without a name", "From: <alerts@example.org>", "", "alerts@example.org", ""},
+    {"field names ignore case", "SUBJECT: loud\nfrom: quiet@example.org", "loud", "quiet@example.org", ""},
+    {"first of two fields wins", "Subject: one\nSubject: two", "one", "", ""},
+};
+
+TEST(MailMessage, HeadersDecodeToTheirDisplayForm)
+{
+    MailEnvironment env;
+    int n = 0;
+    for (const HeaderCase& c : kHeaderCases) {
+        SCOPED_TRACE(c.name);
+        const QString path = env.addMessage({}, QStringLiteral("1700000000.M%1.test:2,").arg(++n),
+                                            c.header + "\n\nbody\n");
+        auto message = messageAt(path);
+        EXPECT_EQ(message.subject(), QString::fromUtf8(c.subject));
+        EXPECT_EQ(message.sender(), QString::fromUtf8(c.sender));
+        EXPECT_EQ(message.messageId(), QString::fromUtf8(c.messageId));
+    }
+}
+
+TEST(MailMessage, ReadingAbsentFieldsAddsNothingToTheMessage)
+{
+    MailEnvironment env;
+    const QByteArray raw = "Subject: only this\n\nbody\n";
+    const QString path = env.addMessage({}, QStringLiteral("1700000000.M1.test:2,"), raw);
+    auto message = messageAt(path);
+    (void)message.sender();
+    (void)message.replyTo();
+    (void)message.toRecipients();
+    (void)message.messageId();
+    (void)message.dateSent();
+    (void)message.content();
+    EXPECT_EQ(message.allHeaders(), QStringLiteral("Subject: only this"));
+    EXPECT_EQ(message.source(), QString::fromLatin1(raw));
+    EXPECT_EQ(mailtest::readFile(path), raw);
+    EXPECT_FALSE(message.dateSent().isValid());
+    EXPECT_EQ(message.replyTo(), QString());
+}
+
+TEST(MailMessage, HeaderPropertiesDoNotReadTheBody)
+{
+    MailEnvironment env;
+    QByteArray raw = "From: Ann Lee <ann@example.org>\nTo: b@example.org\nSubject: big\nMessage-ID: <big@x>\n"
+                     "Date: Mon, 08 Dec 2025 11:20:00 +0200\n\n";
+    raw += QByteArray(2 * 1024 * 1024, 'x');
+    const QString path = env.addMessage({}, QStringLiteral("1700000000.M1.test:2,S"), raw);
+    auto message = messageAt(path, QStringLiteral("S"));
+    EXPECT_EQ(message.subject(), QStringLiteral("big"));
+    (void)message.sender();
+    (void)message.toRecipients();
+    (void)message.messageId();
+    (void)message.allHeaders();
+    (void)message.dateSent();
+    EXPECT_EQ(message.messageSize(), raw.size());
+    EXPECT_FALSE(message.bodyLoaded());
+    EXPECT_EQ(message.content().size(), 2 * 1024 * 1024);
+    EXPECT_TRUE(message.bodyLoaded());
+}
+
+TEST(MailMessage, RecipientsKeepTheirOrderAndNames)
+{
+    MailEnvironment env;
+    const QString path = env.addMessage(
+        {}, QStringLiteral("1700000000.M1.test:2,"),
+        "To: Ann Lee <ann@example.org>, \"Lee, Bob\" <bob@example.org>,\n cat@example.org\n"
+        "Cc: =?UTF-8?Q?Zo=C3=AB?= <zoe@example.org>\nBcc: hidden@example.org\n"
+        "Reply-To: List <list@example.org>\n\nx\n");
+    auto message = messageAt(path);
+    const QList<MailAddress> to = message.toRecipients();
+    ASSERT_EQ(to.size(), 3);
+    EXPECT_EQ(to.at(0), (MailAddress{QStringLiteral("Ann Lee"), QStringLiteral("ann@example.org")}));
+    EXPECT_EQ(to.at(1), (MailAddress{QStringLiteral("Lee, Bob"), QStringLiteral("bob@example.org")}));
+    EXPECT_EQ(to.at(2), (MailAddress{QString(), QStringLiteral("cat@example.org")}));
+    ASSERT_EQ(message.ccRecipients().size(), 1);
+    EXPECT_EQ(message.ccRecipients().at(0).display(), QStringLiteral("Zoë <zoe@example.org>"));
+    EXPECT_EQ(message.bccRecipients().at(0).display(), QStringLiteral("hidden@example.org"));
+    EXPECT_EQ(message.replyTo(), QStringLiteral("List <list@example.org>"));
+    EXPECT_EQ(message.sender(), QString());
+}
+
+TEST(MailMessage, DatesAndFlagsComeFromTheHeaderAndTheFileName)
+{
+    MailEnvironment env;
+    const QString path = env.addMessage({}, QStringLiteral("1765188000.M7P1.host:2,FS"),
+                                        "Date: Mon, 08 Dec 2025 11:20:00 +0200\n\nx\n");
+    auto flagged = messageAt(path, QStringLiteral("FS"));
+    EXPECT_EQ(flagged.dateSent().toUTC(), QDateTime(QDate(2025, 12, 8), QTime(9, 20), Qt::UTC));
+    EXPECT_EQ(flagged.dateReceived().toSecsSinceEpoch(), 1765188000);
+    EXPECT_TRUE(flagged.readStatus());
+    EXPECT_TRUE(flagged.flaggedStatus());
+    auto unread = messageAt(path, QString());
+    EXPECT_FALSE(unread.readStatus());
+    EXPECT_FALSE(unread.flaggedStatus());
+}
+
+TEST(MailMessage, AVanishedFileAnswersEmpty)
+{
+    auto message = messageAt(QStringLiteral("/nonexistent/cur/1700000000.M1.gone:2,S"));
+    EXPECT_EQ(message.subject(), QString());
+    EXPECT_EQ(message.content(), QString());
+    EXPECT_EQ(message.source(), QString());
+    EXPECT_EQ(message.messageSize(), 0);
+}
+
+TEST(MailMessage, HeaderBlockEndsAtTheFirstEmptyLine)
+{
+    struct Row {
+        QByteArray message;
+        qsizetype headerLength;
+        qsizetype bodyOffset;
+        bool complete;
+    };
+    const Row rows[] = {
+        {"A: b\n\nbody", 4, 6, true},
+        {"A: b\r\n\r\nbody", 4, 8, true},
+        {"\nbody", 0, 1, true},
+        {"A: b\nC: d", 9, 9, false},
+        {"A: b\n\r\nx\n\ny", 4, 7, true},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.message.toStdString());
+        const auto split = HeaderBlock::split(row.message);
+        EXPECT_EQ(split.headerLength, row.headerLength);
+        EXPECT_EQ(split.bodyOffset, row.bodyOffset);
+        EXPECT_EQ(split.complete, row.complete);
+    }
+}
+
+}  // namespace
