@@ -1,0 +1,149 @@
+// Notifications on a private session bus (the test runs under dbus-run-session),
+// received by a listener in this process.
+
+#include "platform/notifications/Notifications.h"
+#include "settings/Settings.h"
+#include "settings/SettingsTable.h"
+
+#include <QCoreApplication>
+#include <QDBusConnection>
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace notes = platform::notifications;
+
+class Listener : public QObject {
+    Q_OBJECT
+public:
+    QList<QPair<QString, QString>> received;
+
+public slots:
+    void posted(const QString& name, const QString& object) { received.append({name, object}); }
+};
+
+namespace {
+
+QCoreApplication& application()
+{
+    static int argc = 1;
+    static char name[] = "notifications_test";
+    static char* argv[] = {name, nullptr};
+    static auto* app = new QCoreApplication(argc, argv);
+    return *app;
+}
+
+class NotificationsTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        application();
+        ASSERT_FALSE(qgetenv("DBUS_SESSION_BUS_ADDRESS").isEmpty()) << "run under dbus-run-session";
+        m_bus = QDBusConnection::connectToBus(QString::fromUtf8(qgetenv("DBUS_SESSION_BUS_ADDRESS")),
+                                              QStringLiteral("listener"));
+        ASSERT_TRUE(m_bus.isConnected());
+        ASSERT_TRUE(m_bus.connect(QString(), QLatin1String(notes::kNotificationPath),
+                                  QLatin1String(notes::kNotificationInterface),
+                                  QLatin1String(notes::kNotificationMember), &m_listener,
+                                  SLOT(posted(QString, QString))));
+    }
+
+    void TearDown() override { QDBusConnection::disconnectFromBus(QStringLiteral("listener")); }
+
+    // Delivers what arrives within ms, stopping early once count signals are in.
+    void waitFor(int count, int ms)
+    {
+        QDeadlineTimer deadline(ms);
+        while (!deadline.hasExpired() && m_listener.received.size() < count)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    }
+
+    static int notifyOnce(const QProcessEnvironment& environment, const QStringList& args)
+    {
+        QProcess child;
+        child.setProcessEnvironment(environment);
+        child.start(QStringLiteral(QUORVELL_NOTIFY_ONCE), args);
+        if (!child.waitForFinished(20000)) {
+            child.kill();
+            child.waitForFinished();
+            return -1;
+        }
+        return child.exitCode();
+    }
+
+    QDBusConnection m_bus{QString()};
+    Listener m_listener;
+};
+
+TEST_F(NotificationsTest, PreferencesChangedArrivesOnceWithItsNameAndObject)
+{
+    quorvell::postPreferencesChanged();
+    waitFor(1, 5000);
+    waitFor(2, 300);
+    ASSERT_EQ(m_listener.received.size(), 1);
+    EXPECT_EQ(m_listener.received.first().first, QStringLiteral("Preferences Changed"));
+    EXPECT_EQ(m_listener.received.first().second, QStringLiteral("com.brightfold.preference.Quorvell"));
+}
+
+TEST_F(NotificationsTest, APostJustBeforeTheProcessEndsIsNotLost)
+{
+    for (int i = 0; i < 5; ++i)
+        ASSERT_EQ(notifyOnce(QProcessEnvironment::systemEnvironment(), {QStringLiteral("Last Words %1").arg(i), QString()}), 0);
+    waitFor(5, 5000);
+    ASSERT_EQ(m_listener.received.size(), 5);
+    for (int i = 0; i < 5; ++i) {
+        EXPECT_EQ(m_listener.received.at(i).first, QStringLiteral("Last Words %1").arg(i));
+        EXPECT_TRUE(m_listener.received.at(i).second.isEmpty());
+    }
+}
+
+TEST_F(NotificationsTest, TheRuntimeFolderSocketServesWhenNoAddressIsSet)
+{
+    const QString address = QString::fromUtf8(qgetenv("DBUS_SESSION_BUS_ADDRESS"));
+    const QString prefix = QStringLiteral("unix:path=");
+    if (!address.startsWith(prefix))
+        GTEST_SKIP() << "the private bus has no socket file";
+    QTemporaryDir runtime;
+    ASSERT_TRUE(QFile::link(address.mid(prefix.size()).section(QLatin1Char(','), 0, 0), runtime.filePath("bus")));
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.remove(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"));
+    environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime.path());
+    ASSERT_EQ(notifyOnce(environment, {QStringLiteral("Via Runtime"), QStringLiteral("o")}), 0);
+    waitFor(1, 5000);
+    ASSERT_EQ(m_listener.received.size(), 1);
+    EXPECT_EQ(m_listener.received.first().first, QStringLiteral("Via Runtime"));
+}
+
+TEST_F(NotificationsTest, WithoutAReachableBusPostingIsASilentNoOp)
+{
+    QTemporaryDir emptyRuntime;
+    QProcessEnvironment unreachable = QProcessEnvironment::systemEnvironment();
+    unreachable.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), QStringLiteral("unix:path=/nonexistent/bus"));
+    // No address and no runtime socket, but a display: libdbus would autolaunch a bus here.
+    QProcessEnvironment unset = QProcessEnvironment::systemEnvironment();
+    unset.remove(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"));
+    unset.insert(QStringLiteral("XDG_RUNTIME_DIR"), emptyRuntime.path());
+    unset.insert(QStringLiteral("DISPLAY"), QStringLiteral(":97"));
+    QProcessEnvironment noRuntime = unset;
+    noRuntime.remove(QStringLiteral("XDG_RUNTIME_DIR"));
+
+    for (const QProcessEnvironment& environment : {unreachable, unset, noRuntime}) {
+        QProcess child;
+        child.setProcessEnvironment(environment);
+        child.start(QStringLiteral(QUORVELL_NOTIFY_ONCE), {QStringLiteral("Nobody Hears"), QString()});
+        ASSERT_TRUE(child.waitForFinished(20000)) << "posting blocked";
+        EXPECT_EQ(child.exitCode(), 0);
+        EXPECT_TRUE(child.readAllStandardError().isEmpty());
+    }
+    EXPECT_TRUE(QDir(emptyRuntime.path()).isEmpty());
+    waitFor(1, 300);
+    EXPECT_TRUE(m_listener.received.isEmpty());
+}
+
+}  // namespace
+
+#include "NotificationsTest.moc"
