@@ -1,0 +1,104 @@
+#pragma once
+// The syntax tree (private header). One Node type with a kind and a few generic
+// slots keeps the parser and the evaluator small; the comment on each kind says
+// which slots it uses. A compiled Program owns its nodes and the applications
+// whose terminology it was compiled against.
+
+#include "platform/applescript/Dictionary.h"
+#include "platform/applescript/Value.h"
+
+#include <QString>
+
+#include <memory>
+#include <vector>
+
+namespace platform::applescript {
+
+enum class BinaryOp {
+    Or, And, Equal, NotEqual, Less, Greater, LessEqual, GreaterEqual, Contains, NotContains, IsIn, IsNotIn,
+    BeginsWith, EndsWith, Concat, Add, Subtract, Multiply, Divide, Div, Mod, Power,
+};
+
+enum class TypeName { Text, Integer, Real, Number, List, Boolean, Date, Record };
+
+// Which elements an Element node selects.
+enum class Selector { All, Index, Range, First, Last, Middle, Beginning, End };
+
+enum class NodeKind {
+    // expressions
+    Literal,          // value
+    ListLiteral,      // kids
+    RecordLiteral,    // names, kids
+    Variable,         // name
+    MyVariable,       // name: a script-level variable or property (`my x`)
+    Binary,           // op, a, b
+    Negate,           // a
+    Not,              // a
+    Coerce,           // a, type
+    Property,         // name, a = container (null: the tell target), dictionary = a dictionary term
+    Element,          // name = class, selector, a = container (null: tell target), b, c = indexes
+    Count,            // a
+    Offset,           // a (needle), b (haystack)
+    CurrentDate,      //
+    DateFromText,     // a
+    Application,      // a = name
+    Call,             // name, kids = arguments, my
+    Command,          // name, a = direct (may be null), names = labels, kids = labelled values
+    Delimiters,       // AppleScript's text item delimiters
+    // statements
+    ExprStatement,    // a
+    Set,              // a = target, b = value
+    Copy,             // a = value, b = target
+    Tell,             // a = target, blocks[0]
+    If,               // kids = conditions, blocks (one more than kids when there is an else)
+    RepeatForever,    // blocks[0]
+    RepeatTimes,      // a, blocks[0]
+    RepeatWhile,      // a, blocks[0]
+    RepeatUntil,      // a, blocks[0]
+    RepeatFromTo,     // name, a, b, c (by, may be null), blocks[0]
+    RepeatIn,         // name, a, blocks[0]
+    ExitRepeat,       //
+    Return,           // a (may be null)
+    Try,              // blocks[0] = body, blocks[1] = handler (may be empty), names = {message var, number var}
+    Error,            // a = message (may be null), b = number (may be null)
+    Considering,      // flag = case considered, blocks[0]
+    Global,           // names
+    Local,            // names
+};
+
+struct Node;
+using NodePtr = std::unique_ptr<Node>;
+using Block = std::vector<NodePtr>;
+
+struct Node {
+    NodeKind kind;
+    int line = 0;
+    int column = 0;
+    QString name;
+    Value value;
+    BinaryOp op = BinaryOp::Or;
+    TypeName type = TypeName::Text;
+    Selector selector = Selector::All;
+    bool flag = false;  // Property: dictionary term; Call: `my`; Considering: case
+    NodePtr a, b, c;
+    std::vector<NodePtr> kids;
+    std::vector<QString> names;
+    std::vector<Block> blocks;
+};
+
+struct Handler {
+    QString name;
+    std::vector<QString> parameters;
+    Block body;
+    int line = 0;
+};
+
+struct Program {
+    std::vector<std::pair<QString, NodePtr>> properties;  // in declaration order
+    std::vector<QString> globals;                         // declared at the top level
+    std::vector<Handler> handlers;
+    Block run;  // the top-level statements, or the body of an explicit `on run`
+    std::vector<std::shared_ptr<Application>> applications;  // keeps terminologies alive
+};
+
+}  // namespace platform::applescript

@@ -1,0 +1,94 @@
+#include "platform/applescript/Engine.h"
+
+#include "platform/applescript/Interpreter.h"
+#include "platform/applescript/Lexer.h"
+#include "platform/applescript/Operations.h"
+#include "platform/applescript/Parser.h"
+#include "platform/applescript/ScriptError.h"
+
+#include <QTextCodec>
+
+#include <new>
+
+namespace platform::applescript {
+
+namespace {
+
+ErrorInfo toErrorInfo(const ScriptError& e)
+{
+    ErrorInfo info;
+    info.compileError = e.compile;
+    info.number = e.number;
+    info.message = e.message;
+    info.line = e.line;
+    info.column = e.column;
+    return info;
+}
+
+Program compile(const QString& source, const Limits& limits)
+{
+    return Parser(tokenize(source), limits.maxNesting).parseProgram();
+}
+
+}  // namespace
+
+Outcome runScript(const QString& source, const Limits& limits)
+{
+    Outcome outcome;
+    std::optional<Program> program;
+    std::optional<Interpreter> interpreter;
+    // The one place where the engine's errors are caught.
+    try {
+        program.emplace(compile(source, limits));
+        interpreter.emplace(*program, limits);
+        outcome.value = interpreter->run();
+    } catch (const ScriptError& e) {
+        outcome.error = toErrorInfo(e);
+        if (!e.compile && interpreter)
+            if (const Node* at = interpreter->position()) {
+                outcome.error.line = at->line;
+                outcome.error.column = at->column;
+            }
+    } catch (const std::bad_alloc&) {
+        outcome.error.number = errOutOfMemory;
+        outcome.error.message = QStringLiteral("Out of memory.");
+    }
+    return outcome;
+}
+
+std::optional<ErrorInfo> checkSyntax(const QString& source, const Limits& limits)
+{
+    try {
+        (void)compile(source, limits);
+    } catch (const ScriptError& e) {
+        return toErrorInfo(e);
+    }
+    return std::nullopt;
+}
+
+QString decodeScriptFile(const QByteArray& bytes, bool utf8)
+{
+    if (bytes.startsWith("\xEF\xBB\xBF"))
+        return QString::fromUtf8(bytes.mid(3));
+    if (utf8)
+        return QString::fromUtf8(bytes);
+    QTextCodec* roman = QTextCodec::codecForName("Apple Roman");
+    return roman ? roman->toUnicode(bytes) : QString::fromLatin1(bytes);
+}
+
+// --- the NSAppleScript-like entry ---
+
+AppleScript::AppleScript(QString source) : m_source(std::move(source)) { }
+
+std::optional<ResultDescriptor> AppleScript::executeAndReturnError(ErrorInfo* error) const
+{
+    Outcome outcome = runScript(m_source);
+    if (!outcome.value) {
+        if (error)
+            *error = outcome.error;
+        return std::nullopt;
+    }
+    return ResultDescriptor{stringValue(*outcome.value)};
+}
+
+}  // namespace platform::applescript

@@ -1,0 +1,56 @@
+#pragma once
+// The script engine: compile and run a text of the scripting language.
+//
+// Design. Source text (already Unicode) goes through the lexer (Lexer.h), a
+// recursive-descent parser with one function per grammar rule and a precedence
+// table for binary operators (Parser.h), into a syntax tree (Ast.h) that a
+// tree-walking interpreter runs (Interpreter.h). Values (Value.h) are shared where
+// the language shares them; application objects come in through the dictionary
+// seam (Dictionary.h). Errors are thrown inside as one exception type and caught
+// once, here, into an ErrorInfo with the language's number, message and position.
+// Nothing is kept between runs: a script compiles afresh each time, so compiling
+// is a single linear pass with no lookups beyond small static tables.
+//
+// There is no shell and no file access: the language subset has no command that
+// reaches outside the engine except through a registered application.
+//
+// Bounds (Limits): a run stops with an error the script cannot catch after
+// maxSteps statements and loop turns (default 20,000,000) or maxMilliseconds of
+// wall time (default 10,000), at maxCallDepth nested handler calls (default 200,
+// error -2706 "Stack overflow.") or maxEvalDepth nested evaluations; source that
+// nests blocks and expressions deeper than maxNesting (default 100) is a compile
+// error. Texts stop at 32 Mi characters and lists at 4 Mi items (error -108).
+
+#include "platform/applescript/AppleScript.h"
+#include "platform/applescript/Value.h"
+
+#include <QByteArray>
+#include <QString>
+
+#include <optional>
+
+namespace platform::applescript {
+
+struct Limits {
+    qint64 maxSteps = 20'000'000;
+    qint64 maxMilliseconds = 10'000;
+    int maxCallDepth = 200;
+    int maxEvalDepth = 3000;
+    int maxNesting = 100;
+};
+
+struct Outcome {
+    std::optional<Value> value;  // set on success
+    ErrorInfo error;             // filled on failure
+};
+
+// Compiles and runs; never throws.
+[[nodiscard]] Outcome runScript(const QString& source, const Limits& limits = {});
+// Compiles only; the compile error, if any.
+[[nodiscard]] std::optional<ErrorInfo> checkSyntax(const QString& source, const Limits& limits = {});
+
+// How a script file's bytes become text: UTF-8 when they start with a UTF-8
+// byte-order mark (which is dropped) or when utf8 is true, else Mac OS Roman.
+[[nodiscard]] QString decodeScriptFile(const QByteArray& bytes, bool utf8 = false);
+
+}  // namespace platform::applescript

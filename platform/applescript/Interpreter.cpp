@@ -1,0 +1,813 @@
+#include "platform/applescript/Interpreter.h"
+
+#include "platform/applescript/Dictionary.h"
+#include "platform/applescript/ScriptError.h"
+
+#include <cmath>
+
+namespace platform::applescript {
+
+namespace {
+
+constexpr int errCantSet = -10006;
+
+// Restores a value when the scope ends, also when an error unwinds it.
+template <class T>
+class Restore {
+public:
+    Restore(T& target, T value) : m_target(target), m_saved(std::move(target)) { m_target = std::move(value); }
+    ~Restore() { m_target = std::move(m_saved); }
+    Restore(const Restore&) = delete;
+    Restore& operator=(const Restore&) = delete;
+
+private:
+    T& m_target;
+    T m_saved;
+};
+
+QString elementText(const QString& cls, const QString& selector, const Value& container)
+{
+    return QStringLiteral("%1 %2 of %3").arg(cls, selector, displayForm(container));
+}
+
+}  // namespace
+
+class Interpreter::Depth {
+public:
+    Depth(int& counter, int limit) : m_counter(counter)
+    {
+        if (++m_counter > limit)
+            throwBound(errStackOverflow, QStringLiteral("Stack overflow."));
+    }
+    ~Depth() { --m_counter; }
+    Depth(const Depth&) = delete;
+    Depth& operator=(const Depth&) = delete;
+
+private:
+    int& m_counter;
+};
+
+Interpreter::Interpreter(const Program& program, const Limits& limits) : m_program(program), m_limits(limits)
+{
+    for (const Handler& h : program.handlers)
+        m_handlers.insert(h.name, &h);
+    for (const auto& p : program.properties)
+        m_globalNames.insert(p.first);
+    for (const QString& g : program.globals)
+        m_globalNames.insert(g);
+}
+
+Value Interpreter::run()
+{
+    m_clock.start();
+    m_frames.emplace_back();
+    for (const auto& [name, init] : m_program.properties)
+        m_globals.insert(name, eval(*init));
+    if (execBlock(m_program.run) == Flow::Return)
+        return m_returnValue;
+    return m_result;
+}
+
+const Node* Interpreter::position() const
+{
+    return m_current;
+}
+
+void Interpreter::step(qint64 cost)
+{
+    m_steps += cost;
+    if (m_steps > m_limits.maxSteps)
+        throwBound(errTimedOut,
+                   QStringLiteral("The script was stopped after %1 steps.").arg(m_limits.maxSteps));
+    if ((m_steps & 255) == 0 && m_clock.elapsed() > m_limits.maxMilliseconds)
+        throwBound(errTimedOut,
+                   QStringLiteral("The script was stopped after %1 seconds.").arg(m_limits.maxMilliseconds / 1000.0));
+}
+
+Interpreter::Flow Interpreter::execBlock(const Block& block)
+{
+    for (const NodePtr& statement : block) {
+        const Flow flow = execStatement(*statement);
+        if (flow != Flow::Normal)
+            return flow;
+    }
+    return Flow::Normal;
+}
+
+Interpreter::Flow Interpreter::execStatement(const Node& n)
+{
+    step();
+    m_current = &n;
+    switch (n.kind) {
+    case NodeKind::ExprStatement: {
+        Value v = eval(*n.a);
+        if (!n.flag)
+            m_result = std::move(v);
+        return Flow::Normal;
+    }
+    case NodeKind::Set: return execSet(n);
+    case NodeKind::Copy: {
+        Value v = eval(*n.a).deepCopy();
+        assign(*n.b, v);
+        m_result = std::move(v);
+        return Flow::Normal;
+    }
+    case NodeKind::Tell: return execTell(n);
+    case NodeKind::If: return execIf(n);
+    case NodeKind::RepeatForever:
+    case NodeKind::RepeatTimes:
+    case NodeKind::RepeatWhile:
+    case NodeKind::RepeatUntil: return execRepeat(n);
+    case NodeKind::RepeatFromTo: return execFromTo(n);
+    case NodeKind::RepeatIn: return execRepeatIn(n);
+    case NodeKind::ExitRepeat: return Flow::Exit;
+    case NodeKind::Return:
+        m_returnValue = n.a ? eval(*n.a) : Value();
+        return Flow::Return;
+    case NodeKind::Try: return execTry(n);
+    case NodeKind::Error: execError(n);
+    case NodeKind::Considering: return execConsidering(n);
+    case NodeKind::Global:
+        for (const QString& name : n.names)
+            frame().declaredGlobal.insert(name);
+        return Flow::Normal;
+    case NodeKind::Local:
+        for (const QString& name : n.names)
+            frame().declaredLocal.insert(name);
+        return Flow::Normal;
+    default:
+        throwRuntime(errDefault, QStringLiteral("Unexpected statement."));
+    }
+}
+
+Interpreter::Flow Interpreter::execSet(const Node& n)
+{
+    if (appendInPlace(n))
+        return Flow::Normal;
+    Value v = eval(*n.b);
+    assign(*n.a, v);
+    m_result = std::move(v);
+    return Flow::Normal;
+}
+
+// `set x to x & e` where x's text or list is held by x alone: append to it
+// instead of building a new value, so loops that grow a text stay linear.
+bool Interpreter::appendInPlace(const Node& n)
+{
+    if (n.a->kind != NodeKind::Variable || n.b->kind != NodeKind::Binary || n.b->op != BinaryOp::Concat
+        || n.b->a->kind != NodeKind::Variable || n.b->a->name != n.a->name)
+        return false;
+    Value* target = slot(n.a->name, false);
+    if (!target || (target->kind() != Value::Kind::Text && target->kind() != Value::Kind::List))
+        return false;
+    Value right = eval(*n.b->b);
+    target = slot(n.a->name, false);  // evaluating may have changed the variables
+    if (!target)
+        return false;
+    m_result = Value();  // the previous result may share the text
+    if (target->kind() == Value::Kind::Text) {
+        const QString tail = toText(right, m_rules);
+        checkTextLength(target->text().size() + tail.size());
+        target->mutableText().append(tail);
+    } else if (target->kind() == Value::Kind::List && target->listPointer().use_count() == 1) {
+        List& items = *target->listPointer();
+        if (right.kind() == Value::Kind::List) {
+            checkListLength(items.size() + right.items().size());
+            const List tail = right.items();
+            items.insert(items.end(), tail.begin(), tail.end());
+        } else if (right.kind() == Value::Kind::Record) {
+            *target = concat(*target, right, m_rules);
+        } else {
+            checkListLength(items.size() + 1);
+            items.push_back(std::move(right));
+        }
+    } else {
+        *target = concat(*target, right, m_rules);
+    }
+    m_result = *target;
+    return true;
+}
+
+Interpreter::Flow Interpreter::execTell(const Node& n)
+{
+    Value target = eval(*n.a);
+    m_tellTargets.push_back(std::move(target));
+    struct Pop {
+        std::vector<Value>& targets;
+        ~Pop() { targets.pop_back(); }
+    } pop{m_tellTargets};
+    return execBlock(n.blocks[0]);
+}
+
+Interpreter::Flow Interpreter::execIf(const Node& n)
+{
+    for (size_t i = 0; i < n.kids.size(); ++i) {
+        if (toBoolean(eval(*n.kids[i])))
+            return execBlock(n.blocks[i]);
+    }
+    if (n.blocks.size() > n.kids.size())
+        return execBlock(n.blocks.back());
+    return Flow::Normal;
+}
+
+// Runs one turn of a loop body; *stop is set by `exit repeat`.
+Interpreter::Flow Interpreter::execLoopBody(const Node& n, bool* stop)
+{
+    step();
+    const Flow flow = execBlock(n.blocks[0]);
+    *stop = flow != Flow::Normal;
+    return flow == Flow::Exit ? Flow::Normal : flow;
+}
+
+Interpreter::Flow Interpreter::execRepeat(const Node& n)
+{
+    bool stop = false;
+    switch (n.kind) {
+    case NodeKind::RepeatTimes: {
+        const qint64 times = toInteger(eval(*n.a));
+        for (qint64 i = 0; i < times; ++i)
+            if (const Flow f = execLoopBody(n, &stop); stop)
+                return f;
+        return Flow::Normal;
+    }
+    case NodeKind::RepeatWhile:
+    case NodeKind::RepeatUntil:
+        while (toBoolean(eval(*n.a)) == (n.kind == NodeKind::RepeatWhile))
+            if (const Flow f = execLoopBody(n, &stop); stop)
+                return f;
+        return Flow::Normal;
+    default:
+        for (;;)
+            if (const Flow f = execLoopBody(n, &stop); stop)
+                return f;
+    }
+}
+
+Interpreter::Flow Interpreter::execFromTo(const Node& n)
+{
+    const Value from = eval(*n.a);
+    const Value to = eval(*n.b);
+    const Value by = n.c ? eval(*n.c) : Value(1);
+    bool stop = false;
+    const bool integers = toNumber(from) == std::trunc(toNumber(from)) && from.kind() != Value::Kind::Real
+        && to.kind() != Value::Kind::Real && by.kind() != Value::Kind::Real;
+    if (integers) {
+        const qint64 first = toInteger(from);
+        const qint64 last = toInteger(to);
+        const qint64 increment = toInteger(by);
+        if (increment == 0)
+            throwRuntime(errDefault, QStringLiteral("The repeat increment can’t be zero."));
+        for (qint64 i = first; increment > 0 ? i <= last : i >= last;) {
+            write(n.name, Value(i));
+            if (const Flow f = execLoopBody(n, &stop); stop)
+                return f;
+            if (__builtin_add_overflow(i, increment, &i))
+                break;
+        }
+        return Flow::Normal;
+    }
+    const double first = toNumber(from);
+    const double last = toNumber(to);
+    const double increment = toNumber(by);
+    if (increment == 0)
+        throwRuntime(errDefault, QStringLiteral("The repeat increment can’t be zero."));
+    for (double x = first; increment > 0 ? x <= last : x >= last; x += increment) {
+        write(n.name, Value(x));
+        if (const Flow f = execLoopBody(n, &stop); stop)
+            return f;
+    }
+    return Flow::Normal;
+}
+
+Interpreter::Flow Interpreter::execRepeatIn(const Node& n)
+{
+    Value source = eval(*n.a);
+    if (source.kind() == Value::Kind::Text) {
+        QStringList chars = textElements(source.text(), QStringLiteral("character"), m_rules);
+        List items;
+        for (QString& c : chars)
+            items.emplace_back(std::move(c));
+        source = Value::list(std::move(items));
+    } else if (source.kind() != Value::Kind::List) {
+        source = coerce(source, TypeName::List, m_rules);
+    }
+    const std::shared_ptr<List> items = source.listPointer();
+    const size_t count = items->size();
+    bool stop = false;
+    for (size_t i = 0; i < count && i < items->size(); ++i) {
+        write(n.name, (*items)[i]);
+        if (const Flow f = execLoopBody(n, &stop); stop)
+            return f;
+    }
+    return Flow::Normal;
+}
+
+Interpreter::Flow Interpreter::execTry(const Node& n)
+{
+    const size_t tells = m_tellTargets.size();
+    const size_t frames = m_frames.size();
+    const TextRules rules = m_rules;
+    try {
+        return execBlock(n.blocks[0]);
+    } catch (const ScriptError& e) {
+        if (!e.catchable)
+            throw;
+        m_tellTargets.resize(tells);
+        m_frames.resize(frames);
+        m_rules.considerCase = rules.considerCase;
+        if (!n.names[0].isEmpty())
+            write(n.names[0], Value(e.message));
+        if (!n.names[1].isEmpty())
+            write(n.names[1], Value(e.number));
+    }
+    return execBlock(n.blocks[1]);
+}
+
+void Interpreter::execError(const Node& n)
+{
+    const int number = n.b ? static_cast<int>(std::clamp<qint64>(toInteger(eval(*n.b)), INT32_MIN, INT32_MAX))
+                           : static_cast<int>(errDefault);
+    QString message;
+    if (n.a)
+        message = toText(eval(*n.a), m_rules);
+    else if (number == errUserCanceled)
+        message = QStringLiteral("User canceled.");
+    else
+        message = QStringLiteral("An error of type %1 has occurred.").arg(number);
+    throwRuntime(number == 0 ? errDefault : number, message);
+}
+
+Interpreter::Flow Interpreter::execConsidering(const Node& n)
+{
+    const bool before = m_rules.considerCase;
+    if (n.kids.empty())
+        m_rules.considerCase = n.flag;
+    struct Back {
+        bool& flag;
+        bool value;
+        ~Back() { flag = value; }
+    } back{m_rules.considerCase, before};
+    return execBlock(n.blocks[0]);
+}
+
+// --- variables ---
+
+Value* Interpreter::slot(const QString& name, bool forWrite)
+{
+    Frame& f = frame();
+    const bool global = f.declaredGlobal.contains(name)
+        || (!f.declaredLocal.contains(name) && m_globalNames.contains(name) && !f.locals.contains(name));
+    if (global) {
+        auto it = m_globals.find(name);
+        if (it == m_globals.end())
+            return forWrite ? &m_globals[name] : nullptr;
+        return &*it;
+    }
+    auto it = f.locals.find(name);
+    if (it == f.locals.end())
+        return forWrite ? &f.locals[name] : nullptr;
+    return &*it;
+}
+
+Value Interpreter::read(const QString& name)
+{
+    if (const Value* v = slot(name, false))
+        return *v;
+    if (name == u"applescript")
+        return Value(QStringLiteral("AppleScript"));
+    throwRuntime(errUndefinedVariable, QStringLiteral("The variable %1 is not defined.").arg(name));
+}
+
+void Interpreter::write(const QString& name, const Value& v)
+{
+    *slot(name, true) = v;
+}
+
+Value Interpreter::delimiters() const
+{
+    List items;
+    for (const QString& d : m_rules.delimiters)
+        items.emplace_back(d);
+    return Value::list(std::move(items));
+}
+
+void Interpreter::setDelimiters(const Value& v)
+{
+    QStringList delimiters;
+    if (v.kind() == Value::Kind::List) {
+        for (const Value& item : v.items()) {
+            if (item.kind() != Value::Kind::Text)
+                throwRuntime(errCantMake, QStringLiteral("Can’t make %1 into type text.").arg(displayForm(item)));
+            delimiters << item.text();
+        }
+    } else {
+        delimiters << toText(v, m_rules);
+    }
+    m_rules.delimiters = delimiters;
+}
+
+// --- assignment ---
+
+void Interpreter::assign(const Node& target, const Value& v)
+{
+    switch (target.kind) {
+    case NodeKind::Variable:
+        write(target.name, v);
+        return;
+    case NodeKind::MyVariable:
+        m_globals[target.name] = v;
+        return;
+    case NodeKind::Delimiters:
+        setDelimiters(v);
+        return;
+    case NodeKind::ListLiteral: {
+        const Value list = v.kind() == Value::Kind::List ? v : coerce(v, TypeName::List, m_rules);
+        const List items = list.items();
+        for (size_t i = 0; i < target.kids.size(); ++i) {
+            if (i >= items.size())
+                throwRuntime(errCantGet, QStringLiteral("Can’t get item %1 of %2.").arg(i + 1).arg(displayForm(list)));
+            assign(*target.kids[i], items[i]);
+        }
+        return;
+    }
+    case NodeKind::Property: {
+        const Value container = eval(*target.a);
+        if (container.kind() == Value::Kind::Record) {
+            checkNesting(v, container.recordPointer().get());
+            Record& r = *container.recordPointer();
+            if (Value* field = r.find(target.name))
+                *field = v;
+            else
+                r.fields.emplace_back(target.name, v);
+            return;
+        }
+        throwRuntime(errCantSet, QStringLiteral("Can’t set %1 of %2 to %3.")
+                                     .arg(target.name, displayForm(container), displayForm(v)));
+    }
+    case NodeKind::Element:
+        assignElement(target, v);
+        return;
+    default:
+        throwRuntime(errCantSet, QStringLiteral("Can’t set that."));
+    }
+}
+
+void Interpreter::assignElement(const Node& target, const Value& v)
+{
+    const Value container = eval(*target.a);
+    if (container.kind() != Value::Kind::List || target.name != u"item")
+        throwRuntime(errCantSet, QStringLiteral("Can’t set %1 of %2 to %3.")
+                                     .arg(target.name, displayForm(container), displayForm(v)));
+    checkNesting(v, container.listPointer().get());
+    List& items = *container.listPointer();
+    if (target.selector == Selector::End || target.selector == Selector::Beginning) {
+        checkListLength(items.size() + 1);
+        items.insert(target.selector == Selector::End ? items.end() : items.begin(), v);
+        return;
+    }
+    const qint64 count = static_cast<qint64>(items.size());
+    qint64 index = target.selector == Selector::Last ? count : indexValue(*target.b);
+    if (index < 0)
+        index += count + 1;
+    if (index < 1 || index > count)
+        throwRuntime(errCantSet, QStringLiteral("Can’t set item %1 of %2 to %3.")
+                                     .arg(index)
+                                     .arg(displayForm(container), displayForm(v)));
+    items[static_cast<size_t>(index - 1)] = v;
+}
+
+// --- expressions ---
+
+Value Interpreter::eval(const Node& n)
+{
+    Depth depth(m_evalDepth, m_limits.maxEvalDepth);
+    switch (n.kind) {
+    case NodeKind::Literal: return n.value;
+    case NodeKind::ListLiteral: {
+        List items;
+        items.reserve(n.kids.size());
+        for (const NodePtr& kid : n.kids) {
+            Value v = eval(*kid);
+            checkNesting(v, nullptr);
+            items.push_back(std::move(v));
+        }
+        return Value::list(std::move(items));
+    }
+    case NodeKind::RecordLiteral: {
+        Record r;
+        for (size_t i = 0; i < n.kids.size(); ++i) {
+            Value v = eval(*n.kids[i]);
+            checkNesting(v, nullptr);
+            r.fields.emplace_back(n.names[i], std::move(v));
+        }
+        return Value::record(std::move(r));
+    }
+    case NodeKind::Variable: m_current = &n; return read(n.name);
+    case NodeKind::MyVariable: {
+        m_current = &n;
+        const auto it = m_globals.constFind(n.name);
+        if (it == m_globals.constEnd())
+            throwRuntime(errUndefinedVariable, QStringLiteral("The variable %1 is not defined.").arg(n.name));
+        return *it;
+    }
+    case NodeKind::Binary: return evalBinary(n);
+    case NodeKind::Negate: {
+        Value v = eval(*n.a);
+        m_current = &n;
+        return negate(v);
+    }
+    case NodeKind::Not: {
+        Value v = eval(*n.a);
+        m_current = &n;
+        return Value(!toBoolean(v));
+    }
+    case NodeKind::Coerce: {
+        Value v = eval(*n.a);
+        m_current = &n;
+        return coerce(v, n.type, m_rules);
+    }
+    case NodeKind::Property: return evalProperty(n);
+    case NodeKind::Element: return evalElement(n);
+    case NodeKind::Count: {
+        Value v = eval(*n.a);
+        m_current = &n;
+        if (v.kind() == Value::Kind::Object)
+            v = elementsOf(v, QStringLiteral("item"));
+        return Value(countOf(v));
+    }
+    case NodeKind::Offset: {
+        const Value needle = eval(*n.a);
+        const Value haystack = eval(*n.b);
+        m_current = &n;
+        return Value(offsetOf(toText(needle, m_rules), toText(haystack, m_rules), m_rules));
+    }
+    case NodeKind::CurrentDate: {
+        QDateTime now = QDateTime::currentDateTime();
+        now.setTime(QTime(now.time().hour(), now.time().minute(), now.time().second()));
+        return Value(now);
+    }
+    case NodeKind::DateFromText: {
+        const Value v = eval(*n.a);
+        m_current = &n;
+        return coerce(v, TypeName::Date, m_rules);
+    }
+    case NodeKind::Application: return evalApplication(n);
+    case NodeKind::Call: return evalCall(n);
+    case NodeKind::Command: return evalCommand(n);
+    case NodeKind::Delimiters: return delimiters();
+    default: throwRuntime(errDefault, QStringLiteral("Unexpected expression."));
+    }
+}
+
+Value Interpreter::evalBinary(const Node& n)
+{
+    if (n.op == BinaryOp::And || n.op == BinaryOp::Or) {
+        const bool left = toBoolean(eval(*n.a));
+        if (left == (n.op == BinaryOp::Or))
+            return Value(left);
+        const Value right = eval(*n.b);
+        m_current = &n;
+        return Value(toBoolean(right));
+    }
+    const Value a = eval(*n.a);
+    const Value b = eval(*n.b);
+    m_current = &n;
+    switch (n.op) {
+    case BinaryOp::Equal: return Value(equals(a, b, m_rules));
+    case BinaryOp::NotEqual: return Value(!equals(a, b, m_rules));
+    case BinaryOp::Less: return Value(compare(a, b, m_rules) < 0);
+    case BinaryOp::Greater: return Value(compare(a, b, m_rules) > 0);
+    case BinaryOp::LessEqual: return Value(compare(a, b, m_rules) <= 0);
+    case BinaryOp::GreaterEqual: return Value(compare(a, b, m_rules) >= 0);
+    case BinaryOp::Contains: return Value(contains(a, b, m_rules));
+    case BinaryOp::IsIn: return Value(contains(b, a, m_rules));
+    case BinaryOp::BeginsWith: return Value(beginsWith(a, b, m_rules));
+    case BinaryOp::EndsWith: return Value(endsWith(a, b, m_rules));
+    case BinaryOp::Concat: {
+        step(static_cast<qint64>(a.kind() == Value::Kind::List ? a.items().size() / 64 : 0));
+        return concat(a, b, m_rules);
+    }
+    default: return arithmetic(n.op, a, b);
+    }
+}
+
+Value Interpreter::tellTarget(const Node& n) const
+{
+    if (m_tellTargets.empty())
+        throwRuntime(errCantGet, QStringLiteral("Can’t get %1.").arg(n.name));
+    return m_tellTargets.back();
+}
+
+void Interpreter::replyError(const Reply& reply, const QString& cantGet) const
+{
+    QString message = reply.errorMessage();
+    if (message.isEmpty())
+        message = reply.errorNumber() == errCantGet ? cantGet
+                                                     : QStringLiteral("An error of type %1 has occurred.")
+                                                           .arg(reply.errorNumber());
+    throwRuntime(reply.errorNumber(), message);
+}
+
+Value Interpreter::evalProperty(const Node& n)
+{
+    const Value container = n.a ? eval(*n.a) : tellTarget(n);
+    m_current = &n;
+    if (n.a && n.a->kind == NodeKind::Variable && n.a->name == u"applescript" && n.name == u"text item delimiters")
+        return delimiters();
+    if (container.kind() == Value::Kind::Object) {
+        const Reply reply = container.object()->property(n.name);
+        if (!reply.ok())
+            replyError(reply, QStringLiteral("Can’t get %1 of %2.").arg(n.name, container.object()->describe()));
+        return reply.value();
+    }
+    return builtinProperty(container, n.name);
+}
+
+Value Interpreter::elementsOf(const Value& container, const QString& cls)
+{
+    switch (container.kind()) {
+    case Value::Kind::Object: {
+        const Reply reply = container.object()->elements(cls);
+        if (!reply.ok())
+            replyError(reply, QStringLiteral("Can’t get every %1 of %2.").arg(cls, container.object()->describe()));
+        if (reply.value().kind() != Value::Kind::List)
+            return Value::list(List{reply.value()});
+        return reply.value();
+    }
+    case Value::Kind::List:
+        if (cls == u"item")
+            return container;
+        break;
+    case Value::Kind::Text: {
+        if (cls == u"text")
+            break;
+        step(container.text().size() / 64);
+        QStringList parts = textElements(container.text(), cls, m_rules);
+        List items;
+        items.reserve(static_cast<size_t>(parts.size()));
+        for (QString& part : parts)
+            items.emplace_back(std::move(part));
+        return Value::list(std::move(items));
+    }
+    default:
+        break;
+    }
+    throwRuntime(errCantGet, QStringLiteral("Can’t get every %1 of %2.").arg(cls, displayForm(container)));
+}
+
+qint64 Interpreter::indexValue(const Node& n)
+{
+    const Value v = eval(n);
+    if (v.kind() == Value::Kind::Real && v.real() != std::trunc(v.real()))
+        throwRuntime(errInvalidIndex, QStringLiteral("Invalid index %1.").arg(displayForm(v)));
+    try {
+        return toInteger(v);
+    } catch (const ScriptError&) {
+        throwRuntime(errInvalidIndex, QStringLiteral("Invalid index %1.").arg(displayForm(v)));
+    }
+}
+
+Value Interpreter::evalElement(const Node& n)
+{
+    const Value container = n.a ? eval(*n.a) : tellTarget(n);
+    m_current = &n;
+    // `text i thru j of s` is a substring, not a list of pieces.
+    if (n.name == u"text" && container.kind() == Value::Kind::Text && n.selector == Selector::Range) {
+        const qint64 count = container.text().size();
+        qint64 from = indexValue(*n.b);
+        qint64 to = indexValue(*n.c);
+        m_current = &n;
+        if (from < 0) from += count + 1;
+        if (to < 0) to += count + 1;
+        if (from > to) std::swap(from, to);
+        if (from < 1 || to > count)
+            throwRuntime(errCantGet,
+                         QStringLiteral("Can’t get %1.").arg(elementText(QStringLiteral("text"),
+                                                                         QStringLiteral("%1 thru %2").arg(from).arg(to),
+                                                                         container)));
+        return Value(container.text().mid(from - 1, to - from + 1));
+    }
+    if (n.name == u"text" && container.kind() == Value::Kind::Text && n.selector == Selector::All)
+        return container;
+    const QString cls = n.name == u"text" ? QStringLiteral("character") : n.name;
+    const Value all = elementsOf(container, cls);
+    return pick(all, n, container, n.name);
+}
+
+// Selects from the list `all` as the node asks; errors name the container.
+Value Interpreter::pick(const Value& all, const Node& n, const Value& container, const QString& cls)
+{
+    const List& items = all.items();
+    const qint64 count = static_cast<qint64>(items.size());
+    auto described = [&] {
+        return container.kind() == Value::Kind::Object ? container.object()->describe() : displayForm(container);
+    };
+    auto at = [&](qint64 index) -> Value {
+        const qint64 original = index;
+        if (index == 0)
+            throwRuntime(errInvalidIndex,
+                         QStringLiteral("Can’t get %1 0 of %2. Invalid index.").arg(cls, described()));
+        if (index < 0)
+            index += count + 1;
+        if (index < 1 || index > count)
+            throwRuntime(errCantGet, QStringLiteral("Can’t get %1 %2 of %3.").arg(cls).arg(original).arg(described()));
+        return items[static_cast<size_t>(index - 1)];
+    };
+    switch (n.selector) {
+    case Selector::All: return all;
+    case Selector::Index: return at(indexValue(*n.b));
+    case Selector::First: return at(1);
+    case Selector::Last:
+    case Selector::End: return at(count == 0 ? 1 : count);
+    case Selector::Beginning: return at(1);
+    case Selector::Middle: return at(count == 0 ? 1 : (count + 1) / 2);
+    case Selector::Range: {
+        qint64 from = indexValue(*n.b);
+        qint64 to = indexValue(*n.c);
+        m_current = &n;
+        const qint64 f = from < 0 ? from + count + 1 : from;
+        const qint64 t = to < 0 ? to + count + 1 : to;
+        const qint64 lo = std::min(f, t);
+        const qint64 hi = std::max(f, t);
+        if (lo < 1 || hi > count)
+            throwRuntime(errCantGet, QStringLiteral("Can’t get %1 %2 thru %3 of %4.")
+                                         .arg(cls)
+                                         .arg(from)
+                                         .arg(to)
+                                         .arg(described()));
+        return Value::list(List(items.begin() + (lo - 1), items.begin() + hi));
+    }
+    }
+    return all;
+}
+
+Value Interpreter::evalApplication(const Node& n)
+{
+    const Value name = eval(*n.a);
+    m_current = &n;
+    auto app = findApplication(toText(name, m_rules));
+    if (!app)
+        throwRuntime(errNotRunning, QStringLiteral("Application isn't running."));
+    return Value(std::move(app));
+}
+
+Value Interpreter::evalCall(const Node& n)
+{
+    m_current = &n;
+    if (!n.flag && !m_tellTargets.empty() && m_tellTargets.back().kind() == Value::Kind::Object)
+        throwRuntime(errNotUnderstood, QStringLiteral("%1 doesn’t understand the “%2” message.")
+                                           .arg(m_tellTargets.back().object()->describe(), n.name));
+    const auto it = m_handlers.constFind(n.name);
+    if (it == m_handlers.constEnd())
+        throwRuntime(errNotUnderstood, QStringLiteral("«script» doesn’t understand the “%1” message.").arg(n.name));
+    const Handler& handler = **it;
+    if (handler.parameters.size() != n.kids.size())
+        throwRuntime(errWrongParameters, QStringLiteral("The handler %1 takes %2 parameters, not %3.")
+                                             .arg(n.name)
+                                             .arg(handler.parameters.size())
+                                             .arg(n.kids.size()));
+    Frame callee;
+    for (size_t i = 0; i < n.kids.size(); ++i) {
+        callee.locals.insert(handler.parameters[i], eval(*n.kids[i]));
+        callee.declaredLocal.insert(handler.parameters[i]);
+    }
+    step();
+    Depth depth(m_callDepth, m_limits.maxCallDepth);
+    Restore<std::vector<Value>> tells(m_tellTargets, {});
+    Restore<Value> result(m_result, Value());
+    m_frames.push_back(std::move(callee));
+    struct PopFrame {
+        std::vector<Frame>& frames;
+        size_t size;
+        ~PopFrame() { frames.resize(size); }
+    } pop{m_frames, m_frames.size() - 1};
+    const Flow flow = execBlock(handler.body);
+    return flow == Flow::Return ? m_returnValue : m_result;
+}
+
+Value Interpreter::evalCommand(const Node& n)
+{
+    CommandCall call;
+    call.name = n.name;
+    if (n.a) {
+        call.hasDirect = true;
+        call.direct = eval(*n.a);
+    }
+    for (size_t i = 0; i < n.kids.size(); ++i)
+        call.labelled.emplace_back(n.names[i], eval(*n.kids[i]));
+    m_current = &n;
+    const Value target = tellTarget(n);
+    if (target.kind() != Value::Kind::Object)
+        throwRuntime(errNotUnderstood,
+                     QStringLiteral("%1 doesn’t understand the “%2” message.").arg(displayForm(target), n.name));
+    const Reply reply = target.object()->command(call);
+    if (!reply.ok()) {
+        if (reply.errorNumber() == errNotUnderstood && reply.errorMessage().isEmpty())
+            throwRuntime(errNotUnderstood, QStringLiteral("%1 doesn’t understand the “%2” message.")
+                                               .arg(target.object()->describe(), n.name));
+        replyError(reply, QStringLiteral("Can’t get %1.").arg(n.name));
+    }
+    return reply.value();
+}
+
+}  // namespace platform::applescript

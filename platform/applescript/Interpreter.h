@@ -1,0 +1,98 @@
+#pragma once
+// The tree-walking interpreter (private header). Runs one Program once.
+//
+// Scopes. The top-level statements run in the implicit run handler's frame;
+// every handler call gets a frame of its own. A name resolves to the frame's
+// local, else, when the frame or the top level declared it `global` or it is a
+// `property`, to the script-wide variable; anything else read before it is set
+// is error -2753. Handler calls inside a tell block go to the tell target unless
+// written `my name(...)`, as the language does (-1708 for an application).
+//
+// Sharing. `set` shares lists and records, `copy` duplicates them. `set s to s
+// & x` and `set L to L & x` append in place when nothing else holds the old text
+// or list, which keeps a 10,000-turn concatenation loop linear.
+
+#include "platform/applescript/Ast.h"
+#include "platform/applescript/Engine.h"
+#include "platform/applescript/Operations.h"
+
+#include <QElapsedTimer>
+#include <QHash>
+#include <QSet>
+
+#include <vector>
+
+namespace platform::applescript {
+
+class Interpreter {
+public:
+    Interpreter(const Program& program, const Limits& limits);
+    // The script's result; throws ScriptError.
+    [[nodiscard]] Value run();
+    // The node that ran last, for the position of an error; may be null.
+    [[nodiscard]] const Node* position() const;
+
+private:
+    enum class Flow { Normal, Exit, Return };
+    struct Frame {
+        QHash<QString, Value> locals;
+        QSet<QString> declaredGlobal;
+        QSet<QString> declaredLocal;
+    };
+    class Depth;
+
+    void step(qint64 cost = 1);
+    Flow execBlock(const Block& block);
+    Flow execStatement(const Node& n);
+    Flow execSet(const Node& n);
+    Flow execTell(const Node& n);
+    Flow execIf(const Node& n);
+    Flow execRepeat(const Node& n);
+    Flow execLoopBody(const Node& n, bool* stop);
+    Flow execFromTo(const Node& n);
+    Flow execRepeatIn(const Node& n);
+    Flow execTry(const Node& n);
+    [[noreturn]] void execError(const Node& n);
+    Flow execConsidering(const Node& n);
+
+    Value eval(const Node& n);
+    Value evalBinary(const Node& n);
+    Value evalProperty(const Node& n);
+    Value evalElement(const Node& n);
+    Value evalCall(const Node& n);
+    Value evalCommand(const Node& n);
+    Value evalApplication(const Node& n);
+    Value elementsOf(const Value& container, const QString& cls);
+    Value pick(const Value& all, const Node& n, const Value& container, const QString& cls);
+    qint64 indexValue(const Node& n);
+    Value tellTarget(const Node& n) const;
+
+    void assign(const Node& target, const Value& v);
+    void assignElement(const Node& target, const Value& v);
+    bool appendInPlace(const Node& n);
+    Value* slot(const QString& name, bool forWrite);
+    Value read(const QString& name);
+    void write(const QString& name, const Value& v);
+    Frame& frame() { return m_frames.back(); }
+    void setDelimiters(const Value& v);
+    Value delimiters() const;
+    [[noreturn]] void replyError(const Reply& reply, const QString& cantGet) const;
+
+    const Program& m_program;
+    Limits m_limits;
+    TextRules m_rules;
+    QHash<QString, Value> m_globals;
+    QSet<QString> m_globalNames;
+    QHash<QString, const Handler*> m_handlers;
+    std::vector<Frame> m_frames;
+    std::vector<Value> m_tellTargets;
+    Value m_result;
+    Value m_returnValue;
+    qint64 m_steps = 0;
+    int m_evalDepth = 0;
+    int m_callDepth = 0;
+    QElapsedTimer m_clock;
+    const Node* m_current = nullptr;  // the statement running, for error positions
+};
+
+}  // namespace platform::applescript

@@ -1,0 +1,82 @@
+#pragma once
+// The language's operations on values (private header): coercions, comparison,
+// arithmetic, concatenation, containment, text chunks and dates. Pure functions of
+// their arguments plus a TextRules; every failure throws ScriptError with the
+// language's number and message.
+//
+// Text. Comparison and searching ignore case unless rules.considerCase. Texts are
+// indexed by UTF-16 unit. Paragraphs split at CR LF, CR and LF; a final line break
+// ends an empty last paragraph, so paragraphs and `text items` with return as the
+// delimiter agree. Words are runs of letters, digits and marks, with an apostrophe
+// inside a word kept ("don't" is one word).
+//
+// Dates. Texts of dates follow QLocale() (the default locale, which tests pin):
+// `date string` is the long date format, `short date string` the short one,
+// `time string` the long time format without its time zone, and a date as text is
+// "<date string> at <time string>". Month and weekday are the language's English
+// constants (text such as "December"), which coerce to their numbers.
+//
+// Sizes. A text longer than kMaxTextLength or a list longer than kMaxListLength is
+// error -108 "Out of memory.", raised as a bound a script cannot catch.
+
+#include "platform/applescript/Ast.h"
+#include "platform/applescript/Value.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+namespace platform::applescript {
+
+constexpr int kMaxTextLength = 1 << 25;
+constexpr size_t kMaxListLength = size_t(1) << 22;
+constexpr int kMaxValueDepth = 64;
+
+struct TextRules {
+    bool considerCase = false;
+    QStringList delimiters = {QString()};  // AppleScript's text item delimiters
+};
+
+// How a value reads in an error message: "abc" quoted, {1, 2}, date "…".
+[[nodiscard]] QString displayForm(const Value& v);
+// The result's text: text, numbers, booleans and dates; none for anything else.
+[[nodiscard]] std::optional<QString> stringValue(const Value& v);
+[[nodiscard]] QString formatReal(double d);
+[[nodiscard]] QString typeName(TypeName t);
+
+[[nodiscard]] QString toText(const Value& v, const TextRules& rules);
+[[nodiscard]] double toNumber(const Value& v);
+[[nodiscard]] qint64 toInteger(const Value& v);
+[[nodiscard]] bool toBoolean(const Value& v);
+[[nodiscard]] Value coerce(const Value& v, TypeName type, const TextRules& rules);
+
+[[nodiscard]] bool equals(const Value& a, const Value& b, const TextRules& rules);
+// Negative, zero or positive; the right operand is coerced to the left's kind.
+[[nodiscard]] int compare(const Value& a, const Value& b, const TextRules& rules);
+[[nodiscard]] Value arithmetic(BinaryOp op, const Value& a, const Value& b);
+[[nodiscard]] Value negate(const Value& v);
+[[nodiscard]] Value concat(const Value& a, const Value& b, const TextRules& rules);
+[[nodiscard]] bool contains(const Value& container, const Value& part, const TextRules& rules);
+[[nodiscard]] bool beginsWith(const Value& whole, const Value& part, const TextRules& rules);
+[[nodiscard]] bool endsWith(const Value& whole, const Value& part, const TextRules& rules);
+[[nodiscard]] qint64 offsetOf(const QString& needle, const QString& haystack, const TextRules& rules);
+
+// Elements of a text by class ("character", "word", "paragraph", "text item").
+[[nodiscard]] QStringList textElements(const QString& text, const QString& cls, const TextRules& rules);
+// count of, length of.
+[[nodiscard]] qint64 countOf(const Value& v);
+// A property of a text, list, record or date ("length", "year", "date string", …).
+[[nodiscard]] Value builtinProperty(const Value& v, const QString& name);
+
+[[nodiscard]] QString dateText(const QDateTime& d);
+[[nodiscard]] Value dateFromText(const QString& text);
+
+// Throws the size bound when a text or list would grow past its limit.
+void checkTextLength(int length);
+void checkListLength(size_t length);
+// Refuses to nest values deeper than kMaxValueDepth or to put a list or record
+// into itself; `into` is the container being written (may be null).
+void checkNesting(const Value& v, const void* into);
+
+}  // namespace platform::applescript

@@ -1,0 +1,523 @@
+#include "platform/applescript/Parser.h"
+
+#include "platform/applescript/ScriptError.h"
+
+namespace platform::applescript {
+
+Parser::Nesting::Nesting(Parser& p) : m_p(p)
+{
+    if (++m_p.m_nesting > m_p.m_maxNesting)
+        throwCompile(errSyntax, QStringLiteral("The script is nested too deeply."), m_p.cur().line, m_p.cur().column);
+}
+
+Parser::Parser(std::vector<Token> tokens, int maxNesting) : m_maxNesting(maxNesting)
+{
+    // The article "the" is noise in this language wherever it stands.
+    m_tokens.reserve(tokens.size());
+    for (Token& t : tokens)
+        if (!(t.kind == TokenKind::Word && !t.barred && t.text == u"the"))
+            m_tokens.push_back(std::move(t));
+}
+
+const Token& Parser::ahead(int k) const
+{
+    const size_t i = m_pos + static_cast<size_t>(k);
+    return i < m_tokens.size() ? m_tokens[i] : m_tokens.back();
+}
+
+bool Parser::isWord(const char* w, int k) const
+{
+    const Token& t = ahead(k);
+    return t.kind == TokenKind::Word && !t.barred && t.text == QLatin1String(w);
+}
+
+bool Parser::isSymbol(const char* s, int k) const
+{
+    const Token& t = ahead(k);
+    return t.kind == TokenKind::Symbol && t.text == QString::fromUtf8(s);
+}
+
+bool Parser::acceptWord(const char* w)
+{
+    if (!isWord(w))
+        return false;
+    ++m_pos;
+    return true;
+}
+
+bool Parser::acceptSymbol(const char* s)
+{
+    if (!isSymbol(s))
+        return false;
+    ++m_pos;
+    return true;
+}
+
+void Parser::expectWord(const char* w, const QString& closing)
+{
+    if (!acceptWord(w))
+        fail(QStringLiteral("\"%1\"%2").arg(QLatin1String(w), closing), cur());
+}
+
+void Parser::expectSymbol(const char* s)
+{
+    if (!acceptSymbol(s))
+        fail(QStringLiteral("\"%1\"").arg(QString::fromUtf8(s)), cur());
+}
+
+bool Parser::atLineEnd() const
+{
+    return cur().kind == TokenKind::EndOfLine || cur().kind == TokenKind::EndOfFile;
+}
+
+void Parser::expectLineEnd()
+{
+    if (!atLineEnd())
+        failHere(QStringLiteral("end of line"));
+    if (cur().kind == TokenKind::EndOfLine)
+        ++m_pos;
+}
+
+void Parser::skipLineEnds()
+{
+    while (cur().kind == TokenKind::EndOfLine)
+        ++m_pos;
+}
+
+int Parser::matchWords(const QStringList& words) const
+{
+    for (int i = 0; i < words.size(); ++i) {
+        const Token& t = ahead(i);
+        if (t.kind != TokenKind::Word || t.barred || t.text != words[i])
+            return 0;
+    }
+    return static_cast<int>(words.size());
+}
+
+void Parser::fail(const QString& expected, const Token& found) const
+{
+    throwCompile(errExpected, QStringLiteral("Expected %1 but found %2.").arg(expected, describeToken(found)),
+                 found.line, found.column);
+}
+
+NodePtr Parser::node(NodeKind kind, const Token& at) const
+{
+    auto n = std::make_unique<Node>();
+    n->kind = kind;
+    n->line = at.line;
+    n->column = at.column;
+    return n;
+}
+
+QString Parser::identifier(const char* what)
+{
+    if (cur().kind != TokenKind::Word)
+        failHere(QString::fromLatin1(what));
+    return m_tokens[m_pos++].text;
+}
+
+// program := { handler | property | statement } EOF
+Program Parser::parseProgram()
+{
+    Program program;
+    m_program = &program;
+    bool explicitRun = false;
+    bool implicitRun = false;
+    for (skipLineEnds(); cur().kind != TokenKind::EndOfFile; skipLineEnds()) {
+        if ((isWord("on") || isWord("to")) && ahead(1).kind == TokenKind::Word && !isWord("error", 1)) {
+            const Token at = cur();
+            parseHandler(program);
+            if (program.handlers.back().name == u"run") {
+                if (explicitRun || implicitRun)
+                    throwCompile(errSyntax, QStringLiteral("The run handler is specified more than once."), at.line,
+                                 at.column);
+                explicitRun = true;
+                program.run = std::move(program.handlers.back().body);
+                program.handlers.pop_back();
+            }
+        } else if (isWord("property") || isWord("prop")) {
+            parseProperty(program);
+        } else {
+            if (explicitRun)
+                throwCompile(errSyntax, QStringLiteral("The run handler is specified more than once."), cur().line,
+                             cur().column);
+            implicitRun = true;
+            NodePtr statement = parseStatement();
+            if (statement->kind == NodeKind::Global)
+                program.globals.insert(program.globals.end(), statement->names.begin(), statement->names.end());
+            program.run.push_back(std::move(statement));
+            expectLineEnd();
+        }
+    }
+    return program;
+}
+
+// handler := ("on" | "to") name [ "(" [ name { "," name } ] ")" ] EOL block "end" [ name ]
+void Parser::parseHandler(Program& program)
+{
+    const Token opener = cur();
+    ++m_pos;
+    Handler handler;
+    handler.line = opener.line;
+    handler.name = identifier("handler name");
+    for (const Handler& h : program.handlers)
+        if (h.name == handler.name)
+            throwCompile(errSyntax, QStringLiteral("The %1 handler is specified more than once.").arg(handler.name),
+                         opener.line, opener.column);
+    if (acceptSymbol("(")) {
+        if (!acceptSymbol(")")) {
+            do {
+                handler.parameters.push_back(identifier("parameter name"));
+            } while (acceptSymbol(","));
+            expectSymbol(")");
+        }
+    }
+    expectLineEnd();
+    const int loops = m_loops;
+    m_loops = 0;
+    handler.body = parseBlock();
+    m_loops = loops;
+    expectWord("end", QStringLiteral(" (to close \"%1\" at line %2)").arg(handler.name).arg(opener.line));
+    if (cur().kind == TokenKind::Word && !atLineEnd()) {
+        if (cur().text != handler.name)
+            fail(QStringLiteral("\"end %1\"").arg(handler.name), cur());
+        ++m_pos;
+    }
+    expectLineEnd();
+    program.handlers.push_back(std::move(handler));
+}
+
+// property := ("property" | "prop") name ":" expression EOL
+void Parser::parseProperty(Program& program)
+{
+    ++m_pos;
+    QString name = identifier("property name");
+    expectSymbol(":");
+    NodePtr init = parseExpression();
+    expectLineEnd();
+    for (const auto& p : program.properties)
+        if (p.first == name)
+            throwCompile(errSyntax, QStringLiteral("The property %1 is specified more than once.").arg(name),
+                         init->line, init->column);
+    program.properties.emplace_back(std::move(name), std::move(init));
+}
+
+// block := { statement EOL } up to "end", "else" or "on error"
+Block Parser::parseBlock()
+{
+    Nesting nesting(*this);
+    Block block;
+    for (skipLineEnds(); !isWord("end") && !isWord("else") && !(isWord("on") && isWord("error", 1)); skipLineEnds()) {
+        if (cur().kind == TokenKind::EndOfFile)
+            return block;  // the caller's expectWord("end") reports it
+        block.push_back(parseStatement());
+        expectLineEnd();
+    }
+    return block;
+}
+
+// statement := set | copy | tell | if | repeat | exit | return | try | error
+//            | considering | global | local | [ "get" | "log" ] expression
+NodePtr Parser::parseStatement()
+{
+    Nesting nesting(*this);
+    const Token at = cur();
+    if (cur().kind == TokenKind::Word && !cur().barred) {
+        const QString& w = cur().text;
+        if (w == u"set") return parseSet();
+        if (w == u"copy") return parseCopy();
+        if (w == u"tell") return parseTell();
+        if (w == u"if") return parseIf();
+        if (w == u"repeat") return parseRepeat();
+        if (w == u"return") return parseReturn();
+        if (w == u"try") return parseTry();
+        if (w == u"error") return parseError();
+        if (w == u"considering" || w == u"ignoring") return parseConsidering();
+        if (w == u"global" || w == u"local") return parseDeclaration();
+        if (w == u"exit") {
+            ++m_pos;
+            acceptWord("repeat");
+            if (m_loops == 0)
+                throwCompile(errSyntax, QStringLiteral("\"exit repeat\" stands outside of a repeat loop."), at.line,
+                             at.column);
+            return node(NodeKind::ExitRepeat, at);
+        }
+        if (w == u"get" || w == u"log") {
+            const bool log = w == u"log";
+            ++m_pos;
+            NodePtr n = node(NodeKind::ExprStatement, at);
+            n->a = parseExpression();
+            n->flag = log;  // a logged value does not become the result
+            return n;
+        }
+    }
+    NodePtr n = node(NodeKind::ExprStatement, at);
+    n->a = parseExpression();
+    return n;
+}
+
+// set := "set" target "to" expression
+NodePtr Parser::parseSet()
+{
+    NodePtr n = node(NodeKind::Set, cur());
+    ++m_pos;
+    n->a = parsePostfix(parsePrimary());
+    checkAssignable(*n->a);
+    expectWord("to");
+    n->b = parseExpression();
+    return n;
+}
+
+// copy := "copy" expression "to" target
+NodePtr Parser::parseCopy()
+{
+    NodePtr n = node(NodeKind::Copy, cur());
+    ++m_pos;
+    n->a = parseExpression();
+    expectWord("to");
+    n->b = parsePostfix(parsePrimary());
+    checkAssignable(*n->b);
+    return n;
+}
+
+void Parser::checkAssignable(const Node& target) const
+{
+    switch (target.kind) {
+    case NodeKind::Variable:
+    case NodeKind::MyVariable:
+    case NodeKind::Delimiters:
+        return;
+    case NodeKind::ListLiteral:
+        for (const NodePtr& kid : target.kids)
+            checkAssignable(*kid);
+        return;
+    case NodeKind::Property:
+        if (target.a)
+            return;
+        break;
+    case NodeKind::Element:
+        if (target.a && (target.selector == Selector::Index || target.selector == Selector::First
+                         || target.selector == Selector::Last || target.selector == Selector::Beginning
+                         || target.selector == Selector::End))
+            return;
+        break;
+    default:
+        break;
+    }
+    throwCompile(errSyntax, QStringLiteral("Can’t set this: it is not a variable or a part of one."), target.line,
+                 target.column);
+}
+
+// tell := "tell" expression ( "to" statement | EOL block "end" [ "tell" ] )
+NodePtr Parser::parseTell()
+{
+    const Token opener = cur();
+    NodePtr n = node(NodeKind::Tell, opener);
+    ++m_pos;
+    n->a = parseExpression();
+    bool pushed = false;
+    if (n->a->kind == NodeKind::Application && n->a->a->kind == NodeKind::Literal
+        && n->a->a->value.kind() == Value::Kind::Text) {
+        if (auto app = findApplication(n->a->a->value.text())) {
+            m_terms.push_back(compileTerms(app->terminology()));
+            m_program->applications.push_back(std::move(app));
+            pushed = true;
+        }
+    }
+    n->blocks.emplace_back();
+    if (acceptWord("to")) {
+        n->blocks[0].push_back(parseStatement());
+    } else {
+        expectLineEnd();
+        n->blocks[0] = parseBlock();
+        parseEnd("tell", opener);
+    }
+    if (pushed)
+        m_terms.pop_back();
+    return n;
+}
+
+// if := "if" expression [ "then" ] ( statement | EOL block { "else if" ... } [ "else" EOL block ] "end" [ "if" ] )
+NodePtr Parser::parseIf()
+{
+    const Token opener = cur();
+    NodePtr n = node(NodeKind::If, opener);
+    ++m_pos;
+    n->kids.push_back(parseExpression());
+    const bool then = acceptWord("then");
+    if (!atLineEnd()) {
+        if (!then)
+            failHere(QStringLiteral("\"then\""));
+        n->blocks.emplace_back();
+        n->blocks.back().push_back(parseStatement());
+        return n;
+    }
+    expectLineEnd();
+    n->blocks.push_back(parseBlock());
+    while (acceptWord("else")) {
+        if (acceptWord("if")) {
+            n->kids.push_back(parseExpression());
+            acceptWord("then");
+            expectLineEnd();
+            n->blocks.push_back(parseBlock());
+        } else {
+            expectLineEnd();
+            n->blocks.push_back(parseBlock());
+            break;
+        }
+    }
+    parseEnd("if", opener);
+    return n;
+}
+
+// repeat := "repeat" [ expression "times" | "while" e | "until" e
+//           | "with" name "from" e "to" e [ "by" e ] | "with" name "in" e ] EOL block "end" [ "repeat" ]
+NodePtr Parser::parseRepeat()
+{
+    const Token opener = cur();
+    ++m_pos;
+    NodePtr n;
+    if (atLineEnd()) {
+        n = node(NodeKind::RepeatForever, opener);
+    } else if (acceptWord("while") || acceptWord("until")) {
+        n = node(ahead(-1).text == u"while" ? NodeKind::RepeatWhile : NodeKind::RepeatUntil, opener);
+        n->a = parseExpression();
+    } else if (acceptWord("with") || acceptWord("for")) {
+        const QString var = identifier("variable name");
+        if (acceptWord("from")) {
+            n = node(NodeKind::RepeatFromTo, opener);
+            n->a = parseExpression();
+            expectWord("to");
+            n->b = parseExpression();
+            if (acceptWord("by"))
+                n->c = parseExpression();
+        } else {
+            expectWord("in");
+            n = node(NodeKind::RepeatIn, opener);
+            n->a = parseExpression();
+        }
+        n->name = var;
+    } else {
+        n = node(NodeKind::RepeatTimes, opener);
+        n->a = parseExpression();
+        expectWord("times");
+    }
+    expectLineEnd();
+    ++m_loops;
+    n->blocks.push_back(parseBlock());
+    --m_loops;
+    parseEnd("repeat", opener);
+    return n;
+}
+
+// return := "return" [ expression ]
+NodePtr Parser::parseReturn()
+{
+    NodePtr n = node(NodeKind::Return, cur());
+    ++m_pos;
+    if (!atLineEnd() && !isWord("else") && !isWord("end"))
+        n->a = parseExpression();
+    return n;
+}
+
+// try := "try" EOL block [ "on error" [ name ] [ "number" name ] EOL block ] "end" [ "try" | "error" ]
+NodePtr Parser::parseTry()
+{
+    const Token opener = cur();
+    NodePtr n = node(NodeKind::Try, opener);
+    ++m_pos;
+    expectLineEnd();
+    n->blocks.push_back(parseBlock());
+    n->blocks.emplace_back();
+    n->names = {QString(), QString()};
+    if (acceptWord("on")) {
+        expectWord("error");
+        if (cur().kind == TokenKind::Word && !isWord("number"))
+            n->names[0] = identifier("variable name");
+        if (acceptWord("number"))
+            n->names[1] = identifier("variable name");
+        expectLineEnd();
+        n->blocks[1] = parseBlock();
+    }
+    if (isWord("end") && isWord("error", 1)) {
+        m_pos += 2;
+        return n;
+    }
+    parseEnd("try", opener);
+    return n;
+}
+
+// error := "error" [ expression ] [ "number" expression ]
+NodePtr Parser::parseError()
+{
+    NodePtr n = node(NodeKind::Error, cur());
+    ++m_pos;
+    if (!atLineEnd() && !isWord("number"))
+        n->a = parseExpression();
+    if (acceptWord("number"))
+        n->b = parseExpression();
+    return n;
+}
+
+// considering := ("considering" | "ignoring") attribute { ("," | "and") attribute } EOL block "end" [ keyword ]
+NodePtr Parser::parseConsidering()
+{
+    static const QStringList kAttributes[] = {
+        {QStringLiteral("case")},        {QStringLiteral("white"), QStringLiteral("space")},
+        {QStringLiteral("diacriticals")}, {QStringLiteral("hyphens")},
+        {QStringLiteral("punctuation")}, {QStringLiteral("expansion")},
+        {QStringLiteral("numeric"), QStringLiteral("strings")},
+    };
+    const Token opener = cur();
+    const bool considering = opener.text == u"considering";
+    NodePtr n = node(NodeKind::Considering, opener);
+    ++m_pos;
+    bool caseNamed = false;
+    do {
+        int length = 0;
+        for (const QStringList& attribute : kAttributes) {
+            if ((length = matchWords(attribute)) > 0) {
+                caseNamed = caseNamed || attribute.first() == u"case";
+                break;
+            }
+        }
+        if (length == 0)
+            failHere(QStringLiteral("attribute"));
+        m_pos += static_cast<size_t>(length);
+    } while (acceptSymbol(",") || acceptWord("and"));
+    // Only case changes how this engine compares; a block naming other
+    // attributes alone leaves case as it was, which a non-empty kids says.
+    n->flag = considering;
+    if (!caseNamed)
+        n->kids.push_back(node(NodeKind::Literal, opener));
+    expectLineEnd();
+    n->blocks.push_back(parseBlock());
+    parseEnd(considering ? "considering" : "ignoring", opener);
+    return n;
+}
+
+// declaration := ("global" | "local") name { "," name }
+NodePtr Parser::parseDeclaration()
+{
+    NodePtr n = node(cur().text == u"global" ? NodeKind::Global : NodeKind::Local, cur());
+    ++m_pos;
+    do {
+        n->names.push_back(identifier("variable name"));
+    } while (acceptSymbol(","));
+    return n;
+}
+
+// end := "end" [ keyword ]; a different block keyword after "end" is an error
+void Parser::parseEnd(const char* keyword, const Token& opener)
+{
+    const QString closing = QStringLiteral(" (to close \"%1\" at line %2)").arg(opener.text).arg(opener.line);
+    if (!isWord("end"))
+        fail(QStringLiteral("\"end\"%1").arg(closing), cur());
+    ++m_pos;
+    if (atLineEnd())
+        return;
+    if (!acceptWord(keyword))
+        fail(QStringLiteral("\"end %1\"%2").arg(QLatin1String(keyword), closing), cur());
+}
+
+}  // namespace platform::applescript

@@ -1,0 +1,124 @@
+#pragma once
+// The parser (private header): tokens to a Program, one recursive-descent function
+// per grammar rule, binary operators by a precedence table (ParserExpressions.cpp).
+//
+// Terminology. Inside `tell application "Name"` the parser recognises the
+// multi-word class, property and command names of that application when it is
+// registered at compile time (Dictionary.h), longest match first; outside tell
+// blocks only the language's own terms count. A command's labels (`in`, `as`)
+// stop the parameter expression before them, so `as` there is a label and not
+// the coercion operator.
+//
+// Bounds. Blocks and expressions nest at most `maxNesting` levels; deeper source
+// is a compile error, never a stack overflow. Every error is a ScriptError with
+// the line and column of the offending token.
+
+#include "platform/applescript/Ast.h"
+#include "platform/applescript/Lexer.h"
+
+#include <QStringList>
+
+#include <vector>
+
+namespace platform::applescript {
+
+class Parser {
+public:
+    Parser(std::vector<Token> tokens, int maxNesting);
+    [[nodiscard]] Program parseProgram();
+
+private:
+    struct Term {
+        QStringList words;
+        QString name;                        // canonical: lower-case, single spaces
+        const std::vector<QString>* labels;  // commands only
+        bool takesDirect = false;
+        bool plural = false;
+    };
+    struct Terms {
+        std::vector<Term> properties, classes, commands;
+    };
+    // Counts one level of nesting for as long as it lives.
+    class Nesting {
+    public:
+        explicit Nesting(Parser& p);
+        ~Nesting() { --m_p.m_nesting; }
+        Nesting(const Nesting&) = delete;
+        Nesting& operator=(const Nesting&) = delete;
+
+    private:
+        Parser& m_p;
+    };
+
+    // tokens
+    const Token& cur() const { return m_tokens[m_pos]; }
+    const Token& ahead(int k) const;
+    bool isWord(const char* w, int k = 0) const;
+    bool isSymbol(const char* s, int k = 0) const;
+    bool acceptWord(const char* w);
+    bool acceptSymbol(const char* s);
+    void expectWord(const char* w, const QString& closing = {});
+    void expectSymbol(const char* s);
+    bool atLineEnd() const;
+    void expectLineEnd();
+    void skipLineEnds();
+    int matchWords(const QStringList& words) const;
+    [[noreturn]] void fail(const QString& expected, const Token& found) const;
+    [[noreturn]] void failHere(const QString& expected) const { fail(expected, cur()); }
+    NodePtr node(NodeKind kind, const Token& at) const;
+    QString identifier(const char* what);
+
+    // statements (Parser.cpp)
+    void parseHandler(Program& program);
+    void parseProperty(Program& program);
+    Block parseBlock();
+    NodePtr parseStatement();
+    NodePtr parseSet();
+    NodePtr parseCopy();
+    NodePtr parseTell();
+    NodePtr parseIf();
+    NodePtr parseRepeat();
+    NodePtr parseReturn();
+    NodePtr parseTry();
+    NodePtr parseError();
+    NodePtr parseConsidering();
+    NodePtr parseDeclaration();
+    void parseEnd(const char* keyword, const Token& opener);
+    void checkAssignable(const Node& target) const;
+
+    // expressions (ParserExpressions.cpp)
+    NodePtr parseExpression(int minPrecedence = 1);
+    NodePtr parseUnary();
+    NodePtr parsePostfix(NodePtr left);
+    NodePtr parsePrimary();
+    NodePtr parseListOrRecord();
+    NodePtr parseWordPrimary();
+    NodePtr parseConstant();
+    NodePtr parseEvery(const Token& at);
+    NodePtr parseOrdinal(const Token& at);
+    NodePtr parseCount(const Token& at);
+    NodePtr parseOffset(const Token& at);
+    NodePtr parseCall(const Token& at, bool my);
+    NodePtr parseElement(const Term& term, const Token& at);
+    NodePtr parseCommand(const Term& term, const Token& at);
+    NodePtr parseContainer(NodePtr target, bool implicitAllowed);
+    NodePtr parseIndex();
+    const Term* matchTerm(const std::vector<Term>& terms, bool dictionaryOnly, int* length) const;
+    const Term* matchClass(int* length) const;
+    bool startsIndex() const;
+    TypeName parseTypeName();
+
+    static Terms compileTerms(const Terminology& terminology);
+    static const Terms& builtinTerms();
+
+    std::vector<Token> m_tokens;
+    size_t m_pos = 0;
+    int m_maxNesting;
+    int m_nesting = 0;
+    int m_loops = 0;
+    std::vector<Terms> m_terms;                         // one per tell block with a dictionary
+    std::vector<const std::vector<QString>*> m_stops;  // labels that end the current expression
+    Program* m_program = nullptr;
+};
+
+}  // namespace platform::applescript
