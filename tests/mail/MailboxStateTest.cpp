@@ -1,0 +1,155 @@
+// Where the mailbox is, what its folders hold, and the per-user selection and ids.
+
+#include "MailTestSupport.h"
+
+#include "platform/desktop/Bundle.h"
+#include "platform/mail/MailState.h"
+#include "platform/mail/Mailbox.h"
+
+#include <QFileInfo>
+
+using mailtest::MailEnvironment;
+using platform::mail::MailState;
+using platform::mail::Mailbox;
+using platform::mail::MessageLocation;
+
+namespace {
+
+QStringList names(const QList<MessageLocation>& messages)
+{
+    QStringList result;
+    for (const MessageLocation& m : messages)
+        result.append(m.uniqueName);
+    return result;
+}
+
+TEST(Mailbox, LocationFollowsMaildirThenHomeThenTheSample)
+{
+    MailEnvironment env;
+    const QString other = env.home() + QStringLiteral("/Other");
+    QDir().mkpath(other + QStringLiteral("/cur"));
+    QTemporaryDir resources;
+    QDir().mkpath(resources.path() + QStringLiteral("/SampleMaildir/cur"));
+    platform::desktop::setResourcesDirectoryOverride(resources.path());
+
+    qputenv("MAILDIR", other.toUtf8());
+    EXPECT_EQ(Mailbox::locate().root(), other);
+    qputenv("MAILDIR", (env.home() + QStringLiteral("/missing")).toUtf8());
+    EXPECT_EQ(Mailbox::locate().root(), env.home() + QStringLiteral("/Maildir"));
+    qunsetenv("MAILDIR");
+    QDir(env.maildir()).removeRecursively();
+    EXPECT_EQ(Mailbox::locate().root(), resources.path() + QStringLiteral("/SampleMaildir"));
+    platform::desktop::setResourcesDirectoryOverride(QString());
+    EXPECT_FALSE(Mailbox::locate().exists());
+    EXPECT_TRUE(Mailbox::locate().folders().isEmpty());
+    platform::desktop::setResourcesDirectoryOverride(std::nullopt);
+}
+
+TEST(Mailbox, FoldersAreInboxAndTheMaildirPlusPlusSubfolders)
+{
+    MailEnvironment env;
+    env.addMessage(QStringLiteral("Sent"), QStringLiteral("1.M1.x:2,S"), "x");
+    env.addMessage(QStringLiteral("archive.2024"), QStringLiteral("1.M2.x:2,S"), "x");
+    QDir().mkpath(env.maildir() + QStringLiteral("/.NotAMaildir/other"));
+    QDir().mkpath(env.maildir() + QStringLiteral("/plain/cur"));
+    const Mailbox mailbox(env.maildir());
+    EXPECT_EQ(mailbox.folders(), (QStringList{"INBOX", "archive.2024", "Sent"}));
+    EXPECT_EQ(mailbox.folderNamed(QStringLiteral("sent")), QStringLiteral("Sent"));
+    EXPECT_EQ(mailbox.folderNamed(QStringLiteral("inbox")), QStringLiteral("INBOX"));
+    EXPECT_FALSE(mailbox.folderNamed(QStringLiteral("Drafts")));
+    EXPECT_TRUE(mailbox.messages(QStringLiteral("../..")).isEmpty());
+}
+
+TEST(Mailbox, MessagesAreCurAndNewInDeliveryOrder)
+{
+    MailEnvironment env;
+    env.addMessage({}, QStringLiteral("300.M1.x:2,S"), "x");
+    env.addMessage({}, QStringLiteral("100.M2.x"), "x", "new");
+    env.addMessage({}, QStringLiteral("200.M3.x:2,FS"), "x");
+    env.addMessage({}, QStringLiteral("50.M4.x"), "x", "tmp");
+    env.addMessage({}, QStringLiteral(".hidden"), "x");
+    const auto messages = Mailbox(env.maildir()).messages(QStringLiteral("INBOX"));
+    EXPECT_EQ(names(messages), (QStringList{"100.M2.x", "200.M3.x", "300.M1.x"}));
+    EXPECT_EQ(messages.at(1).flags, QStringLiteral("FS"));
+    EXPECT_EQ(messages.at(0).flags, QString());
+}
+
+TEST(MailState, NoSelectionFileMeansTheMailboxDefault)
+{
+    MailEnvironment env;
+    env.addMessage({}, QStringLiteral("1.M1.x:2,S"), "x");
+    env.addMessage({}, QStringLiteral("2.M2.x:2,S"), "x");
+    QFile defaults(env.maildir() + QLatin1Char('/') + QLatin1String(MailState::kDefaultSelectionFile));
+    ASSERT_TRUE(defaults.open(QIODevice::WriteOnly));
+    defaults.write("# comment\n2.M2.x\n\n9.M9.gone\n1.M1.x\n");
+    defaults.close();
+    const MailState state;
+    const Mailbox mailbox(env.maildir());
+    EXPECT_FALSE(state.storedSelection());
+    EXPECT_EQ(names(state.selection(mailbox)), (QStringList{"2.M2.x", "1.M1.x"}));
+    ASSERT_TRUE(state.writeSelection({}));
+    EXPECT_TRUE(state.selection(mailbox).isEmpty()) << "an empty selection is a choice, not a missing one";
+}
+
+TEST(MailState, SelectionSurvivesFlagRenamesAndDropsVanishedMessages)
+{
+    MailEnvironment env;
+    const QString first = env.addMessage({}, QStringLiteral("1.M1.x"), "x", "new");
+    const QString second = env.addMessage(QStringLiteral("Sent"), QStringLiteral("2.M2.x:2,S"), "x");
+    env.addMessage({}, QStringLiteral("3.M3.x:2,"), "x");
+    const MailState state;
+    const Mailbox mailbox(env.maildir());
+    ASSERT_TRUE(state.writeSelection({"3.M3.x", "1.M1.x", "2.M2.x"}));
+    // The mail reader marks the first one read (new/ -> cur/ with flags) and the
+    // second one goes away.
+    ASSERT_TRUE(QFile::rename(first, env.maildir() + QStringLiteral("/cur/1.M1.x:2,FS")));
+    ASSERT_TRUE(QFile::remove(second));
+    const auto selected = state.selection(mailbox);
+    EXPECT_EQ(names(selected), (QStringList{"3.M3.x", "1.M1.x"}));
+    EXPECT_EQ(selected.at(1).flags, QStringLiteral("FS"));
+    EXPECT_TRUE(QFileInfo(selected.at(1).path).isFile());
+}
+
+TEST(MailState, AFailedWriteKeepsThePreviousSelection)
+{
+    MailEnvironment env;
+    const MailState state;
+    ASSERT_TRUE(state.writeSelection({"1.M1.x"}));
+    QString error;
+    EXPECT_FALSE(state.writeSelection({"bad\nname"}, &error));
+    EXPECT_FALSE(error.isEmpty());
+    EXPECT_EQ(*state.storedSelection(), QStringList{"1.M1.x"});
+
+    const MailState blocked(env.home() + QStringLiteral("/file-not-folder/mail"));
+    QFile plain(env.home() + QStringLiteral("/file-not-folder"));
+    ASSERT_TRUE(plain.open(QIODevice::WriteOnly));
+    plain.close();
+    EXPECT_FALSE(blocked.writeSelection({"1.M1.x"}, &error));
+    EXPECT_TRUE(error.contains(QStringLiteral("file-not-folder"))) << error.toStdString();
+    EXPECT_EQ(QDir(env.stateDir()).entryList(QDir::Files), QStringList{"selection"}) << "no temporary files stay";
+}
+
+TEST(MailState, IdsAreGivenOnceAndKept)
+{
+    MailEnvironment env;
+    const auto first = MailState().ids({"a", "b"});
+    EXPECT_EQ(first.value("a"), 1);
+    EXPECT_EQ(first.value("b"), 2);
+    // A later run, another process: same ids, new ones continue after the highest.
+    const auto second = MailState().ids({"c", "b", "a"});
+    EXPECT_EQ(second.value("a"), 1);
+    EXPECT_EQ(second.value("b"), 2);
+    EXPECT_EQ(second.value("c"), 3);
+
+    // A damaged line loses only itself; its id is not given to anyone else.
+    QFile ids(env.stateDir() + QStringLiteral("/ids"));
+    ASSERT_TRUE(ids.open(QIODevice::Append));
+    ids.write("garbage line\n-4 d\n7 e\n\xff\xfe");
+    ids.close();
+    const auto third = MailState().ids({"a", "e", "f"});
+    EXPECT_EQ(third.value("a"), 1);
+    EXPECT_EQ(third.value("e"), 7);
+    EXPECT_EQ(third.value("f"), 8);
+}
+
+}  // namespace
