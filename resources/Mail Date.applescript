@@ -10,7 +10,7 @@ tell application "Mail"
 	repeat with theMessage in theMessages
 		set theDate to date sent of theMessage
 		if theDate is missing value then set theDate to date received of theMessage
-		set end of theItems to (date string of theDate)
+		set end of theItems to (theDate's date string)
 	end repeat
 end tell
 return joinList(theItems, linefeed)

@@ -21,8 +21,8 @@ tell application "Mail"
 			end if
 		end repeat
 		set theLines to {"From: " & (sender of theMessage), "Subject: " & (subject of theMessage)}
-		set end of theLines to "Date: " & (date string of theDate)
-		set end of theLines to "Time: " & (time string of theDate)
+		set end of theLines to "Date: " & (theDate's date string)
+		set end of theLines to "Time: " & (theDate's time string)
 		set end of theLines to "To: " & my joinList(theRecipients, ", ")
 		set end of theLines to ""
 		set end of theLines to content of theMessage

@@ -18,9 +18,10 @@ struct PropertyRow {
     Getter get;
 };
 
+// Dates read in the user's time zone, as the mail reader shows them.
 Value dateOrMissing(const QDateTime& date)
 {
-    return date.isValid() ? Value(date) : Value::missing();
+    return date.isValid() ? Value(date.toLocalTime()) : Value::missing();
 }
 
 // The message properties; names in the dictionary's canonical form.
