@@ -21,7 +21,7 @@ QString dateDescription(const QDateTime& now)
     const int minutes = std::abs(offset) / 60;
     return now.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss "))
         + QStringLiteral("%1%2%3")
-              .arg(offset < 0 ? u'-' : u'+')
+              .arg(QChar(offset < 0 ? u'-' : u'+'))
               .arg(minutes / 60, 2, 10, QLatin1Char('0'))
               .arg(minutes % 60, 2, 10, QLatin1Char('0'));
 }

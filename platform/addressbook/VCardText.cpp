@@ -48,8 +48,11 @@ bool isContinuation(const QByteArray& text, const Line& line)
 }
 
 // RFC 6350 3.4: backslash, comma and line breaks are escaped in text values; the
-// semicolon too inside the components of N.
-QString escapeText(const QString& value)
+// semicolon only inside the components of a compound value such as N (readers keep
+// "\\;" of a plain value as it stands).
+enum class Value { Text, Component };
+
+QString escapeText(const QString& value, Value kind = Value::Text)
 {
     QString out;
     out.reserve(value.size());
@@ -57,7 +60,7 @@ QString escapeText(const QString& value)
         switch (c.unicode()) {
         case u'\\': out += QLatin1String("\\\\"); break;
         case u',': out += QLatin1String("\\,"); break;
-        case u';': out += QLatin1String("\\;"); break;
+        case u';': out += kind == Value::Component ? QLatin1String("\\;") : QLatin1String(";"); break;
         case u'\n': out += QLatin1String("\\n"); break;
         case u'\r': break;
         default: out += c;
@@ -173,7 +176,7 @@ QByteArray personCard(const QString& uid, const QString& firstName, const QStrin
     const QString formatted = names.isEmpty() ? email : names.join(u' ');
     QStringList properties{
         QStringLiteral("FN:") + escapeText(formatted),
-        QStringLiteral("N:%1;%2;;;").arg(escapeText(lastName), escapeText(firstName)),
+        QStringLiteral("N:%1;%2;;;").arg(escapeText(lastName, Value::Component), escapeText(firstName, Value::Component)),
     };
     if (!email.isEmpty())
         properties << QStringLiteral("EMAIL;TYPE=work:") + escapeText(email);

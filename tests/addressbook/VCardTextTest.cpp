@@ -1,0 +1,168 @@
+// The textual side of the vCard files: which files are complete cards, the UID
+// insertion that must keep every other byte, and the cards this book writes, read
+// back by KF5 Contacts.
+
+#include "platform/addressbook/VCardText.h"
+
+#include "BookFolder.h"
+
+#include <KContacts/VCardConverter>
+
+#include <gtest/gtest.h>
+
+#include <optional>
+
+namespace vcard = platform::addressbook::vcard;
+
+namespace {
+
+struct FixtureCase {
+    const char* file;
+    std::optional<int> cards;  // none: not a sequence of complete cards
+    bool hasUid;
+};
+
+TEST(SplitCards, TellsCompleteCardsFromBrokenFiles)
+{
+    const FixtureCase cases[] = {
+        {"vcard21-quoted-printable-note.vcf", 1, true},
+        {"vcard30-apple-ann-lee.vcf", 1, true},
+        {"vcard40-unknown-properties-lf.vcf", 1, true},
+        {"no-uid-lf.vcf", 1, false},
+        {"unterminated-card.vcf", std::nullopt, false},
+        {"not-a-vcard.vcf", std::nullopt, false},
+        {"begin-inside-card.vcf", std::nullopt, false},
+    };
+    for (const FixtureCase& c : cases) {
+        SCOPED_TRACE(c.file);
+        const QByteArray bytes = BookFolder::fixture(QString::fromLatin1(c.file));
+        ASSERT_FALSE(bytes.isEmpty());
+        const auto blocks = vcard::splitCards(bytes);
+        ASSERT_EQ(blocks.has_value(), c.cards.has_value());
+        if (!blocks)
+            continue;
+        ASSERT_EQ(int(blocks->size()), *c.cards);
+        EXPECT_EQ(blocks->front().hasUid, c.hasUid);
+        EXPECT_EQ(blocks->front().begin, 0);
+        EXPECT_EQ(blocks->back().end, bytes.size());
+    }
+}
+
+TEST(SplitCards, ReadsTheLineStructureOfRealFiles)
+{
+    struct Case {
+        QByteArray text;
+        std::optional<int> cards;
+        bool firstHasUid;
+    };
+    const Case cases[] = {
+        {"", std::nullopt, false},
+        {"\r\n\r\n", std::nullopt, false},
+        {"BEGIN:VCARD\rVERSION:3.0\rFN:A\rEND:VCARD", 1, false},
+        {"begin:vcard\nversion:3.0\nitem1.uid:x\nend:vcard\n", 1, true},
+        {"BEGIN:VCARD\nNOTE:folded\n UID:not a property\nEND:VCARD\n", 1, false},
+        {"BEGIN:VCARD\nVERSION:4.0\nEND:VCARD\n\nBEGIN:VCARD\nUID:2\nEND:VCARD\n", 2, false},
+        {"BEGIN:VCARD\nEND:VCARD\ntrailing words\n", std::nullopt, false},
+        {"END:VCARD\n", std::nullopt, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text.toPercentEncoding().constData());
+        const auto blocks = vcard::splitCards(c.text);
+        ASSERT_EQ(blocks.has_value(), c.cards.has_value());
+        if (blocks) {
+            EXPECT_EQ(int(blocks->size()), *c.cards);
+            EXPECT_EQ(blocks->front().hasUid, c.firstHasUid);
+        }
+    }
+}
+
+TEST(InsertUid, AddsOneLineAfterVersionInTheFilesOwnLineBreaks)
+{
+    const struct {
+        QByteArray file;
+        QByteArray expected;
+    } cases[] = {
+        {"BEGIN:VCARD\nVERSION:3.0\nFN:A\nEND:VCARD\n", "BEGIN:VCARD\nVERSION:3.0\nUID:u\nFN:A\nEND:VCARD\n"},
+        {"BEGIN:VCARD\r\nFN:A\r\nVERSION:2.1\r\nEND:VCARD\r\n",
+         "BEGIN:VCARD\r\nFN:A\r\nVERSION:2.1\r\nUID:u\r\nEND:VCARD\r\n"},
+        {"BEGIN:VCARD\r\nFN:A\r\nEND:VCARD\r\n", "BEGIN:VCARD\r\nUID:u\r\nFN:A\r\nEND:VCARD\r\n"},
+        {"BEGIN:VCARD\rVERSION:3.0\rEND:VCARD", "BEGIN:VCARD\rVERSION:3.0\rUID:u\rEND:VCARD"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.file.toPercentEncoding().constData());
+        const auto blocks = vcard::splitCards(c.file);
+        ASSERT_TRUE(blocks);
+        EXPECT_EQ(vcard::insertUid(c.file, blocks->front(), QStringLiteral("u")), c.expected);
+    }
+}
+
+TEST(InsertUid, GivesTheUidThatKContactsReadsBack)
+{
+    const QByteArray original = BookFolder::fixture(QStringLiteral("no-uid-lf.vcf"));
+    const auto blocks = vcard::splitCards(original);
+    ASSERT_TRUE(blocks);
+    const QString uid = vcard::newUid();
+    const QByteArray edited = vcard::insertUid(original, blocks->front(), uid);
+    EXPECT_EQ(edited.size(), original.size() + QByteArray("UID:\n").size() + uid.size());
+    const KContacts::Addressee card = KContacts::VCardConverter().parseVCard(edited);
+    EXPECT_EQ(card.uid(), uid);
+    EXPECT_EQ(card.givenName(), QStringLiteral("Carla"));
+    ASSERT_TRUE(vcard::splitCards(edited));
+    EXPECT_TRUE(vcard::splitCards(edited)->front().hasUid);
+}
+
+TEST(MemberReference, NamesEveryCardByAUri)
+{
+    EXPECT_EQ(vcard::memberReference(QStringLiteral("urn:uuid:1-2")), QStringLiteral("urn:uuid:1-2"));
+    EXPECT_EQ(vcard::memberReference(QStringLiteral("5c3a7f0e")), QStringLiteral("urn:uuid:5c3a7f0e"));
+    EXPECT_TRUE(vcard::newUid().startsWith(QStringLiteral("urn:uuid:")));
+    EXPECT_NE(vcard::newUid(), vcard::newUid());
+}
+
+TEST(PersonCard, EveryValueComesBackFromKContacts)
+{
+    const struct {
+        QString first;
+        QString last;
+        QString email;
+        QString formatted;
+    } cases[] = {
+        {"Ann Marie", "Lee", "x@example.com", "Ann Marie Lee"},
+        {"Lee,", "Ann", "a;b\\c@example.com", "Lee, Ann"},
+        {"<x>", "", "x", "<x>"},
+        {"", "", "only@example.com", "only@example.com"},
+        {"\"Ann", "Lee\"", "", "\"Ann Lee\""},
+        {QString(90, u'é'), QStringLiteral("Ørsted-Kierkegaard-Bjørnstjerne-Bjørnson-Ødegård-Åkesson"),
+         QStringLiteral("zoë.ørsted.with.a.very.long.address@exämple.org"),
+         QString(90, u'é') + QStringLiteral(" Ørsted-Kierkegaard-Bjørnstjerne-Bjørnson-Ødegård-Åkesson")},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.formatted.toStdString());
+        const QString uid = vcard::newUid();
+        const QByteArray card = vcard::personCard(uid, c.first, c.last, c.email);
+        for (const QByteArray& line : card.split('\n'))
+            EXPECT_LE(line.size(), 76) << line.constData();  // 75 octets and the "\r"
+        const KContacts::Addressee parsed = KContacts::VCardConverter().parseVCard(card);
+        EXPECT_EQ(parsed.uid(), uid);
+        EXPECT_EQ(parsed.givenName(), c.first);
+        EXPECT_EQ(parsed.familyName(), c.last);
+        EXPECT_EQ(parsed.formattedName(), c.formatted);
+        EXPECT_EQ(parsed.emails(), c.email.isEmpty() ? QStringList() : QStringList{c.email});
+        EXPECT_TRUE(card.contains("\r\nVERSION:4.0\r\n"));
+    }
+}
+
+TEST(GroupCard, NamesItsMembersBothWays)
+{
+    const QStringList members{vcard::newUid(), vcard::newUid()};
+    const QByteArray card = vcard::groupCard(QStringLiteral("urn:uuid:g"), QStringLiteral("Quorvell 2026-12-06 07:10:23 +0100"), members);
+    const KContacts::Addressee parsed = KContacts::VCardConverter().parseVCard(card);
+    EXPECT_EQ(parsed.kind(), QStringLiteral("group"));
+    EXPECT_EQ(parsed.formattedName(), QStringLiteral("Quorvell 2026-12-06 07:10:23 +0100"));
+    EXPECT_EQ(parsed.members(), members);
+    for (const QString& member : members)
+        EXPECT_TRUE(card.contains("\r\nX-ADDRESSBOOKSERVER-MEMBER:" + member.toUtf8() + "\r\n"));
+    EXPECT_TRUE(card.contains("\r\nX-ADDRESSBOOKSERVER-KIND:group\r\n"));
+}
+
+}  // namespace
