@@ -26,6 +26,7 @@
 #include <QFileInfo>
 #include <QIcon>
 #include <QMenu>
+#include <QPixmap>
 #include <QUrl>
 #include <QWidget>
 
@@ -85,9 +86,10 @@ QIcon statusImage()
     const QString path = QDir(*resources).filePath(QStringLiteral("Quorvell.tif"));
     if (!QFileInfo(path).isFile())
         return {};
-    QIcon icon(path);
-    // A file Qt cannot decode (no TIFF plugin, a damaged file) gives no sizes.
-    return icon.availableSizes().isEmpty() ? QIcon() : icon;
+    // Decoded here, once: a file Qt cannot read (no TIFF plugin, a damaged file)
+    // gives no image rather than an icon that draws nothing.
+    const QPixmap image(path);
+    return image.isNull() ? QIcon() : QIcon(image);
 }
 
 }  // namespace

@@ -1,0 +1,377 @@
+// The status menu against the real preference store: what each opening shows for
+// the values stored (by this process or another), and where each item leads.
+
+#include "app/AppController.h"
+#include "app/CommandTable.h"
+#include "platform/desktop/Bundle.h"
+#include "platform/desktop/widgets/Workspace.h"
+#include "settings/SettingsTable.h"
+
+#if QUORVELL_HAVE_PREFERENCES
+#include "platform/preferences/Preferences.h"
+#endif
+#if QUORVELL_HAVE_PREFPANE
+#include "settings/QuorvellPrefPane.h"
+#endif
+
+#include <QAction>
+#include <QApplication>
+#include <QDateTime>
+#include <QFileInfo>
+#include <QMenu>
+#include <QProcess>
+#include <QTimer>
+#include <QUrl>
+#include <QWidget>
+
+#include "tests/app/QtPrinters.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace quorvell {
+namespace {
+
+using Entries = std::vector<std::string>;
+
+// The menu of a fresh installation, as the user reads it; "-" is a separator.
+const Entries kFullMenu = {
+    "View in Brightfold Website...",
+    "View in Mac App Store...",
+    "-",
+    "Copy Content",
+    "Copy Subject",
+    "Copy Reply To",
+    "Copy Sender",
+    "Copy Sender Name",
+    "Copy Sender Address",
+    "Copy Recipient",
+    "Copy Recipient Name",
+    "Copy Recipient Address",
+    "Copy Header Message ID",
+    "Copy Mail Message ID",
+    "Copy All Headers",
+    "Copy All Headers and Content",
+    "Copy Date",
+    "Copy Time",
+    "Copy Summary",
+    "Copy Source",
+    "Add Recipient to Address Book",
+    "Add Sender to Address Book",
+    "-",
+    "Preferences...",
+    "-",
+    "Quit",
+};
+
+Entries entriesOf(const QMenu& menu)
+{
+    Entries entries;
+    const auto actions = menu.actions();
+    for (const QAction* action : actions)
+        entries.push_back(action->isSeparator() ? std::string("-") : action->text().toStdString());
+    return entries;
+}
+
+Entries without(Entries entries, const std::vector<std::string>& hidden)
+{
+    entries.erase(std::remove_if(entries.begin(), entries.end(),
+                                 [&](const std::string& e) {
+                                     return std::find(hidden.begin(), hidden.end(), e) != hidden.end();
+                                 }),
+                  entries.end());
+    return entries;
+}
+
+// Opens the menu as the platform does (its aboutToShow rebuilds it) and closes it.
+Entries openMenu(const AppController& controller)
+{
+    QMenu* menu = controller.menu();
+    menu->popup(QPoint(10, 10));
+    Entries entries = entriesOf(*menu);
+    menu->hide();
+    return entries;
+}
+
+QAction* itemTitled(const AppController& controller, const QString& title)
+{
+    const auto actions = controller.menu()->actions();
+    for (QAction* action : actions) {
+        if (action->text() == title)
+            return action;
+    }
+    return nullptr;
+}
+
+// Picks an item as the user would and lets the event loop deliver its action.
+void choose(const AppController& controller, const QString& title)
+{
+    QAction* item = itemTitled(controller, title);
+    ASSERT_NE(item, nullptr) << title.toStdString();
+    item->trigger();
+    QCoreApplication::processEvents();
+}
+
+#if QUORVELL_HAVE_PREFERENCES
+const QString kDomain = QString::fromUtf8(kSettingsDomain.data(), int(kSettingsDomain.size()));
+
+QString keyString(std::string_view key)
+{
+    return QString::fromUtf8(key.data(), int(key.size()));
+}
+
+void clearStore()
+{
+    for (const SettingRow& row : kSettingsTable)
+        platform::preferences::setAppValue(keyString(row.key), QVariant(), kDomain);
+    platform::preferences::setAppValue(QStringLiteral("IncludeMessageID"), QVariant(), kDomain);
+    ASSERT_TRUE(platform::preferences::appSynchronize(kDomain));
+}
+
+void storeValues(const std::vector<std::pair<QString, QVariant>>& values)
+{
+    for (const auto& [key, value] : values)
+        platform::preferences::setAppValue(key, value, kDomain);
+    ASSERT_TRUE(platform::preferences::appSynchronize(kDomain));
+}
+#endif
+
+class AppControllerTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+#if QUORVELL_HAVE_PREFERENCES
+        clearStore();
+#endif
+    }
+    void TearDown() override
+    {
+        platform::desktop::setURLOpener({});
+        platform::desktop::setResourcesDirectoryOverride(std::nullopt);
+#if QUORVELL_HAVE_PREFERENCES
+        clearStore();
+#endif
+    }
+};
+
+TEST_F(AppControllerTest, FreshStoreShowsTheTwentySixEntriesInOrder)
+{
+    AppController controller;
+    EXPECT_EQ(openMenu(controller), kFullMenu);
+
+    QMenu* menu = controller.menu();
+    EXPECT_TRUE(menu->toolTipsVisible());
+    const auto actions = menu->actions();
+    std::size_t row = 0;
+    for (const QAction* action : actions) {
+        if (action->isSeparator())
+            continue;
+        SCOPED_TRACE(action->text().toStdString());
+        EXPECT_TRUE(action->isEnabled());
+        EXPECT_TRUE(action->shortcut().isEmpty());
+        EXPECT_EQ(action->menu(), nullptr);
+        EXPECT_FALSE(action->isCheckable());
+        const bool isCommand = action->data().toInt() >= 0;
+        if (isCommand) {
+            const CommandRow& expected = menuCommands()[row++];
+            EXPECT_EQ(action->toolTip().toStdString(), expected.toolTip);
+            EXPECT_EQ(action->text().toStdString(), expected.title);
+        } else {
+            // Without a tool tip of its own an action reports its text (less the
+            // ellipsis) as one, and the menu shows nothing.
+            EXPECT_EQ(action->toolTip(), QString(action->text()).remove(QStringLiteral("...")));
+        }
+    }
+    EXPECT_EQ(row, kMenuCommandCount);
+}
+
+TEST_F(AppControllerTest, ManyOpeningsNeitherAccumulateNorReplaceTheMenu)
+{
+    AppController controller;
+    QMenu* const menu = controller.menu();
+    ASSERT_NE(menu, nullptr);
+    ASSERT_EQ(openMenu(controller), kFullMenu);
+    const auto childCount = [menu] { return menu->findChildren<QObject*>().size(); };
+    const int children = childCount();
+    for (int i = 0; i < 40; ++i)
+        ASSERT_EQ(openMenu(controller), kFullMenu) << "opening " << i;
+    EXPECT_EQ(controller.menu(), menu);
+    // The removed items are deleted, not merely detached from the menu.
+    EXPECT_EQ(childCount(), children);
+}
+
+TEST_F(AppControllerTest, StatusImageComesFromTheResourcesOrIsLeftOut)
+{
+    {
+        AppController controller;
+        EXPECT_FALSE(controller.statusItem()->icon().isNull()) << "Quorvell.tif not found or not decoded";
+    }
+    platform::desktop::setResourcesDirectoryOverride(QString());
+    AppController controller;
+    EXPECT_TRUE(controller.statusItem()->icon().isNull());
+    EXPECT_EQ(openMenu(controller), kFullMenu);
+}
+
+TEST_F(AppControllerTest, LeftClickOpensTheRebuiltMenu)
+{
+    AppController controller;
+    emit controller.statusItem()->activated(QSystemTrayIcon::Trigger);
+    EXPECT_TRUE(controller.menu()->isVisible());
+    EXPECT_EQ(entriesOf(*controller.menu()), kFullMenu);
+    controller.menu()->hide();
+}
+
+TEST_F(AppControllerTest, ProductLinksOpenTheirAddresses)
+{
+    std::vector<QUrl> opened;
+    platform::desktop::setURLOpener([&](const QUrl& url) {
+        opened.push_back(url);
+        return true;
+    });
+    AppController controller;
+    openMenu(controller);
+    choose(controller, QStringLiteral("View in Brightfold Website..."));
+    choose(controller, QStringLiteral("View in Mac App Store..."));
+    ASSERT_EQ(opened.size(), 2u);
+    EXPECT_EQ(opened[0], QUrl(QString::fromLatin1(AppController::kWebsiteAddress)));
+    EXPECT_EQ(opened[1], QUrl(QString::fromLatin1(AppController::kStoreAddress)));
+    for (const QUrl& url : opened) {
+        EXPECT_EQ(url.scheme(), QStringLiteral("https"));
+        EXPECT_FALSE(url.host().isEmpty());
+    }
+}
+
+TEST_F(AppControllerTest, QuitEndsTheEventLoop)
+{
+    AppController controller;
+    QObject::connect(&controller, &AppController::terminateRequested, qApp, &QApplication::quit);
+    openMenu(controller);
+    QTimer::singleShot(0, [&] { itemTitled(controller, QStringLiteral("Quit"))->trigger(); });
+    QTimer::singleShot(5000, [] { QApplication::exit(1); });
+    EXPECT_EQ(QApplication::exec(), 0);
+}
+
+TEST_F(AppControllerTest, PreferencesWithoutAWindowControllerDoesNothing)
+{
+    AppController controller;
+    openMenu(controller);
+    choose(controller, QStringLiteral("Preferences..."));
+    EXPECT_EQ(openMenu(controller), kFullMenu);
+}
+
+#if QUORVELL_HAVE_PREFPANE
+TEST_F(AppControllerTest, PreferencesShowsTheSameWindowEachTime)
+{
+    AppController controller;
+    QuorvellPrefPane pane;
+    controller.setPrefController(&pane);
+    openMenu(controller);
+    choose(controller, QStringLiteral("Preferences..."));
+    QWidget* window = pane.window();
+    ASSERT_NE(window, nullptr);
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_EQ(QApplication::activeWindow(), window);
+
+    openMenu(controller);
+    choose(controller, QStringLiteral("Preferences..."));
+    EXPECT_EQ(pane.window(), window);
+    EXPECT_TRUE(window->isVisible());
+    window->hide();
+}
+#endif
+
+#if QUORVELL_HAVE_PREFERENCES && QUORVELL_HAVE_SETTINGS
+struct StoredCase {
+    const char* name;
+    std::vector<std::pair<QString, QVariant>> stored;
+    std::vector<std::string> hidden;
+};
+
+TEST_F(AppControllerTest, StoredValuesDecideEachOpening)
+{
+    const QDateTime date(QDate(2024, 2, 29), QTime(12, 0), Qt::UTC);
+    const std::vector<StoredCase> cases = {
+        {"one key off", {{"IncludeSubject", false}}, {"Copy Subject"}},
+        {"number 0 is not off", {{"IncludeSubject", qlonglong(0)}}, {}},
+        {"number 1 is not a boolean either", {{"IncludeSubject", qlonglong(1)}}, {}},
+        {"real 0", {{"IncludeSubject", 0.0}}, {}},
+        {"string \"false\"", {{"IncludeSubject", QStringLiteral("false")}}, {}},
+        {"string \"NO\"", {{"IncludeContent", QStringLiteral("NO")}}, {}},
+        {"date", {{"IncludeSubject", date}}, {}},
+        {"data", {{"IncludeSource", QByteArray("\0", 1)}}, {}},
+        {"array", {{"IncludeDate", QVariantList{false}}}, {}},
+        {"key without prefix", {{"MessageID", false}}, {"Copy Header Message ID"}},
+        {"prefixed name of a key without prefix", {{"IncludeMessageID", false}}, {}},
+        {"all headers keys",
+         {{"AllHeaders", false}, {"AllHeadersContent", false}},
+         {"Copy All Headers", "Copy All Headers and Content"}},
+        {"address book keys",
+         {{"IncludeAddRecipientToAddressBook", false}, {"IncludeAddToAddressBook", false}},
+         {"Add Recipient to Address Book", "Add Sender to Address Book"}},
+        {"submenu off", {{"MakeAsSubmenu", false}}, {}},
+        {"submenu on", {{"MakeAsSubmenu", true}}, {}},
+        {"save keys off", {{"IncludeSaveToPDF", false}, {"IncludeSaveToRTF", false}}, {}},
+        {"save keys on", {{"IncludeSaveToPDF", true}, {"IncludeSaveToRTF", true}}, {}},
+        {"options on",
+         {{"UseCommaDelimiter", true}, {"ReverseOrder", true}, {"DontMakeCompletionSound", true}},
+         {}},
+        {"explicitly on", {{"IncludeSubject", true}}, {}},
+    };
+    AppController controller;
+    for (const StoredCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        clearStore();
+        storeValues(c.stored);
+        EXPECT_EQ(openMenu(controller), without(kFullMenu, c.hidden));
+    }
+}
+
+TEST_F(AppControllerTest, AllCommandKeysOffLeavesSevenEntries)
+{
+    std::vector<std::pair<QString, QVariant>> values;
+    for (const CommandRow& row : menuCommands())
+        values.emplace_back(keyString(row.key), false);
+    storeValues(values);
+    AppController controller;
+    const Entries expected = {"View in Brightfold Website...", "View in Mac App Store...", "-", "-",
+                              "Preferences...", "-", "Quit"};
+    EXPECT_EQ(openMenu(controller), expected);
+    // The store is read at each opening, not once: turning one back on shows it.
+    storeValues({{QStringLiteral("IncludeSummary"), true}});
+    const Entries one = {"View in Brightfold Website...", "View in Mac App Store...", "-", "Copy Summary", "-",
+                         "Preferences...", "-", "Quit"};
+    EXPECT_EQ(openMenu(controller), one);
+}
+
+TEST_F(AppControllerTest, AKeyWrittenByAnotherProcessShowsAtTheNextOpening)
+{
+    const QString tool = qEnvironmentVariable("QUORVELL_BINARY_DIR") +
+                         QStringLiteral("/tools/quorvell-defaults/quorvell-defaults");
+    if (!QFileInfo::exists(tool))
+        GTEST_SKIP() << "quorvell-defaults is not built";
+    auto defaults = [&](const QStringList& arguments) {
+        QProcess process;
+        process.start(tool, arguments);
+        ASSERT_TRUE(process.waitForFinished(10000));
+        ASSERT_EQ(process.exitCode(), 0) << process.readAllStandardError().toStdString();
+    };
+    AppController controller;
+    ASSERT_EQ(openMenu(controller), kFullMenu);
+    defaults({QStringLiteral("write"), kDomain, QStringLiteral("IncludeSubject"), QStringLiteral("-bool"),
+              QStringLiteral("false")});
+    EXPECT_EQ(openMenu(controller), without(kFullMenu, {"Copy Subject"}));
+    defaults({QStringLiteral("write"), kDomain, QStringLiteral("IncludeSubject"), QStringLiteral("-int"),
+              QStringLiteral("0")});
+    EXPECT_EQ(openMenu(controller), kFullMenu);
+    defaults({QStringLiteral("write"), kDomain, QStringLiteral("IncludeReplyTo"), QStringLiteral("-bool"),
+              QStringLiteral("no")});
+    EXPECT_EQ(openMenu(controller), without(kFullMenu, {"Copy Reply To"}));
+}
+#endif
+
+}  // namespace
+}  // namespace quorvell

@@ -1,0 +1,185 @@
+// The widget-side desktop services with a person's answer given through the real
+// dialogs: an alert's answer codes follow the order of its buttons whatever the
+// layout does with them, and the chooser gives what was chosen.
+
+#include "platform/desktop/widgets/Alert.h"
+#include "platform/desktop/widgets/FrontProcess.h"
+#include "platform/desktop/widgets/OpenPanel.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QDir>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <QWidget>
+
+#include "tests/app/QtPrinters.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+
+namespace platform::desktop {
+namespace {
+
+// Runs answer on the first modal window that shows, from the event loop of the
+// dialog itself; gives up (rejecting whatever is modal) after five seconds.
+template <typename Dialog>
+void whenModal(std::function<void(Dialog*)> answer)
+{
+    auto* timer = new QTimer(qApp);
+    auto deadline = std::make_shared<int>(250);
+    QObject::connect(timer, &QTimer::timeout, [timer, answer, deadline] {
+        auto* dialog = qobject_cast<Dialog*>(QApplication::activeModalWidget());
+        if (!dialog && --*deadline > 0)
+            return;
+        timer->stop();
+        timer->deleteLater();
+        if (dialog)
+            answer(dialog);
+        else
+            ADD_FAILURE() << "no modal dialog of the expected kind showed";
+    });
+    timer->start(20);
+}
+
+QAbstractButton* buttonTitled(QMessageBox* box, const QString& title)
+{
+    const auto buttons = box->buttons();
+    for (QAbstractButton* button : buttons) {
+        if (button->text() == title)
+            return button;
+    }
+    return nullptr;
+}
+
+struct AlertCase {
+    const char* name;
+    QStringList buttons;
+    QString press;  // the title of the button pressed; empty: Escape
+    int expected;
+};
+
+TEST(AlertTest, AnswersFollowTheOrderOfTheButtons)
+{
+    const QString open = QStringLiteral("Open System Preferences");
+    const QString cancel = QStringLiteral("Cancel");
+    const std::vector<AlertCase> cases = {
+        {"first", {open, cancel}, open, kAlertFirstButtonReturn},
+        {"second", {open, cancel}, cancel, kAlertSecondButtonReturn},
+        {"third of three", {"A", "B", "C"}, "C", 1002},
+        {"escape answers as the last", {open, cancel}, {}, kAlertSecondButtonReturn},
+        {"escape with one button", {QStringLiteral("OK")}, {}, kAlertFirstButtonReturn},
+        {"no buttons still closes", {}, QStringLiteral("OK"), kAlertFirstButtonReturn},
+    };
+    for (const AlertCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        whenModal<QMessageBox>([&](QMessageBox* box) {
+            EXPECT_EQ(box->text(), QStringLiteral("Message"));
+            EXPECT_EQ(box->informativeText(), QStringLiteral("Details & more <b>"));
+            EXPECT_EQ(box->icon(), QMessageBox::Warning);
+            if (c.press.isEmpty()) {
+                QTest::keyClick(box, Qt::Key_Escape);
+                return;
+            }
+            QAbstractButton* button = buttonTitled(box, c.press);
+            ASSERT_NE(button, nullptr);
+            button->click();
+        });
+        AlertSpec spec;
+        spec.messageText = QStringLiteral("Message");
+        spec.informativeText = QStringLiteral("Details & more <b>");
+        spec.buttons = c.buttons;
+        EXPECT_EQ(runModalAlert(spec), c.expected);
+    }
+}
+
+TEST(AlertTest, StyleChoosesTheIcon)
+{
+    const std::pair<AlertStyle, QMessageBox::Icon> styles[] = {
+        {AlertStyle::Warning, QMessageBox::Warning},
+        {AlertStyle::Informational, QMessageBox::Information},
+        {AlertStyle::Critical, QMessageBox::Critical},
+    };
+    for (const auto& [style, icon] : styles) {
+        whenModal<QMessageBox>([icon = icon](QMessageBox* box) {
+            EXPECT_EQ(box->icon(), icon);
+            box->buttons().front()->click();
+        });
+        AlertSpec spec;
+        spec.style = style;
+        spec.buttons = QStringList{QStringLiteral("OK")};
+        EXPECT_EQ(runModalAlert(spec), kAlertFirstButtonReturn);
+    }
+}
+
+OpenPanelOptions folderChooser()
+{
+    OpenPanelOptions options;
+    options.canChooseDirectories = true;
+    options.canChooseFiles = false;
+    options.canCreateDirectories = true;
+    options.title = QStringLiteral("Choose a folder to save messages to");
+    options.prompt = QStringLiteral("Choose");
+    return options;
+}
+
+TEST(OpenPanelTest, FolderChooserGivesTheChosenFolder)
+{
+    QTemporaryDir root;
+    ASSERT_TRUE(root.isValid());
+    const QString folder = root.filePath(QStringLiteral("a \"quoted\" & folder"));
+    ASSERT_TRUE(QDir().mkpath(folder));
+
+    whenModal<QFileDialog>([&](QFileDialog* dialog) {
+        EXPECT_EQ(dialog->windowTitle(), QStringLiteral("Choose a folder to save messages to"));
+        EXPECT_EQ(dialog->labelText(QFileDialog::Accept), QStringLiteral("Choose"));
+        EXPECT_EQ(dialog->fileMode(), QFileDialog::Directory);
+        EXPECT_TRUE(dialog->testOption(QFileDialog::ShowDirsOnly));
+        EXPECT_FALSE(dialog->testOption(QFileDialog::ReadOnly));
+        // Choosing with the dialog standing in the folder, as a person does after
+        // opening it.
+        dialog->setDirectory(folder + QLatin1Char('/'));
+        static_cast<QDialog*>(dialog)->accept();  // QFileDialog::accept, through the public slot
+    });
+    const OpenPanelResult result = runOpenPanel(folderChooser());
+    EXPECT_EQ(result.button, kOKButton);
+    EXPECT_EQ(result.filenames, QStringList{folder});
+}
+
+TEST(OpenPanelTest, CancelGivesNothing)
+{
+    OpenPanelOptions options = folderChooser();
+    options.canCreateDirectories = false;
+    whenModal<QFileDialog>([](QFileDialog* dialog) {
+        EXPECT_TRUE(dialog->testOption(QFileDialog::ReadOnly));
+        dialog->reject();
+    });
+    const OpenPanelResult result = runOpenPanel(options);
+    EXPECT_EQ(result.button, kCancelButton);
+    EXPECT_TRUE(result.filenames.isEmpty());
+}
+
+TEST(FrontProcessTest, ActivatesVisibleWindowsAndLeavesHiddenOnesHidden)
+{
+    QWidget shown;
+    QWidget hidden;
+    shown.show();
+    QWidget other;
+    other.show();
+    other.activateWindow();
+    QCoreApplication::processEvents();
+
+    setFrontProcess();
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(hidden.isVisible());
+    ASSERT_NE(QApplication::activeWindow(), nullptr);
+    EXPECT_TRUE(QApplication::activeWindow() == &shown || QApplication::activeWindow() == &other);
+}
+
+}  // namespace
+}  // namespace platform::desktop
