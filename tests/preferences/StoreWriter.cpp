@@ -1,12 +1,14 @@
 // A second process for the store's tests.
 //   store-writer keys DOMAIN PREFIX COUNT   stores PREFIX0..PREFIX<COUNT-1>, one synchronise each
-//   store-writer churn DOMAIN KEYS           rewrites KEYS large values and synchronises, forever
+//   store-writer churn DOMAIN KEYS           rewrites KEYS large values and synchronises, forever;
+//                                            prints "writing" once the first synchronise is done
 // Exits 1 at the first synchronise that fails.
 
 #include "platform/preferences/Preferences.h"
 
 #include <QString>
 
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
@@ -33,6 +35,10 @@ int main(int argc, char** argv)
                 setAppValue(QStringLiteral("key%1").arg(i), QString(200, QChar(char16_t(u'a' + (round + i) % 26))), domain);
             if (!appSynchronize(domain))
                 return 1;
+            if (round == 0) {
+                std::puts("writing");
+                std::fflush(stdout);
+            }
         }
     }
     return 2;
