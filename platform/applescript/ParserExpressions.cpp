@@ -270,12 +270,16 @@ NodePtr Parser::parseExpression(int minPrecedence)
         m_pos += static_cast<size_t>(length);
         if (best->spec->coerce) {
             NodePtr n = node(NodeKind::Coerce, at);
+            n->line = left->line;
+            n->column = left->column;
             n->a = std::move(left);
             n->type = parseTypeName();
             left = std::move(n);
             continue;
         }
         NodePtr n = node(NodeKind::Binary, at);
+        n->line = left->line;
+        n->column = left->column;
         n->op = best->spec->op;
         n->a = std::move(left);
         n->b = parseExpression(best->spec->rightAssoc ? best->spec->precedence : best->spec->precedence + 1);
@@ -484,6 +488,13 @@ NodePtr Parser::parseWordPrimary()
         n->a = parsePrimary();
         return n;
     }
+    int length = 0;
+    if (const Term* property = matchTerm(builtinTerms().properties, false, &length)) {
+        m_pos += static_cast<size_t>(length);
+        NodePtr n = node(NodeKind::Property, at);
+        n->name = property->name;
+        return parseContainer(std::move(n), false);
+    }
     if (w == u"date" && !isWord("of", 1) && !isSymbol("(", 1)) {
         ++m_pos;
         NodePtr n = node(NodeKind::DateFromText, at);
@@ -523,19 +534,12 @@ NodePtr Parser::parseWordPrimary()
             m_pos += 2;
         return node(NodeKind::Delimiters, at);
     }
-    int length = 0;
     if (const Term* cls = matchTerm(builtinTerms().classes, false, &length)) {
         const size_t saved = m_pos;
         m_pos += static_cast<size_t>(length);
         if ((cls->plural && (isWord("of") || startsIndex())) || (!cls->plural && startsIndex()))
             return parseElement(*cls, at);
         m_pos = saved;
-    }
-    if (const Term* property = matchTerm(builtinTerms().properties, false, &length)) {
-        m_pos += static_cast<size_t>(length);
-        NodePtr n = node(NodeKind::Property, at);
-        n->name = property->name;
-        return parseContainer(std::move(n), false);
     }
     if (isSymbol("(", 1))
         return parseCall(at, false);

@@ -75,13 +75,13 @@ struct Expectation {
 Expectation expectationOf(const QString& source, Limits* limits)
 {
     Expectation e;
-    static const QRegularExpression text(QStringLiteral("--\\s*expect:\\s?(.*)$"),
+    static const QRegularExpression text(QStringLiteral("--\\s*expect:\\s?([^\\r\\n]*)"),
                                          QRegularExpression::MultilineOption);
-    static const QRegularExpression none(QStringLiteral("--\\s*expect none\\s*$"), QRegularExpression::MultilineOption);
+    static const QRegularExpression none(QStringLiteral("--\\s*expect none[ \\t]*[\\r\\n]"), QRegularExpression::MultilineOption);
     static const QRegularExpression error(
-        QStringLiteral("--\\s*expect error (-?\\d+)(?: at (\\d+):(\\d+))?(?: (.*))?$"),
+        QStringLiteral("--\\s*expect error (-?\\d+)(?: at (\\d+):(\\d+))?(?: ([^\\r\\n]*))?"),
         QRegularExpression::MultilineOption);
-    static const QRegularExpression limit(QStringLiteral("--\\s*limits:(.*)$"), QRegularExpression::MultilineOption);
+    static const QRegularExpression limit(QStringLiteral("--\\s*limits:([^\\r\\n]*)"), QRegularExpression::MultilineOption);
     if (const auto m = error.match(source); m.hasMatch()) {
         e.kind = Expectation::Error;
         e.number = m.captured(1).toInt();

@@ -1,0 +1,2 @@
+-- expect: true
+("true" as boolean) and not ("FALSE" as boolean)

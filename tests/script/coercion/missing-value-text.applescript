@@ -1,0 +1,2 @@
+-- expect: x missing value
+"x " & missing value

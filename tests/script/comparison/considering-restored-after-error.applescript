@@ -1,0 +1,7 @@
+-- expect: true
+try
+    considering case
+        error "boom"
+    end considering
+end try
+"A" = "a"

@@ -1,0 +1,2 @@
+-- expect: true
+"Hello" = "hELLO"

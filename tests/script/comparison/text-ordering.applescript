@@ -1,0 +1,2 @@
+-- expect: true
+("apple" < "Banana") and ("b" > "A") and ("10" < 9)

@@ -1,0 +1,3 @@
+-- expect error -2741
+set x to 1
+else

@@ -1,0 +1,2 @@
+-- expect error -2740 at 2:1
+exit repeat

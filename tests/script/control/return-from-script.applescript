@@ -1,0 +1,3 @@
+-- expect: early
+return "early"
+"late"

@@ -1,0 +1,2 @@
+-- expect: Hello
+tell application "Fixture" to get subject of item 1 of selection

@@ -1,0 +1,2 @@
+-- expect error -30720
+date "not a date"

@@ -1,0 +1,3 @@
+-- expect: true
+set d to current date
+(year of d > 2000) and ((current date) - d < 5)

@@ -1,0 +1,1 @@
+-- expect: true(2 ² 3) and (3 ³ 2) and (1 ­ 2)

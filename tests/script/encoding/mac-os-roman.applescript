@@ -1,0 +1,1 @@
+-- expect: Caf ­ Cafe, Â joined ÒquotedÓ ¥ ¹set a to "Caf"if a ­ "Cafe" then set r to a & " ­ Cafe, " & Â    "Â joined ÒquotedÓ ¥ ¹"r

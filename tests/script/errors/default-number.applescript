@@ -1,0 +1,6 @@
+-- expect: -2700
+try
+    error "x"
+on error number n
+    n
+end try

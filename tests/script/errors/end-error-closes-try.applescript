@@ -1,0 +1,7 @@
+-- expect: ok
+try
+    error "x"
+on error
+    set r to "ok"
+end error
+r

@@ -1,0 +1,5 @@
+-- expect: after
+try
+    set x to 1 / 0
+end try
+"after"

@@ -1,0 +1,2 @@
+-- expect error -128 User canceled.
+error number -128

@@ -1,0 +1,5 @@
+-- expect error -2740
+on f()
+end f
+on f()
+end f

@@ -1,0 +1,4 @@
+-- expect: ran
+on run
+    return "ran"
+end run

@@ -1,0 +1,5 @@
+-- expect error -1721
+on f(a)
+    return a
+end f
+f(1, 2)

@@ -1,0 +1,5 @@
+-- expect: abc
+set s to "a" & ¬
+    "b" & ¬
+    "c"
+s

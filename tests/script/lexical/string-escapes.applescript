@@ -1,0 +1,2 @@
+-- expect: a"b\\c\td\re\nf
+"a\"b\\c\td\re\nf"

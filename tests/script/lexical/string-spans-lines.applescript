@@ -1,0 +1,3 @@
+-- expect: one\ntwo
+"one
+two"

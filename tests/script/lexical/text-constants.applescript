@@ -1,0 +1,2 @@
+-- expect: [\r][\n][\t][ ]["]
+"[" & return & "][" & linefeed & "][" & tab & "][" & space & "][" & quote & "]"

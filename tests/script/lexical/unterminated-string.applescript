@@ -1,0 +1,2 @@
+-- expect error -2740 at 2:10
+set s to "abc

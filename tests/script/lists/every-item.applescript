@@ -1,0 +1,2 @@
+-- expect: 3
+count of (every item of {"a", "b", "c"})

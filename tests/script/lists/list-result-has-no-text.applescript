@@ -1,0 +1,2 @@
+-- expect none
+{1, 2}

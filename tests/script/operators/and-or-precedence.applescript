@@ -1,0 +1,2 @@
+-- expect: true
+true or false and false

@@ -1,0 +1,2 @@
+-- expect: 2
+count of (1 & "a")

@@ -1,0 +1,2 @@
+-- expect error -2701
+5 div 0

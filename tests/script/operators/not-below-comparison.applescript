@@ -1,0 +1,2 @@
+-- expect: true
+not 1 = 2

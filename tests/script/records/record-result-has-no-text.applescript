@@ -1,0 +1,2 @@
+-- expect none
+{a:1}

@@ -1,0 +1,2 @@
+-- expect error -2741
+read file "/etc/passwd"

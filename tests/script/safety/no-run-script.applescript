@@ -1,0 +1,2 @@
+-- expect error -2741
+run script "1 + 1"

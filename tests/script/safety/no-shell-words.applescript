@@ -1,0 +1,2 @@
+-- expect error -2741
+do shell script "ls"

@@ -1,0 +1,2 @@
+-- expect error -2741
+tell application "Fixture" to do shell script "ls"

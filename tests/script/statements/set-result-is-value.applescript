@@ -1,0 +1,2 @@
+-- expect: 5
+set x to 5

@@ -1,0 +1,4 @@
+-- expect none
+tell application "Fixture"
+    item 1 of selection
+end tell

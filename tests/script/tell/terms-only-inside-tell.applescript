@@ -1,0 +1,2 @@
+-- expect error -2753
+subject

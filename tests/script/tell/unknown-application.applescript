@@ -1,0 +1,4 @@
+-- expect error -600 Application isn't running.
+tell application "Nowhere Mail"
+    get selection
+end tell

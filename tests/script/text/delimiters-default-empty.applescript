@@ -1,0 +1,2 @@
+-- expect: abc
+{"a", "b", "c"} as text

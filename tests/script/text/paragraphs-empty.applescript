@@ -1,0 +1,2 @@
+-- expect: 0
+count of paragraphs of ""
