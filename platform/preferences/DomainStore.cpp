@@ -24,6 +24,10 @@ namespace {
 // a wait on a process that is stuck.
 constexpr auto kLockTimeout = std::chrono::seconds(10);
 
+// A preference file is a few kilobytes; anything past this is not one, and is
+// treated as damaged rather than read into memory.
+constexpr qint64 kMaxFileSize = 64 * 1024 * 1024;
+
 QByteArray encoded(const QString& path)
 {
     return QFile::encodeName(path);
@@ -166,7 +170,7 @@ bool keepBackup(const QString& path)
 
 }  // namespace
 
-DomainStore::DomainStore(QString filePath) : m_path(std::move(filePath)) {}
+DomainStore::DomainStore(QString filePath) : m_path(std::move(filePath)), m_encodedPath(encoded(m_path)) {}
 
 std::optional<QVariant> DomainStore::value(const QString& key)
 {
@@ -199,7 +203,7 @@ void DomainStore::set(const QString& key, std::optional<QVariant> value)
 bool DomainStore::synchronize()
 {
     if (m_pending.isEmpty()) {
-        if (!m_identity || statIdentity(encoded(m_path)) != *m_identity)
+        if (!m_identity || statIdentity(m_encodedPath) != *m_identity)
             readFile();
         return true;
     }
@@ -216,10 +220,10 @@ void DomainStore::readFile()
 {
     m_file.clear();
     m_fileDamaged = false;
-    FileDescriptor fd(::open(encoded(m_path).constData(), O_RDONLY | O_CLOEXEC));
+    FileDescriptor fd(::open(m_encodedPath.constData(), O_RDONLY | O_CLOEXEC));
     if (fd.get() < 0) {
         const int error = errno;
-        m_identity = statIdentity(encoded(m_path));
+        m_identity = statIdentity(m_encodedPath);
         if (error != ENOENT && error != ENOTDIR) {
             m_fileDamaged = true;
             platform::desktop::log(QStringLiteral("Cannot read the preference file %1 (%2); its values read as unset")
@@ -233,7 +237,9 @@ void DomainStore::readFile()
 
     QFile file;
     QString problem;
-    if (S_ISREG(st.st_mode) && file.open(fd.get(), QIODevice::ReadOnly, QFileDevice::DontCloseHandle)) {
+    if (S_ISREG(st.st_mode) && st.st_size > kMaxFileSize) {
+        problem = QStringLiteral("larger than %1 bytes").arg(kMaxFileSize);
+    } else if (S_ISREG(st.st_mode) && file.open(fd.get(), QIODevice::ReadOnly, QFileDevice::DontCloseHandle)) {
         const QByteArray bytes = file.readAll();
         if (file.error() != QFileDevice::NoError) {
             problem = file.errorString();
@@ -267,7 +273,7 @@ bool DomainStore::writeMerged()
         platform::desktop::log(QStringLiteral("Cannot lock the preference file %1; changes stay pending").arg(m_path));
         return false;
     }
-    if (!m_identity || statIdentity(encoded(m_path)) != *m_identity)
+    if (!m_identity || statIdentity(m_encodedPath) != *m_identity)
         readFile();
 
     const QVariantMap merged = values();
@@ -285,7 +291,7 @@ bool DomainStore::writeMerged()
     }
     m_file = merged;
     m_fileDamaged = false;
-    m_identity = statIdentity(encoded(m_path));
+    m_identity = statIdentity(m_encodedPath);
     m_pending.clear();
     return true;
 }

@@ -57,6 +57,7 @@ private:
     [[nodiscard]] bool writeMerged();
 
     QString m_path;
+    QByteArray m_encodedPath;  // m_path for system calls, made once
     QVariantMap m_file;                                   // contents as last read
     std::optional<FileIdentity> m_identity;               // none until first read
     bool m_fileDamaged = false;                           // exists but unreadable or corrupt

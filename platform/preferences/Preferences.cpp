@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QHash>
 
+#include <cstdlib>
 #include <memory>
 #include <pwd.h>
 #include <unistd.h>
@@ -40,16 +41,32 @@ bool acceptableDomain(const QString& domain)
 }
 
 // One store per file, for the life of the process: keyed by path, so a changed
-// HOME or XDG_CONFIG_HOME addresses a different store.
+// HOME or XDG_CONFIG_HOME addresses a different store. The last answer is kept
+// with the variables it was made from, so the menu's 19 reads in a row cost two
+// getenv calls each rather than a path built anew.
 DomainStore* storeFor(const QString& domain)
 {
+    struct Last {
+        QString domain;
+        QByteArray xdg, home;
+        DomainStore* store = nullptr;
+    };
+    static Last last;
     static QHash<QString, std::shared_ptr<DomainStore>> stores;
+
+    const char* xdg = std::getenv("XDG_CONFIG_HOME");
+    const char* home = std::getenv("HOME");
+    if (last.store && domain == last.domain && qstrcmp(xdg ? xdg : "", last.xdg.constData()) == 0
+        && qstrcmp(home ? home : "", last.home.constData()) == 0)
+        return last.store;
+
     const QString path = domainFilePath(domain);
     if (path.isEmpty())
         return nullptr;
     auto& store = stores[path];
     if (!store)
         store = std::make_shared<DomainStore>(path);
+    last = {domain, QByteArray(xdg ? xdg : ""), QByteArray(home ? home : ""), store.get()};
     return store.get();
 }
 
