@@ -111,10 +111,11 @@ QString writeContent(const MessageDocument& message, SaveFormat format, QFile& f
         if (file.write(rtf) != rtf.size())
             return file.errorString();
     }
+    // No fsync: a save never replaces a file, so no old content is at risk, and a
+    // sync per message would make a batch wait on the disk for every file (the
+    // reasoning of GLib's g_file_set_contents, which syncs only when replacing).
     if (!file.flush() || file.error() != QFileDevice::NoError)
         return file.errorString();
-    if (::fsync(file.handle()) != 0)
-        return QString::fromLocal8Bit(std::strerror(errno));
     return {};
 }
 
