@@ -11,7 +11,7 @@
 // "includeAllBottomButton", "includeNoneBottomButton". A missing widget is logged
 // and left out; the actions then skip its key, so nothing is stored that the window
 // cannot show. When the layout file cannot be loaded at all, window() gives a small
-// window that says so.
+// window that says so. Escape and Ctrl+W close the window.
 //
 // Writes: a click on a checkbox stores its one key and synchronises; a group button
 // does the same for each member of its group, in the group's order. Closing any
@@ -26,8 +26,8 @@
 // by other processes are overwritten by the next close. Any state but unchecked,
 // including the partially checked state, stores true.
 //
-// Ownership: the controller owns its window (and through it every control); it must
-// outlive nothing but itself. Main thread only.
+// Ownership: the controller owns its window and, through it, every control; its end
+// stops the watching before the window goes. Main thread only; needs a QApplication.
 
 #include <QObject>
 
