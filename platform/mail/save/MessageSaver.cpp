@@ -10,7 +10,6 @@
 #include <QRandomGenerator>
 
 #include <cerrno>
-#include <cstdio>
 #include <cstring>
 #include <fcntl.h>
 #include <unistd.h>
