@@ -16,8 +16,8 @@ int copyTextToClipboard(const std::optional<QString>& text)
     const pb::OSStatus cleared = pasteboard->clear();
     if (!text)
         return cleared;
-    // Lone surrogates (which no UTF-8 can carry) become U+FFFD rather than cutting
-    // the text short.
+    // A lone surrogate (which UTF-8 cannot carry) becomes "?" rather than cutting
+    // the text short there.
     const QByteArray bytes = text->toUtf8();
     constexpr pb::PasteboardItemID kItem = 1;
     return pasteboard->putItemFlavor(kItem, QString::fromLatin1(pb::kUTTypeUTF8PlainText), bytes,

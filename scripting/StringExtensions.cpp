@@ -1,6 +1,7 @@
 #include "scripting/StringExtensions.h"
 
-#include "platform/applescript/AppleScript.h"
+#include "platform/applescript/Engine.h"
+#include "platform/applescript/Operations.h"
 #include "platform/mail/MailApplication.h"
 
 #include <QFileInfo>
@@ -65,12 +66,19 @@ std::optional<QString> reverseExtractBetweenPattern(const QString& text, const Q
 
 std::optional<QString> runScript(const QString& source)
 {
+    namespace as = platform::applescript;
     platform::mail::registerMailApplication();
-    const platform::applescript::AppleScript script(source);
-    const auto result = script.executeAndReturnError(nullptr);
-    if (!result)
+    const as::Outcome outcome = as::runScript(source);
+    if (!outcome.value)
         return std::nullopt;
-    return result->stringValue;
+    // A list answers with its first item, as a result descriptor's first element.
+    if (outcome.value->kind() == as::Value::Kind::List) {
+        const as::List& items = outcome.value->items();
+        if (items.empty())
+            return std::nullopt;
+        return as::stringValue(items.front());
+    }
+    return as::stringValue(*outcome.value);
 }
 
 QString cleanForFilename(const QString& text)

@@ -2,11 +2,10 @@
 # Like quorvell_add_gtest, but the tests run inside a QGuiApplication (offscreen
 # unless ENV says otherwise), whose clipboard works in-process.
 include_guard(GLOBAL)
-set(QUORVELL_GUI_TEST_MAIN ${CMAKE_CURRENT_LIST_DIR}/GuiTestMain.cpp)
 
 function(quorvell_add_gui_gtest name)
   cmake_parse_arguments(T "" "" "SOURCES;LIBS;ENV;LABELS" ${ARGN})
-  add_executable(${name} ${T_SOURCES} ${QUORVELL_GUI_TEST_MAIN})
+  add_executable(${name} ${T_SOURCES} ${CMAKE_CURRENT_FUNCTION_LIST_DIR}/GuiTestMain.cpp)
   target_link_libraries(${name} PRIVATE project_options GTest::gtest Qt5::Gui ${T_LIBS})
   add_test(NAME ${name} COMMAND ${name})
   set_tests_properties(${name} PROPERTIES

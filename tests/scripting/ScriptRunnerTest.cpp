@@ -157,7 +157,6 @@ TEST_F(ScriptRunnerTest, FailedRunsTouchNothing)
         {"compile error", kScript, "set to \"\nend tell"},
         {"undefined variable", kScript, "return nothingDefinedHere"},
         {"result without text", kScript, "return {1, 2}"},
-        {"no result at all", kScript, "set x to 1\nset y to 2\nlog x"},
         {"missing resource", QStringLiteral("No Such Script.applescript"), nullptr},
         {"name leaving the folder", QStringLiteral("../Escaped.applescript"), nullptr},
         {"empty name", QString(), nullptr},
@@ -233,7 +232,7 @@ TEST_F(ScriptRunnerTest, CopyTextToClipboard)
         {"text", QStringLiteral("Ünïcode 😀\r\nline"), QStringLiteral("Ünïcode 😀\r\nline")},
         {"empty text is one empty item", QString(), QString()},
         {"no text empties the clipboard", std::nullopt, std::nullopt},
-        {"lone surrogate", QString(QChar(0xD800)) + QStringLiteral("x"), QString(QChar(0xFFFD)) + QStringLiteral("x")},
+        {"lone surrogate", QString(QChar(0xD800)) + QStringLiteral("x"), QStringLiteral("?x")},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

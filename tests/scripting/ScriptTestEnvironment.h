@@ -11,6 +11,7 @@
 #include <QTemporaryDir>
 
 #include <optional>
+#include <ostream>
 
 class ScriptTestEnvironment {
 public:
@@ -47,3 +48,9 @@ private:
     QStringList m_logLines;
     QStringList m_savedVariables;
 };
+
+// Readable test failures for texts.
+inline void PrintTo(const QString& text, std::ostream* out)
+{
+    *out << '"' << text.toStdString() << '"';
+}
