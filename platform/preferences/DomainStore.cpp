@@ -22,7 +22,11 @@ namespace {
 // How long a synchronise waits for another process's lock before giving up (and
 // keeping its changes pending). Writers hold it for one write, so this only ends
 // a wait on a process that is stuck.
-constexpr auto kLockTimeout = std::chrono::seconds(10);
+constexpr auto kLockTimeout = std::chrono::seconds(30);
+// Polled, not blocking, so the wait can end. The interval stays short: a process
+// that writes in a loop releases the lock only briefly between its writes, and a
+// waiter that polls slowly would miss every such moment.
+constexpr auto kLockPoll = std::chrono::microseconds(200);
 
 // A preference file is a few kilobytes; anything past this is not one, and is
 // treated as damaged rather than read into memory.
@@ -99,7 +103,6 @@ bool writeAll(int fd, const QByteArray& bytes)
 bool lockExclusively(const FileDescriptor& fd)
 {
     const auto deadline = std::chrono::steady_clock::now() + kLockTimeout;
-    auto pause = std::chrono::microseconds(100);
     for (;;) {
         if (::flock(fd.get(), LOCK_EX | LOCK_NB) == 0)
             return true;
@@ -107,8 +110,7 @@ bool lockExclusively(const FileDescriptor& fd)
             return false;
         if (std::chrono::steady_clock::now() >= deadline)
             return false;
-        std::this_thread::sleep_for(pause);
-        pause = std::min(pause * 2, std::chrono::microseconds(5000));
+        std::this_thread::sleep_for(kLockPoll);
     }
 }
 
