@@ -139,6 +139,8 @@ void QuorvellPrefPane::loadWindow()
         return;
     }
     QUiLoader loader;
+    // The layout uses stock widgets only: no designer plugin is loaded into the process.
+    loader.clearPluginPaths();
     loader.setWorkingDirectory(QFileInfo(path).absoluteDir());
     std::unique_ptr<QWidget> window(loader.load(&file, nullptr));
     if (!window) {
