@@ -2,15 +2,18 @@
 // One preference domain's file and this process's view of it.
 //
 // The view is the file's contents as last read, with this process's pending
-// changes laid over them. synchronize() is the only place that touches the disk:
+// changes laid over them. The file is read at the first use of the domain and
+// after that only by synchronize():
 //  - nothing pending and the file's identity (device, inode, size, modification
 //    and change time to the nanosecond) unchanged: one stat, nothing read;
 //  - nothing pending and the file changed: read and parse it without a lock (every
 //    writer replaces the file by rename, so a reader sees one whole version);
-//  - something pending: under an exclusive flock on "<file>.lock", read the newest
-//    file, apply the pending changes, and if that changes anything write a
-//    temporary file in the same folder, fsync it, rename it over the file and
-//    fsync the folder. A kill at any moment leaves the old or the new file whole.
+//  - something pending: under an exclusive flock on "<file>.lock" (waited for at
+//    most 30 seconds, after which the synchronise fails and the changes stay
+//    pending), read the newest file, apply the pending changes, and if that
+//    changes anything write a temporary file in the same folder, fsync it, rename
+//    it over the file and fsync the folder. A kill at any moment leaves the old or
+//    the new file whole; temporaries of killed writers go at the next write.
 // A missing file is an empty domain. A file that cannot be read or parsed reads as
 // empty and is logged once; before a write replaces it, it is kept beside as
 // "<file>.corrupt" (".corrupt.1", ".corrupt.2", ... when that exists). If no backup
