@@ -79,7 +79,10 @@ void Interpreter::step(qint64 cost)
     if (m_steps > m_limits.maxSteps)
         throwBound(errTimedOut,
                    QStringLiteral("The script was stopped after %1 steps.").arg(m_limits.maxSteps));
-    if ((m_steps & 255) == 0 && m_clock.elapsed() > m_limits.maxMilliseconds)
+    if (m_steps < m_nextClockCheck)
+        return;
+    m_nextClockCheck = m_steps + 16;
+    if (m_clock.elapsed() > m_limits.maxMilliseconds)
         throwBound(errTimedOut,
                    QStringLiteral("The script was stopped after %1 seconds.").arg(m_limits.maxMilliseconds / 1000.0));
 }

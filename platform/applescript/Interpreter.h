@@ -89,6 +89,7 @@ private:
     Value m_result;
     Value m_returnValue;
     qint64 m_steps = 0;
+    qint64 m_nextClockCheck = 0;
     int m_evalDepth = 0;
     int m_callDepth = 0;
     QElapsedTimer m_clock;

@@ -1,0 +1,87 @@
+// quorvell-script as a user runs it: arguments, encodings, output and exit status.
+
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTextCodec>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+struct ToolRun {
+    int exitCode = -1;
+    QString out, err;
+};
+
+ToolRun runTool(const QStringList& args)
+{
+    QProcess p;
+    p.start(QStringLiteral(QUORVELL_SCRIPT_TOOL), args);
+    p.waitForFinished(30000);
+    return {p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()), QString::fromUtf8(p.readAllStandardError())};
+}
+
+TEST(ScriptToolTest, JoinsSeveralExpressionsAsLines)
+{
+    const ToolRun r = runTool({QStringLiteral("-e"), QStringLiteral("set x to 20"), QStringLiteral("-e"),
+                           QStringLiteral("x + 1")});
+    EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_EQ(r.out, QStringLiteral("21\n"));
+}
+
+TEST(ScriptToolTest, ReportsErrorsWithPositionAndNumber)
+{
+    struct Case {
+        const char* source;
+        const char* stderrText;
+    };
+    const Case cases[] = {
+        {"set x to 1\nitem 4 of {x}", "2:1: execution error: Can’t get item 4 of {1}. (-1728)\n"},
+        {"if true then", "1:13: syntax error: Expected \"end\" (to close \"if\" at line 1) but found end of script. (-2741)\n"},
+    };
+    for (const Case& c : cases) {
+        const ToolRun r = runTool({QStringLiteral("-e"), QString::fromUtf8(c.source)});
+        EXPECT_EQ(r.exitCode, 1) << c.source;
+        EXPECT_TRUE(r.out.isEmpty()) << c.source;
+        EXPECT_EQ(r.err.toStdString(), c.stderrText);
+    }
+}
+
+TEST(ScriptToolTest, ReadsFilesAsMacRomanUnlessUtf8)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString script = QString::fromUtf8("set s to \"Café ≠ π\" & ¬\n\" ok\"\ns");
+    auto write = [&](const QString& name, const QByteArray& bytes) {
+        QFile f(dir.filePath(name));
+        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
+        return f.fileName();
+    };
+    const QString roman = write(QStringLiteral("roman.applescript"), QTextCodec::codecForName("Apple Roman")->fromUnicode(script));
+    const QString bom = write(QStringLiteral("bom.applescript"), "\xEF\xBB\xBF" + script.toUtf8());
+    const QString plain = write(QStringLiteral("plain.applescript"), script.toUtf8());
+    const QString expected = QString::fromUtf8("Café ≠ π ok\n");
+    EXPECT_EQ(runTool({roman}).out, expected);
+    EXPECT_EQ(runTool({bom}).out, expected);
+    EXPECT_EQ(runTool({QStringLiteral("--utf8"), plain}).out, expected);
+    // UTF-8 without a mark or the option is read as Mac OS Roman, so the text differs.
+    EXPECT_NE(runTool({plain}).out, expected);
+}
+
+TEST(ScriptToolTest, PrintsNothingForResultsWithoutText)
+{
+    const ToolRun r = runTool({QStringLiteral("-e"), QStringLiteral("{1, 2}")});
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_TRUE(r.out.isEmpty());
+}
+
+TEST(ScriptToolTest, RejectsBadArguments)
+{
+    EXPECT_EQ(runTool({}).exitCode, 2);
+    EXPECT_EQ(runTool({QStringLiteral("-e")}).exitCode, 2);
+    EXPECT_EQ(runTool({QStringLiteral("/nonexistent/file.applescript")}).exitCode, 1);
+}
+
+}  // namespace
