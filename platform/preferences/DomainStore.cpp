@@ -283,11 +283,14 @@ bool DomainStore::writeMerged()
         m_pending.clear();
         return true;
     }
-    if (m_fileDamaged && m_identity->exists && !keepBackup(m_path))
+    // A file kept elsewhere behind a symbolic link is replaced where it lives, so
+    // the link survives.
+    const QString target = info.isSymLink() ? info.symLinkTarget() : m_path;
+    if (m_fileDamaged && m_identity->exists && !keepBackup(target))
         return false;
-    removeStaleTemporaries(m_path);
+    removeStaleTemporaries(target);
     QString error;
-    if (!writeAtomically(m_path, serializePropertyList(merged), error)) {
+    if (!writeAtomically(target, serializePropertyList(merged), error)) {
         platform::desktop::log(QStringLiteral("Cannot write the preference file %1 (%2)").arg(m_path, error));
         return false;
     }

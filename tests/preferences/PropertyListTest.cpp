@@ -139,7 +139,14 @@ INSTANTIATE_TEST_SUITE_P(
         Malformed{"keyOutsideDict", plist("<dict><key>a</key><array><key>b</key></array></dict>")},
         Malformed{"undeclaredEntity", plist("<dict><key>a</key><string>&nbsp;</string></dict>")},
         Malformed{"mismatchedTags", plist("<dict><key>a</key><string>x</key></dict>")},
-        Malformed{"tooDeep", deepArrays(300)}),
+        Malformed{"tooDeep", deepArrays(300)},
+        Malformed{"entityBomb",
+                  "<?xml version=\"1.0\"?><!DOCTYPE plist [<!ENTITY a \"aaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaa\">"
+                  "<!ENTITY b \"&a;&a;&a;&a;&a;&a;&a;&a;&a;&a;&a;&a;&a;&a;&a;&a;\">"
+                  "<!ENTITY c \"&b;&b;&b;&b;&b;&b;&b;&b;&b;&b;&b;&b;&b;&b;&b;&b;\">"
+                  "<!ENTITY d \"&c;&c;&c;&c;&c;&c;&c;&c;&c;&c;&c;&c;&c;&c;&c;&c;\">"
+                  "<!ENTITY e \"&d;&d;&d;&d;&d;&d;&d;&d;&d;&d;&d;&d;&d;&d;&d;&d;\">]>"
+                  "<plist><dict><key>k</key><string>&e;&e;&e;&e;&e;&e;&e;&e;</string></dict></plist>"}),
     [](const auto& param) { return std::string(param.param.name); });
 
 TEST(PropertyList, AcceptsWhatOtherWritersProduce)

@@ -176,6 +176,25 @@ TEST_F(StoreTest, TemporaryFilesOfAKilledWriterAreRemovedByTheNextWrite)
     EXPECT_FALSE(QFileInfo::exists(stale));
 }
 
+TEST_F(StoreTest, AFileBehindASymbolicLinkIsWrittenWhereItLives)
+{
+    const QString elsewhere = m_home.filePath(QStringLiteral("dotfiles/prefs.plist"));
+    ASSERT_TRUE(QDir().mkpath(QFileInfo(elsewhere).absolutePath()) && QDir().mkpath(QFileInfo(file()).absolutePath()));
+    QFile target(elsewhere);
+    ASSERT_TRUE(target.open(QIODevice::WriteOnly));
+    target.write(serializePropertyList({{QStringLiteral("old"), QVariant(true)}}));
+    target.close();
+    ASSERT_TRUE(QFile::link(elsewhere, file()));
+
+    setAppValue(QStringLiteral("new"), QVariant(false), m_domain);
+    ASSERT_TRUE(appSynchronize(m_domain));
+    EXPECT_TRUE(QFileInfo(file()).isSymLink());
+    ASSERT_TRUE(target.open(QIODevice::ReadOnly));
+    const auto stored = parsePropertyList(target.readAll());
+    ASSERT_TRUE(stored.dictionary);
+    EXPECT_EQ(stored.dictionary->keys(), (QStringList{QStringLiteral("new"), QStringLiteral("old")}));
+}
+
 TEST_F(StoreTest, RefusedDomainsAndValuesStoreNothing)
 {
     for (const QString& domain : {QString(), QStringLiteral("../escape"), QStringLiteral(".hidden"),
