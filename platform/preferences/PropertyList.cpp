@@ -126,8 +126,8 @@ public:
             if (top && nextToken() != QXmlStreamReader::EndDocument)
                 fail(QStringLiteral("content after </plist>"));
         }
-        if (m_error.isEmpty() && m_xml.hasError())
-            m_error = m_xml.errorString();
+        if (m_xml.hasError() || !top)
+            fail(QStringLiteral("no dictionary"));
         if (!m_error.isEmpty()) {
             result.error = m_error;
             result.line = m_errorLine;
@@ -174,10 +174,10 @@ private:
                 break;
             }
         }
-        if (m_xml.hasError())
-            fail(m_xml.errorString());
-        return m_xml.tokenType() == QXmlStreamReader::EndDocument ? QXmlStreamReader::EndDocument
-                                                                   : QXmlStreamReader::Invalid;
+        if (m_xml.tokenType() == QXmlStreamReader::EndDocument)
+            return QXmlStreamReader::EndDocument;
+        fail(QStringLiteral("the document ends early"));
+        return QXmlStreamReader::Invalid;
     }
 
     bool nextStart()
