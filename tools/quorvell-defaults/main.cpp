@@ -156,6 +156,10 @@ int main(int argc, char** argv)
     if (args.isEmpty())
         return usage(QStringLiteral("no command given"));
     const QString command = args.takeFirst();
+    if (command == u"help" || command == u"-h" || command == u"--help") {
+        std::fputs(kUsageText, stdout);
+        return 0;
+    }
     if (!args.isEmpty() && domainFilePath(args.first()).isEmpty())
         return usage(QStringLiteral("\"%1\" is not a domain name").arg(args.first()));
     if (command == u"read")
