@@ -4,6 +4,7 @@
 // `maddr -a -h from` (mblaze) in the same run; ratio_to_maddr is ours / theirs.
 
 #include "addressbook/SenderList.h"
+#include "platform/desktop/Log.h"
 #include "platform/desktop/Sound.h"
 #include "platform/mail/MailState.h"
 #include "scripting/ScriptRunner.h"
@@ -93,6 +94,7 @@ void BM_CopySenderAddress(benchmark::State& state)
     const QString maddr = QStandardPaths::findExecutable(QStringLiteral("maddr"));
     const QByteArray fileList = files.join(QLatin1Char('\n')).toUtf8() + '\n';
     platform::desktop::setSoundObserver([](const QString&) {});
+    platform::desktop::setLogSink([](const QString&) {});
 
     double maddrSeconds = 0;
     double oursSeconds = 0;
@@ -126,6 +128,7 @@ void BM_CopySenderAddress(benchmark::State& state)
         }
     }
     platform::desktop::setSoundObserver({});
+    platform::desktop::setLogSink({});
     state.counters["messages_per_s"] =
         benchmark::Counter(static_cast<double>(kMessages) * static_cast<double>(state.iterations()),
                            benchmark::Counter::kIsRate);
