@@ -2,11 +2,14 @@
 
 #include "platform/mail/HeaderBlock.h"
 
-#include <KMime/Message>
+#include <KMime/Content>
+#include <KMime/Headers>
 #include <KMime/Util>
 
 #include <QTextCodec>
 #include <QTextDocument>
+
+#include <deque>
 
 namespace platform::mail {
 namespace {
@@ -14,85 +17,124 @@ namespace {
 // Nesting deeper than this is not mail anyone writes; it is not followed.
 constexpr int kMaxDepth = 32;
 
-QString decodeText(KMime::Content* part)
+// One MIME entity cut at its empty line. KMime parses a part's structure only
+// through Content::parse(), which scans every text body for uuencoded blocks and
+// cuts multiparts slowly; the cutting is done here and KMime does the rest
+// (header values, transfer decoding).
+struct Entity {
+    HeaderBlock header;
+    QByteArray body;
+    KMime::Headers::ContentType type;
+
+    explicit Entity(const QByteArray& bytes)
+    {
+        const HeaderBlock::Split split = HeaderBlock::split(bytes);
+        header = HeaderBlock(bytes.left(split.headerLength));
+        body = bytes.mid(split.bodyOffset);
+        if (const auto value = header.rawValue("Content-Type"))
+            type.from7BitString(*value);
+        if (type.mimeType().isEmpty())
+            type.setMimeType("text/plain");
+    }
+
+    [[nodiscard]] bool isAttachment() const
+    {
+        const auto value = header.rawValue("Content-Disposition");
+        return value && value->trimmed().toLower().startsWith("attachment");
+    }
+};
+
+QString decodeCharset(const QByteArray& bytes, QByteArray charset)
 {
-    const QByteArray bytes = part->decodedContent();
-    const auto* type = part->contentType(false);
-    const QByteArray charset = type ? type->charset().toLower() : QByteArray();
+    charset = charset.toLower();
     if (charset.isEmpty() || charset == "us-ascii" || charset == "utf-8" || charset == "utf8")
         return HeaderBlock::decodeUndeclared(bytes);
     QTextCodec* codec = QTextCodec::codecForName(charset);
-    if (!codec)
-        return HeaderBlock::decodeUndeclared(bytes);
-    return codec->toUnicode(bytes);
+    return codec ? codec->toUnicode(bytes) : HeaderBlock::decodeUndeclared(bytes);
 }
 
-bool hasAttachmentDisposition(KMime::Content* part)
+QString decodeText(const Entity& entity)
 {
-    const auto* disposition = part->contentDisposition(false);
-    return disposition && disposition->disposition() == KMime::Headers::CDattachment;
+    KMime::Content scratch;
+    if (const auto encoding = entity.header.rawValue("Content-Transfer-Encoding"))
+        scratch.contentTransferEncoding()->from7BitString(*encoding);
+    scratch.setBody(entity.body);
+    return decodeCharset(scratch.decodedContent(), entity.type.charset());
+}
+
+// Where the line holding a delimiter starts, from position from; -1 when none.
+qsizetype findDelimiter(const QByteArray& body, const QByteArray& delimiter, qsizetype from)
+{
+    for (qsizetype at = body.indexOf(delimiter, from); at >= 0; at = body.indexOf(delimiter, at + 1)) {
+        if (at == 0 || body.at(at - 1) == '\n')
+            return at;
+    }
+    return -1;
+}
+
+// The parts between the delimiter lines; the line break before a delimiter belongs
+// to it. A body without its closing delimiter still gives its last part.
+QList<QByteArray> cutParts(const QByteArray& body, const QByteArray& boundary)
+{
+    QList<QByteArray> parts;
+    if (boundary.isEmpty())
+        return parts;
+    const QByteArray delimiter = "--" + boundary;
+    qsizetype at = findDelimiter(body, delimiter, 0);
+    while (at >= 0) {
+        const bool closing = body.mid(at + delimiter.size(), 2) == "--";
+        if (closing)
+            break;
+        const qsizetype lineEnd = body.indexOf('\n', at);
+        if (lineEnd < 0)
+            break;
+        const qsizetype next = findDelimiter(body, delimiter, lineEnd + 1);
+        const qsizetype end = next < 0 ? body.size() : std::max(lineEnd + 1, next - 1);
+        parts.append(body.mid(lineEnd + 1, end - lineEnd - 1));
+        at = next;
+    }
+    return parts;
 }
 
 // The body's boundary when the header's is missing or wrong: the first line that
 // looks like one ("--" and something more).
 QByteArray guessBoundary(const QByteArray& body)
 {
-    const QList<QByteArray> lines = body.split('\n');
-    for (const QByteArray& line : lines) {
-        const QByteArray trimmed = line.trimmed();
-        if (trimmed.size() > 2 && trimmed.startsWith("--"))
-            return trimmed.endsWith("--") && trimmed.size() > 4 ? trimmed.mid(2, trimmed.size() - 4)
-                                                                : trimmed.mid(2);
+    for (qsizetype start = 0; start < body.size();) {
+        qsizetype end = body.indexOf('\n', start);
+        if (end < 0)
+            end = body.size();
+        const QByteArray line = body.mid(start, end - start).trimmed();
+        if (line.size() > 2 && line.startsWith("--"))
+            return line.endsWith("--") && line.size() > 4 ? line.mid(2, line.size() - 4) : line.mid(2);
+        start = end + 1;
     }
     return {};
 }
 
-QString textOf(KMime::Content* part, int depth);
+QString textOf(const Entity& entity, int depth);
 
-// A multipart whose parts KMime could not find: cut the body at a guessed
-// boundary and read the first part that has text.
-QString textOfBrokenMultipart(const QByteArray& body, int depth)
+QString textOfMultipart(const Entity& entity, int depth)
 {
-    const QByteArray boundary = guessBoundary(body);
-    if (boundary.isEmpty())
-        return HeaderBlock::decodeUndeclared(body);
-    const QByteArray delimiter = "--" + boundary;
-    const QList<QByteArray> lines = body.split('\n');
-    QList<QByteArray> parts;
-    bool inPart = false;
-    for (const QByteArray& line : lines) {
-        const QByteArray trimmed = line.trimmed();
-        if (trimmed == delimiter || trimmed == delimiter + "--") {
-            parts.append(QByteArray());
-            inPart = trimmed == delimiter;
-            continue;
-        }
-        if (inPart)
-            parts.last() += line + '\n';
-    }
-    for (const QByteArray& bytes : std::as_const(parts)) {
-        KMime::Content content;
-        content.setContent(bytes);
-        content.parse();
-        const QString text = textOf(&content, depth + 1);
-        if (!text.isEmpty())
-            return text;
-    }
-    return {};
-}
-
-QString textOfMultipart(KMime::Content* part, int depth)
-{
-    const QVector<KMime::Content*> children = part->contents();
-    if (part->contentType(false)->subType() == "alternative") {
+    QList<QByteArray> parts = cutParts(entity.body, entity.type.boundary());
+    // KMime would not report a multipart it cannot cut: it would show it as plain
+    // text. A guessed boundary usually finds the parts.
+    if (parts.isEmpty())
+        parts = cutParts(entity.body, guessBoundary(entity.body));
+    if (parts.isEmpty())
+        return HeaderBlock::decodeUndeclared(entity.body);
+    std::deque<Entity> children;  // KMime headers cannot be copied or moved
+    for (const QByteArray& part : std::as_const(parts))
+        children.emplace_back(part);
+    if (entity.type.subType() == "alternative") {
         // The plain part first, the HTML one when there is none.
-        for (KMime::Content* child : children) {
-            if (child->contentType(false) == nullptr || child->contentType(false)->isPlainText())
+        for (const Entity& child : std::as_const(children)) {
+            if (child.type.isPlainText() && !child.isAttachment())
                 return textOf(child, depth + 1);
         }
     }
-    for (KMime::Content* child : children) {
-        if (hasAttachmentDisposition(child))
+    for (const Entity& child : std::as_const(children)) {
+        if (child.isAttachment())
             continue;
         const QString text = textOf(child, depth + 1);
         if (!text.isEmpty())
@@ -101,28 +143,23 @@ QString textOfMultipart(KMime::Content* part, int depth)
     return {};
 }
 
-QString textOf(KMime::Content* part, int depth)
+QString textOf(const Entity& entity, int depth)
 {
     if (depth > kMaxDepth)
         return {};
-    if (part->bodyIsMessage()) {
-        const auto inner = part->bodyAsMessage();
-        return inner ? textOf(inner.data(), depth + 1) : QString();
+    const KMime::Headers::ContentType& type = entity.type;
+    if (type.isMultipart())
+        return textOfMultipart(entity, depth);
+    if (type.mimeType() == "message/rfc822") {
+        const Entity inner(entity.body);
+        return textOf(inner, depth + 1);
     }
-    const auto* type = part->contentType(false);
-    if (type && type->isMultipart() && !part->contents().isEmpty())
-        return textOfMultipart(part, depth);
-    // KMime turns a multipart it cannot cut into text/plain without a word; the
-    // part's own header still tells.
-    const QByteArray declared = HeaderBlock(part->head()).rawValue("Content-Type").value_or(QByteArray());
-    if (declared.trimmed().toLower().startsWith("multipart/"))
-        return textOfBrokenMultipart(part->body(), depth);
-    if (!type || type->isPlainText() || type->mimeType().isEmpty())
-        return decodeText(part);
-    if (type->isHTMLText())
-        return MessageBody::htmlToText(decodeText(part));
-    if (type->isText() && !hasAttachmentDisposition(part))
-        return decodeText(part);
+    if (type.isPlainText())
+        return decodeText(entity);
+    if (type.isHTMLText())
+        return MessageBody::htmlToText(decodeText(entity));
+    if (type.isText() && !entity.isAttachment())
+        return decodeText(entity);
     return {};
 }
 
@@ -132,15 +169,13 @@ QString MessageBody::plainText(const QByteArray& message)
 {
     // NUL bytes cut KMime's text off where they stand; they carry nothing a reader
     // wants, so they read as blanks.
-    QByteArray lf = KMime::CRLFtoLF(QByteArray(message).replace('\0', ' '));
-    // The header block as we split it: KMime misses an empty header block and would
-    // take the first paragraph of a body-only message for headers.
-    const HeaderBlock::Split split = HeaderBlock::split(lf);
-    KMime::Message parsed;
-    parsed.setHead(lf.left(split.headerLength) + '\n');
-    parsed.setBody(lf.mid(split.bodyOffset));
-    parsed.parse();
-    QString text = textOf(&parsed, 0);
+    QByteArray lf = message;
+    if (lf.contains('\0'))
+        lf.replace('\0', ' ');
+    if (lf.contains("\r\n"))
+        lf = KMime::CRLFtoLF(lf);
+    const Entity top(lf);
+    QString text = textOf(top, 0);
     qsizetype end = text.size();
     while (end > 0 && text.at(end - 1).isSpace())
         --end;
