@@ -153,42 +153,69 @@ Interpreter::Flow Interpreter::execSet(const Node& n)
     return Flow::Normal;
 }
 
-// `set x to x & e` where x's text or list is held by x alone: append to it
-// instead of building a new value, so loops that grow a text stay linear.
+// `set x to x & a & b ...` where x's text or list is held by x alone: append to
+// it instead of building a new value, so loops that grow a text stay linear.
+// Only when the appended operands call no handler or command, which could change
+// x while they are evaluated.
 bool Interpreter::appendInPlace(const Node& n)
 {
-    if (n.a->kind != NodeKind::Variable || n.b->kind != NodeKind::Binary || n.b->op != BinaryOp::Concat
-        || n.b->a->kind != NodeKind::Variable || n.b->a->name != n.a->name)
+    if (n.a->kind != NodeKind::Variable || n.b->kind != NodeKind::Binary || n.b->op != BinaryOp::Concat)
         return false;
+    std::vector<const Node*> tail;
+    const Node* left = n.b.get();
+    while (left->kind == NodeKind::Binary && left->op == BinaryOp::Concat) {
+        tail.push_back(left->b.get());
+        left = left->a.get();
+    }
+    if (left->kind != NodeKind::Variable || left->name != n.a->name)
+        return false;
+    for (const Node* operand : tail)
+        if (callsOut(*operand))
+            return false;
     Value* target = slot(n.a->name, false);
     if (!target || (target->kind() != Value::Kind::Text && target->kind() != Value::Kind::List))
         return false;
-    Value right = eval(*n.b->b);
-    target = slot(n.a->name, false);  // evaluating may have changed the variables
-    if (!target)
-        return false;
+    std::vector<Value> values;
+    values.reserve(tail.size());
+    for (auto it = tail.rbegin(); it != tail.rend(); ++it)
+        values.push_back(eval(**it));
+    m_current = n.b.get();
     m_result = Value();  // the previous result may share the text
-    if (target->kind() == Value::Kind::Text) {
-        const QString tail = toText(right, m_rules);
-        checkTextLength(target->text().size() + tail.size());
-        target->mutableText().append(tail);
-    } else if (target->kind() == Value::Kind::List && target->listPointer().use_count() == 1) {
-        List& items = *target->listPointer();
-        if (right.kind() == Value::Kind::List) {
-            checkListLength(items.size() + right.items().size());
-            const List tail = right.items();
-            items.insert(items.end(), tail.begin(), tail.end());
-        } else if (right.kind() == Value::Kind::Record) {
-            *target = concat(*target, right, m_rules);
+    for (Value& right : values) {
+        if (target->kind() == Value::Kind::Text) {
+            const QString piece = toText(right, m_rules);
+            checkTextLength(target->text().size() + piece.size());
+            target->mutableText().append(piece);
+        } else if (target->listPointer().use_count() == 1 && right.kind() != Value::Kind::Record) {
+            List& items = *target->listPointer();
+            if (right.kind() == Value::Kind::List) {
+                checkListLength(items.size() + right.items().size());
+                const List copy = right.items();
+                items.insert(items.end(), copy.begin(), copy.end());
+            } else {
+                checkListLength(items.size() + 1);
+                items.push_back(std::move(right));
+            }
         } else {
-            checkListLength(items.size() + 1);
-            items.push_back(std::move(right));
+            *target = concat(*target, right, m_rules);
         }
-    } else {
-        *target = concat(*target, right, m_rules);
     }
     m_result = *target;
     return true;
+}
+
+// Whether evaluating the expression may run a handler or send a command.
+bool Interpreter::callsOut(const Node& n)
+{
+    if (n.kind == NodeKind::Call || n.kind == NodeKind::Command)
+        return true;
+    for (const Node* kid : {n.a.get(), n.b.get(), n.c.get()})
+        if (kid && callsOut(*kid))
+            return true;
+    for (const NodePtr& kid : n.kids)
+        if (callsOut(*kid))
+            return true;
+    return false;
 }
 
 Interpreter::Flow Interpreter::execTell(const Node& n)

@@ -70,6 +70,7 @@ private:
     void assign(const Node& target, const Value& v);
     void assignElement(const Node& target, const Value& v);
     bool appendInPlace(const Node& n);
+    static bool callsOut(const Node& n);
     Value* slot(const QString& name, bool forWrite);
     Value read(const QString& name);
     void write(const QString& name, const Value& v);
