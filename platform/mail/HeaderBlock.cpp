@@ -81,7 +81,12 @@ bool HeaderBlock::isValidUtf8(const QByteArray& bytes)
 
 QString HeaderBlock::decodeUndeclared(const QByteArray& bytes)
 {
-    return isValidUtf8(bytes) ? QString::fromUtf8(bytes) : QString::fromLatin1(bytes);
+    // One pass: decode as UTF-8 and look at what the decoder met.
+    QTextCodec::ConverterState state;
+    QString text = QTextCodec::codecForMib(106)->toUnicode(bytes.constData(), int(bytes.size()), &state);
+    if (state.invalidChars == 0 && state.remainingChars == 0)
+        return text;
+    return QString::fromLatin1(bytes);
 }
 
 std::optional<QByteArray> HeaderBlock::rawValue(const char* name) const
