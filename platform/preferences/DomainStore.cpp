@@ -250,7 +250,10 @@ void DomainStore::readFile()
             if (parsed.dictionary)
                 m_file = std::move(*parsed.dictionary);
             else
-                problem = QStringLiteral("line %1, column %2: %3").arg(parsed.line).arg(parsed.column).arg(parsed.error);
+                problem = QStringLiteral("line %1, column %2: %3")
+                              .arg(parsed.line)
+                              .arg(parsed.column)
+                              .arg(parsed.error);
         }
     } else {
         problem = QStringLiteral("not a regular file");

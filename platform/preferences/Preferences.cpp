@@ -89,7 +89,8 @@ void setAppValue(const QString& key, const QVariant& value, const QString& domai
 {
     DomainStore* store = storeFor(domain);
     if (!store) {
-        platform::desktop::log(QStringLiteral("Not storing \"%1\": \"%2\" is not a preference domain").arg(key, domain));
+        platform::desktop::log(
+            QStringLiteral("Not storing \"%1\": \"%2\" is not a preference domain").arg(key, domain));
         return;
     }
     if (!value.isValid()) {

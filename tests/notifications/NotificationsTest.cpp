@@ -92,7 +92,9 @@ TEST_F(NotificationsTest, PreferencesChangedArrivesOnceWithItsNameAndObject)
 TEST_F(NotificationsTest, APostJustBeforeTheProcessEndsIsNotLost)
 {
     for (int i = 0; i < 5; ++i)
-        ASSERT_EQ(notifyOnce(QProcessEnvironment::systemEnvironment(), {QStringLiteral("Last Words %1").arg(i), QString()}), 0);
+        ASSERT_EQ(notifyOnce(QProcessEnvironment::systemEnvironment(),
+                             {QStringLiteral("Last Words %1").arg(i), QString()}),
+                  0);
     waitFor(5, 5000);
     ASSERT_EQ(m_listener.received.size(), 5);
     for (int i = 0; i < 5; ++i) {

@@ -39,7 +39,8 @@ TEST_F(DefaultsToolTest, WritesEveryTypeAndReadsItBack)
     };
     for (const Write& w : writes) {
         const QString label = w.valueArgs.join(QLatin1Char(' '));
-        const ToolRun written = defaults(QStringList{QStringLiteral("write"), m_domain, QStringLiteral("key")} + w.valueArgs);
+        const ToolRun written =
+            defaults(QStringList{QStringLiteral("write"), m_domain, QStringLiteral("key")} + w.valueArgs);
         ASSERT_EQ(written.exitCode, 0) << label.toStdString() << ": " << written.err.toStdString();
         EXPECT_EQ(defaults({QStringLiteral("read-type"), m_domain, QStringLiteral("key")}).out,
                   QStringLiteral("Type is %1\n").arg(QLatin1String(w.type)))

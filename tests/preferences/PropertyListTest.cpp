@@ -47,7 +47,8 @@ TEST_P(PropertyListRoundTrip, WrittenValueReadsBackWithItsTypeAndValue)
     EXPECT_TRUE(sameValue(back, *normal)) << xml.toStdString();
 }
 
-const QDateTime kBerlinEvening(QDate(2026, 12, 6), QTime(21, 30, 5, 250), QTimeZone(QByteArrayLiteral("Europe/Berlin")));
+const QDateTime kBerlinEvening(QDate(2026, 12, 6), QTime(21, 30, 5, 250),
+                               QTimeZone(QByteArrayLiteral("Europe/Berlin")));
 
 INSTANTIATE_TEST_SUITE_P(
     Types, PropertyListRoundTrip,
@@ -80,14 +81,16 @@ TEST(PropertyList, DatesAreStoredInUtcAndMeanTheSameMoment)
     ASSERT_TRUE(normal);
     EXPECT_EQ(normal->toDateTime().timeSpec(), Qt::UTC);
     EXPECT_EQ(normal->toDateTime(), kBerlinEvening);
-    EXPECT_TRUE(serializePropertyList({{QStringLiteral("d"), *normal}}).contains("<date>2026-12-06T20:30:05.250Z</date>"));
+    EXPECT_TRUE(serializePropertyList({{QStringLiteral("d"), *normal}})
+                    .contains("<date>2026-12-06T20:30:05.250Z</date>"));
 }
 
 TEST(PropertyList, ABooleanIsNotTheSameValueAsAnInteger)
 {
     EXPECT_FALSE(sameValue(QVariant(true), QVariant(qlonglong(1))));
     EXPECT_FALSE(sameValue(QVariant(qlonglong(0)), QVariant(0.0)));
-    EXPECT_FALSE(sameDictionary({{QStringLiteral("k"), QVariant(true)}}, {{QStringLiteral("k"), QVariant(qlonglong(1))}}));
+    EXPECT_FALSE(sameDictionary({{QStringLiteral("k"), QVariant(true)}},
+                                {{QStringLiteral("k"), QVariant(qlonglong(1))}}));
 }
 
 struct Malformed {

@@ -220,7 +220,8 @@ TEST_F(StoreTest, RefusedDomainsAndValuesStoreNothing)
 TEST_F(StoreTest, ARelativeConfigHomeIsIgnored)
 {
     qputenv("XDG_CONFIG_HOME", "relative/config");
-    EXPECT_EQ(domainFilePath(m_domain), m_home.filePath(QStringLiteral(".config/")) + m_domain + QStringLiteral(".plist"));
+    EXPECT_EQ(domainFilePath(m_domain),
+              m_home.filePath(QStringLiteral(".config/")) + m_domain + QStringLiteral(".plist"));
 }
 
 }  // namespace

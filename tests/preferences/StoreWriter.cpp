@@ -32,7 +32,8 @@ int main(int argc, char** argv)
         const int keys = std::atoi(argv[3]);
         for (qlonglong round = 0;; ++round) {
             for (int i = 0; i < keys; ++i)
-                setAppValue(QStringLiteral("key%1").arg(i), QString(200, QChar(char16_t(u'a' + (round + i) % 26))), domain);
+                setAppValue(QStringLiteral("key%1").arg(i), QString(200, QChar(char16_t(u'a' + (round + i) % 26))),
+                            domain);
             if (!appSynchronize(domain))
                 return 1;
             if (round == 0) {

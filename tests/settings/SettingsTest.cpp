@@ -118,7 +118,8 @@ TEST_F(SettingsTest, AStoredSettingIsSeenAtOnceAndReachesTheFileWhenSynchronised
 
     storeSetting(kReverseOrderKey, true);
     synchronizeSettings();
-    tool.start(QStringLiteral(QUORVELL_DEFAULTS_TOOL), {QStringLiteral("read"), kDomain, QStringLiteral("ReverseOrder")});
+    tool.start(QStringLiteral(QUORVELL_DEFAULTS_TOOL),
+               {QStringLiteral("read"), kDomain, QStringLiteral("ReverseOrder")});
     ASSERT_TRUE(tool.waitForFinished(30000));
     EXPECT_EQ(tool.readAllStandardOutput(), QByteArray("1\n"));
 }
