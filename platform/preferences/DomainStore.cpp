@@ -226,11 +226,9 @@ void DomainStore::readFile()
     if (fd.get() < 0) {
         const int error = errno;
         m_identity = statIdentity(m_encodedPath);
-        if (error != ENOENT && error != ENOTDIR) {
-            m_fileDamaged = true;
-            platform::desktop::log(QStringLiteral("Cannot read the preference file %1 (%2); its values read as unset")
-                                       .arg(m_path, systemError(error)));
-        }
+        if (error != ENOENT && error != ENOTDIR)
+            reportDamage(QStringLiteral("Cannot read the preference file %1 (%2); its values read as unset")
+                             .arg(m_path, systemError(error)));
         return;
     }
     struct stat st {};
@@ -258,11 +256,18 @@ void DomainStore::readFile()
     } else {
         problem = QStringLiteral("not a regular file");
     }
-    if (!problem.isEmpty()) {
-        m_fileDamaged = true;
-        platform::desktop::log(
+    if (!problem.isEmpty())
+        reportDamage(
             QStringLiteral("The preference file %1 is damaged (%2); its values read as unset").arg(m_path, problem));
-    }
+}
+
+void DomainStore::reportDamage(const QString& message)
+{
+    m_fileDamaged = true;
+    if (m_reportedDamage == m_identity)
+        return;
+    m_reportedDamage = m_identity;
+    platform::desktop::log(message);
 }
 
 bool DomainStore::writeMerged()
@@ -278,8 +283,10 @@ bool DomainStore::writeMerged()
         platform::desktop::log(QStringLiteral("Cannot lock the preference file %1; changes stay pending").arg(m_path));
         return false;
     }
-    if (!m_identity || statIdentity(m_encodedPath) != *m_identity)
-        readFile();
+    // Read afresh under the lock whatever the file's identity says: a timestamp's
+    // granularity is coarse enough that a quick rewrite could look unchanged, and
+    // merging over a stale view would drop the other process's changes.
+    readFile();
 
     const QVariantMap merged = values();
     if (!m_fileDamaged && sameDictionary(merged, m_file)) {

@@ -10,7 +10,7 @@
 //    writer replaces the file by rename, so a reader sees one whole version);
 //  - something pending: under an exclusive flock on "<file>.lock" (waited for at
 //    most 30 seconds, after which the synchronise fails and the changes stay
-//    pending), read the newest file, apply the pending changes, and if that
+//    pending), read the file afresh, apply the pending changes, and if that
 //    changes anything write a temporary file in the same folder, fsync it, rename
 //    it over the file and fsync the folder. A kill at any moment leaves the old or
 //    the new file whole; temporaries of killed writers go at the next write.
@@ -57,6 +57,7 @@ public:
 private:
     void loadOnce();
     void readFile();
+    void reportDamage(const QString& message);  // logs once per damaged version
     [[nodiscard]] bool writeMerged();
 
     QString m_path;
@@ -64,6 +65,7 @@ private:
     QVariantMap m_file;                                   // contents as last read
     std::optional<FileIdentity> m_identity;               // none until first read
     bool m_fileDamaged = false;                           // exists but unreadable or corrupt
+    std::optional<FileIdentity> m_reportedDamage;         // the damaged version last logged
     QMap<QString, std::optional<QVariant>> m_pending;     // none: removal
 };
 
