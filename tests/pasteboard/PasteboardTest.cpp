@@ -66,33 +66,6 @@ TEST(Pasteboard, OneItemCarriesSeveralFlavours)
     EXPECT_EQ(html, "<b>rich</b>");
 }
 
-TEST(Pasteboard, ClearEmptiesTheClipboard)
-{
-    QGuiApplication::clipboard()->setText(QStringLiteral("left by someone else"));
-    auto pasteboard = openClipboard();
-    ASSERT_EQ(pasteboard->clear(), pb::noErr);
-
-    std::size_t count = 99;
-    ASSERT_EQ(pasteboard->getItemCount(&count), pb::noErr);
-    EXPECT_EQ(count, 0u);
-    EXPECT_TRUE(clipboardText().isEmpty());
-    QByteArray data;
-    EXPECT_EQ(pasteboard->copyItemFlavorData(1, kText, &data), pb::badPasteboardIndexErr);
-}
-
-TEST(Pasteboard, EmptyTextIsAnItem)
-{
-    auto pasteboard = openClipboard();
-    ASSERT_EQ(pasteboard->clear(), pb::noErr);
-    ASSERT_EQ(pasteboard->putItemFlavor(1, kText, QByteArray(), 0), pb::noErr);
-    std::size_t count = 0;
-    ASSERT_EQ(pasteboard->getItemCount(&count), pb::noErr);
-    EXPECT_EQ(count, 1u);
-    QByteArray data = "stale";
-    ASSERT_EQ(pasteboard->copyItemFlavorData(1, kText, &data), pb::noErr);
-    EXPECT_TRUE(data.isEmpty());
-}
-
 TEST(Pasteboard, ReadsTextPutThereByAnotherProgram)
 {
     QGuiApplication::clipboard()->setText(QStringLiteral("från någon annan"));
