@@ -35,6 +35,11 @@ constexpr Formats kFormats[] = {
     {Command::SaveToRTF, "RTF", "rtf", "/Users/kestrin/Documents/Mail to RTF"},
 };
 
+void PrintTo(const Formats& format, std::ostream* out)
+{
+    *out << format.word;
+}
+
 // What the seams saw, and how they answer.
 struct Desktop {
     bool access = true;
@@ -68,7 +73,7 @@ struct Desktop {
     void choose(const QString& folder)
     {
         panelAnswer.button = platform::desktop::kOKButton;
-        panelAnswer.filenames = {folder};
+        panelAnswer.filenames = QStringList{folder};
     }
 };
 
@@ -80,6 +85,14 @@ QString messageText(const char* subject, const char* from, const char* body)
                           "Content-Transfer-Encoding: 8bit\r\n\r\n%4\r\n")
         .arg(QString::fromUtf8(from), QString::fromUtf8(subject), QString::number(qHash(QString::fromUtf8(subject))),
              QString::fromUtf8(body));
+}
+
+QStringList repeated(int count, const QString& text)
+{
+    QStringList list;
+    for (int i = 0; i < count; ++i)
+        list << text;
+    return list;
 }
 
 QStringList files(const QString& folder)
@@ -183,8 +196,8 @@ TEST_P(SaveCommandTest, ChooserCancelledLeavesTheLogLineOnly)
         desktop.panelAnswer = answer;
         EXPECT_FALSE(run());
         ++runs;
-        EXPECT_EQ(env.logLines(), QStringList(runs, logLine()));
-        EXPECT_EQ(desktop.logWhenPanelOpened, QStringList(runs, logLine())) << "log line after the panel";
+        EXPECT_EQ(env.logLines(), repeated(runs, logLine()));
+        EXPECT_EQ(desktop.logWhenPanelOpened, repeated(runs, logLine())) << "log line after the panel";
     }
     EXPECT_TRUE(desktop.alerts.empty());
     EXPECT_TRUE(files(env.path(QStringLiteral("chosen/ignored"))).isEmpty());
@@ -219,7 +232,7 @@ TEST_P(SaveCommandTest, EveryPlaceholderBecomesTheChosenPathUnchanged)
         desktop.choose(path);
         const auto result = run();
         ASSERT_TRUE(result) << name.toStdString();
-        EXPECT_EQ(*result, QStringList(3, path).join(QLatin1Char('|'))) << name.toStdString();
+        EXPECT_EQ(*result, repeated(3, path).join(QLatin1Char('|'))) << name.toStdString();
     }
 }
 
