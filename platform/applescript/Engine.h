@@ -18,8 +18,10 @@
 // maxSteps statements and loop turns (default 20,000,000) or maxMilliseconds of
 // wall time (default 10,000), at maxCallDepth nested handler calls (default 200,
 // error -2706 "Stack overflow.") or maxEvalDepth nested evaluations; source that
-// nests blocks and expressions deeper than maxNesting (default 100) is a compile
-// error. Texts stop at 32 Mi characters and lists at 4 Mi items (error -108).
+// nests deeper than maxNesting levels of the parser (default 300: about 100
+// parentheses, 150 blocks, or a chain of 300 right-associative operators) is a
+// compile error. Texts stop at 32 Mi characters, lists at 4 Mi items (error
+// -108), and lists and records nest at most 64 deep (error -2706).
 
 #include "platform/applescript/AppleScript.h"
 #include "platform/applescript/Value.h"
@@ -36,7 +38,7 @@ struct Limits {
     qint64 maxMilliseconds = 10'000;
     int maxCallDepth = 200;
     int maxEvalDepth = 3000;
-    int maxNesting = 100;
+    int maxNesting = 300;
 };
 
 struct Outcome {
