@@ -602,6 +602,11 @@ Value Interpreter::evalBinary(const Node& n)
     const Value a = eval(*n.a);
     const Value b = eval(*n.b);
     m_current = &n;
+    // Searching one list in another may compare every pair: charge for it so a
+    // huge search ends at the step bound instead of running for hours.
+    if (a.kind() == Value::Kind::List && b.kind() == Value::Kind::List
+        && (n.op == BinaryOp::Contains || n.op == BinaryOp::IsIn))
+        step(static_cast<qint64>(std::min(1e15, double(a.items().size()) * double(b.items().size()) / 64)));
     switch (n.op) {
     case BinaryOp::Equal: return Value(equals(a, b, m_rules));
     case BinaryOp::NotEqual: return Value(!equals(a, b, m_rules));

@@ -572,6 +572,7 @@ QStringList textElements(const QString& text, const QString& cls, const TextRule
 {
     QStringList out;
     if (cls == u"character" || cls == u"item") {
+        checkListLength(static_cast<size_t>(text.size()));
         out.reserve(text.size());
         for (const QChar c : text)
             out << QString(c);
@@ -582,6 +583,7 @@ QStringList textElements(const QString& text, const QString& cls, const TextRule
         for (int i = 0; i < text.size(); ++i) {
             if (text[i] == u'\r' || text[i] == u'\n') {
                 out << text.mid(start, i - start);
+                checkListLength(static_cast<size_t>(out.size()));
                 if (text[i] == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n')
                     ++i;
                 start = i + 1;
@@ -599,8 +601,10 @@ QStringList textElements(const QString& text, const QString& cls, const TextRule
                        || ((text[i] == u'\'' || text[i] == u'\u2019') && i > start && i + 1 < text.size()
                            && isWordChar(text[i + 1]))))
                 ++i;
-            if (i > start)
+            if (i > start) {
                 out << text.mid(start, i - start);
+                checkListLength(static_cast<size_t>(out.size()));
+            }
         }
     } else if (cls == u"text item") {
         QStringList delimiters;
@@ -609,22 +613,27 @@ QStringList textElements(const QString& text, const QString& cls, const TextRule
                 delimiters << d;
         if (delimiters.isEmpty())
             return text.isEmpty() ? out : textElements(text, QStringLiteral("character"), rules);
+        // The next match of each delimiter, searched again only once passed, so
+        // a delimiter that no longer occurs costs one search, not one per item.
+        std::vector<int> next(static_cast<size_t>(delimiters.size()), -2);
         int start = 0;
-        int i = 0;
-        while (i <= text.size()) {
+        for (;;) {
             int found = -1;
             int length = 0;
-            for (const QString& d : delimiters) {
-                const int at = text.indexOf(d, i, sensitivity(rules));
-                if (at >= 0 && (found < 0 || at < found || (at == found && d.size() > length))) {
+            for (int d = 0; d < delimiters.size(); ++d) {
+                int& at = next[static_cast<size_t>(d)];
+                if (at != -1 && at < start)
+                    at = text.indexOf(delimiters[d], start, sensitivity(rules));
+                if (at >= 0 && (found < 0 || at < found || (at == found && delimiters[d].size() > length))) {
                     found = at;
-                    length = d.size();
+                    length = delimiters[d].size();
                 }
             }
             if (found < 0)
                 break;
             out << text.mid(start, found - start);
-            start = i = found + length;
+            checkListLength(static_cast<size_t>(out.size()));
+            start = found + length;
         }
         out << text.mid(start);
     } else {
