@@ -2,7 +2,8 @@
 // Runs the script resources. The resource is read from the resources directory as
 // Mac OS Roman text at every run, adjusted, compiled and run against the mail
 // application, and its result taken as text. Any failure gives no result and
-// touches nothing (no clipboard, no sound, no log).
+// touches nothing (no clipboard, no sound, no log). A script name is one file name
+// straight inside the resources directory: a name with "/" in it finds nothing.
 
 #include <QString>
 
