@@ -1,8 +1,11 @@
 // libFuzzer target: compiles and runs arbitrary bytes as a script, decoded the
 // way the runner decodes resources (Mac OS Roman) or as UTF-8, chosen by the
 // first byte. Tight bounds keep every input fast; any crash, hang, leak or
-// sanitizer report is a fault of the engine.
+// sanitizer report is a fault of the engine. The script tests' application
+// "Fixture" is registered so that dictionary terms, elements and commands are
+// reached too.
 
+#include "FixtureApplication.h"
 #include "platform/applescript/Engine.h"
 #include "platform/applescript/Operations.h"
 
@@ -16,6 +19,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     static const bool once = [] {
         QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+        quorvell::test::registerFixtureApplication();
         return true;
     }();
     (void)once;
