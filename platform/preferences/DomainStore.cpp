@@ -21,8 +21,10 @@ namespace {
 
 // How long a synchronise waits for another process's lock before giving up (and
 // keeping its changes pending). Writers hold it for one write, so this only ends
-// a wait on a process that is stuck.
-constexpr auto kLockTimeout = std::chrono::seconds(30);
+// a wait on a process that is stuck; after such a wait, later synchronises try
+// the lock once without waiting until they get it again, so a stuck process
+// cannot stall every read.
+std::chrono::milliseconds lockTimeout{10000};
 // Polled, not blocking, so the wait can end. The interval stays short: a process
 // that writes in a loop releases the lock only briefly between its writes, and a
 // waiter that polls slowly would miss every such moment.
@@ -100,9 +102,9 @@ bool writeAll(int fd, const QByteArray& bytes)
 }
 
 // Waits for the exclusive lock on the lock file; the lock ends with the descriptor.
-bool lockExclusively(const FileDescriptor& fd)
+bool lockExclusively(const FileDescriptor& fd, std::chrono::milliseconds timeout)
 {
-    const auto deadline = std::chrono::steady_clock::now() + kLockTimeout;
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
     for (;;) {
         if (::flock(fd.get(), LOCK_EX | LOCK_NB) == 0)
             return true;
@@ -171,6 +173,11 @@ bool keepBackup(const QString& path)
 }
 
 }  // namespace
+
+void DomainStore::setLockTimeout(std::chrono::milliseconds timeout)
+{
+    lockTimeout = timeout;
+}
 
 DomainStore::DomainStore(QString filePath) : m_path(std::move(filePath)), m_encodedPath(encoded(m_path)) {}
 
@@ -279,10 +286,17 @@ bool DomainStore::writeMerged()
     }
     FileDescriptor lock(::open(encoded(m_path + QStringLiteral(".lock")).constData(),
                                O_RDWR | O_CREAT | O_CLOEXEC, 0600));
-    if (lock.get() < 0 || !lockExclusively(lock)) {
-        platform::desktop::log(QStringLiteral("Cannot lock the preference file %1; changes stay pending").arg(m_path));
+    if (lock.get() < 0 || !lockExclusively(lock, m_lockStuck ? std::chrono::milliseconds(0) : lockTimeout)) {
+        if (!m_lockStuck)
+            platform::desktop::log(
+                QStringLiteral("Cannot lock the preference file %1; changes stay pending").arg(m_path));
+        m_lockStuck = true;
+        // Still take in what is on disk, as a synchronise without changes would.
+        if (!m_identity || statIdentity(m_encodedPath) != *m_identity)
+            readFile();
         return false;
     }
+    m_lockStuck = false;
     // Read afresh under the lock whatever the file's identity says: a timestamp's
     // granularity is coarse enough that a quick rewrite could look unchanged, and
     // merging over a stale view would drop the other process's changes.

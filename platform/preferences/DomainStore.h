@@ -8,12 +8,13 @@
 //    and change time to the nanosecond) unchanged: one stat, nothing read;
 //  - nothing pending and the file changed: read and parse it without a lock (every
 //    writer replaces the file by rename, so a reader sees one whole version);
-//  - something pending: under an exclusive flock on "<file>.lock" (waited for at
-//    most 30 seconds, after which the synchronise fails and the changes stay
-//    pending), read the file afresh, apply the pending changes, and if that
-//    changes anything write a temporary file in the same folder, fsync it, rename
-//    it over the file and fsync the folder. A kill at any moment leaves the old or
-//    the new file whole; temporaries of killed writers go at the next write.
+//  - something pending: under an exclusive flock on "<file>.lock", read the file
+//    afresh, apply the pending changes, and if that changes anything write a
+//    temporary file in the same folder, fsync it, rename it over the file and
+//    fsync the folder. A kill at any moment leaves the old or the new file whole;
+//    temporaries of killed writers go at the next write. The lock is waited for
+//    at most 10 seconds; then the synchronise fails, the changes stay pending,
+//    and until the lock is had again later synchronises do not wait for it.
 // A missing file is an empty domain. A file that cannot be read or parsed reads as
 // empty and is logged once; before a write replaces it, it is kept beside as
 // "<file>.corrupt" (".corrupt.1", ".corrupt.2", ... when that exists). If no backup
@@ -22,6 +23,7 @@
 #include <QString>
 #include <QVariant>
 
+#include <chrono>
 #include <optional>
 #include <sys/types.h>
 
@@ -54,6 +56,9 @@ public:
 
     [[nodiscard]] const QString& filePath() const { return m_path; }
 
+    // For tests: how long a synchronise waits for the lock (10 seconds).
+    static void setLockTimeout(std::chrono::milliseconds timeout);
+
 private:
     void loadOnce();
     void readFile();
@@ -66,6 +71,7 @@ private:
     std::optional<FileIdentity> m_identity;               // none until first read
     bool m_fileDamaged = false;                           // exists but unreadable or corrupt
     std::optional<FileIdentity> m_reportedDamage;         // the damaged version last logged
+    bool m_lockStuck = false;                             // the last wait for the lock timed out
     QMap<QString, std::optional<QVariant>> m_pending;     // none: removal
 };
 

@@ -1,6 +1,7 @@
 // The store against real files: pending changes, synchronise, other processes,
 // damaged files and refused input.
 
+#include "platform/preferences/DomainStore.h"
 #include "platform/preferences/PropertyList.h"
 #include "tests/preferences/StoreFixture.h"
 
@@ -8,6 +9,11 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QPoint>
+
+#include <chrono>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
 
 using namespace platform::preferences;
 
@@ -174,6 +180,37 @@ TEST_F(StoreTest, TemporaryFilesOfAKilledWriterAreRemovedByTheNextWrite)
     setAppValue(QStringLiteral("k"), QVariant(true), m_domain);
     ASSERT_TRUE(appSynchronize(m_domain));
     EXPECT_FALSE(QFileInfo::exists(stale));
+}
+
+TEST_F(StoreTest, ALockHeldByAStuckProcessStallsOneSynchroniseOnly)
+{
+    using namespace std::chrono;
+    DomainStore::setLockTimeout(milliseconds(1500));
+    ASSERT_TRUE(QDir().mkpath(QFileInfo(file()).absolutePath()));
+    const QByteArray lockPath = QFile::encodeName(file() + QStringLiteral(".lock"));
+    const int held = ::open(lockPath.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    ASSERT_EQ(::flock(held, LOCK_EX), 0);
+
+    setAppValue(QStringLiteral("mine"), QVariant(true), m_domain);
+    const auto start = steady_clock::now();
+    EXPECT_FALSE(appSynchronize(m_domain));
+    EXPECT_GE(steady_clock::now() - start, milliseconds(1400));
+
+    // Later synchronises give up at once, yet still take in the file.
+    writeFile(serializePropertyList({{QStringLiteral("theirs"), QVariant(qlonglong(5))}}));
+    const auto again = steady_clock::now();
+    for (int i = 0; i < 5; ++i)
+        EXPECT_FALSE(appSynchronize(m_domain));
+    EXPECT_LT(steady_clock::now() - again, milliseconds(1400));
+    EXPECT_EQ(copyAppValue(QStringLiteral("theirs"), m_domain)->toLongLong(), 5);
+    EXPECT_TRUE(copyAppValue(QStringLiteral("mine"), m_domain)->toBool());
+
+    ::close(held);
+    EXPECT_TRUE(appSynchronize(m_domain));
+    const auto stored = parsePropertyList(fileBytes());
+    ASSERT_TRUE(stored.dictionary);
+    EXPECT_EQ(stored.dictionary->keys(), (QStringList{QStringLiteral("mine"), QStringLiteral("theirs")}));
+    DomainStore::setLockTimeout(seconds(10));
 }
 
 TEST_F(StoreTest, AFileBehindASymbolicLinkIsWrittenWhereItLives)
