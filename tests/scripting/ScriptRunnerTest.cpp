@@ -93,10 +93,11 @@ TEST_F(ScriptRunnerTest, ResultIsCommaJoinedOnlyWhenAsked)
     EXPECT_EQ(ScriptTestEnvironment::clipboardText(), QStringLiteral("a\r\nb\rc\nd\n"));
 }
 
-// The resource is Mac OS Roman on disk; the clipboard gets UTF-8.
+// The resource is Mac OS Roman on disk, with the classic CR line ends; the
+// clipboard gets UTF-8.
 TEST_F(ScriptRunnerTest, ScriptTextIsReadAsMacRoman)
 {
-    script(QStringLiteral("return \"Mädchen für “alles” – café\""));
+    script(QStringLiteral("set x to false\rset t to \"Mädchen für “alles” – café\"\rreturn t"));
     EXPECT_EQ(runMailScript(kScript, false, true, false), QStringLiteral("Mädchen für “alles” – café"));
     const QMimeData* mime = QGuiApplication::clipboard()->mimeData(QClipboard::Clipboard);
     ASSERT_NE(mime, nullptr);
