@@ -1,6 +1,6 @@
 #include "platform/mail/MailScriptApplication.h"
 
-#include "platform/mail/MailObjects.h"
+#include "platform/mail/MessageObject.h"
 #include "platform/mail/MailSaveCommand.h"
 #include "platform/mail/MailState.h"
 

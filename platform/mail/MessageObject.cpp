@@ -1,6 +1,8 @@
-#include "platform/mail/MailObjects.h"
+#include "platform/mail/MessageObject.h"
 
 #include "platform/mail/MailSaveCommand.h"
+#include "platform/mail/MailboxObject.h"
+#include "platform/mail/RecipientObject.h"
 
 namespace platform::mail {
 
@@ -42,11 +44,6 @@ constexpr PropertyRow kMessageProperties[] = {
     {"mailbox",
      [](MailMessage& m, qint64) { return Value(std::make_shared<MailboxObject>(m.location().folder)); }},
 };
-
-QString quoted(const QString& text)
-{
-    return QStringLiteral("\u201C") + text + QStringLiteral("\u201D");
-}
 
 }  // namespace
 
@@ -102,45 +99,6 @@ bool MessageObject::sameAs(const platform::applescript::Object& other) const
 {
     const auto* message = dynamic_cast<const MessageObject*>(&other);
     return message && message->m_message->location().uniqueName == m_message->location().uniqueName;
-}
-
-RecipientObject::RecipientObject(QString kind, MailAddress address, QString owner)
-    : m_kind(std::move(kind)), m_address(std::move(address)), m_owner(std::move(owner))
-{
-}
-
-QString RecipientObject::describe() const
-{
-    return m_kind + QLatin1Char(' ') + quoted(m_address.address) + QStringLiteral(" of ") + m_owner;
-}
-
-Reply RecipientObject::property(const QString& name) const
-{
-    if (name == QLatin1String("name"))
-        return Value(m_address.name);
-    if (name == QLatin1String("address"))
-        return Value(m_address.address);
-    return Reply::error(-1728);
-}
-
-MailboxObject::MailboxObject(QString name) : m_name(std::move(name)) {}
-
-QString MailboxObject::describe() const
-{
-    return QStringLiteral("mailbox \"%1\" of application \"Mail\"").arg(m_name);
-}
-
-Reply MailboxObject::property(const QString& name) const
-{
-    if (name == QLatin1String("name"))
-        return Value(m_name);
-    return Reply::error(-1728);
-}
-
-bool MailboxObject::sameAs(const platform::applescript::Object& other) const
-{
-    const auto* mailbox = dynamic_cast<const MailboxObject*>(&other);
-    return mailbox && mailbox->m_name == m_name;
 }
 
 }  // namespace platform::mail
