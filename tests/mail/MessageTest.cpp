@@ -3,12 +3,10 @@
 
 #include "MailTestSupport.h"
 
-#include "platform/mail/HeaderBlock.h"
 #include "platform/mail/MessageBody.h"
 
 using mailtest::MailEnvironment;
 using mailtest::messageAt;
-using platform::mail::HeaderBlock;
 using platform::mail::MailAddress;
 using platform::mail::MessageBody;
 
@@ -190,30 +188,6 @@ TEST(MailMessage, AVanishedFileAnswersEmpty)
     EXPECT_EQ(message.content(), QString());
     EXPECT_EQ(message.source(), QString());
     EXPECT_EQ(message.messageSize(), 0);
-}
-
-TEST(MailMessage, HeaderBlockEndsAtTheFirstEmptyLine)
-{
-    struct Row {
-        QByteArray message;
-        qsizetype headerLength;
-        qsizetype bodyOffset;
-        bool complete;
-    };
-    const Row rows[] = {
-        {"A: b\n\nbody", 4, 6, true},
-        {"A: b\r\n\r\nbody", 4, 8, true},
-        {"\nbody", 0, 1, true},
-        {"A: b\nC: d", 9, 9, false},
-        {"A: b\n\r\nx\n\ny", 4, 7, true},
-    };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.message.toStdString());
-        const auto split = HeaderBlock::split(row.message);
-        EXPECT_EQ(split.headerLength, row.headerLength);
-        EXPECT_EQ(split.bodyOffset, row.bodyOffset);
-        EXPECT_EQ(split.complete, row.complete);
-    }
 }
 
 }  // namespace
