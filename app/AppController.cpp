@@ -4,21 +4,11 @@
 #include "platform/desktop/widgets/FrontProcess.h"
 #include "platform/desktop/widgets/Workspace.h"
 
-#if QUORVELL_HAVE_SETTINGS
-#include "settings/Settings.h"
-#endif
-#if QUORVELL_HAVE_PREFPANE
-#include "settings/QuorvellPrefPane.h"
-#endif
-#if QUORVELL_HAVE_COPY_COMMANDS
-#include "scripting/CopyCommands.h"
-#endif
-#if QUORVELL_HAVE_IMPORT
 #include "addressbook/AddressBookImport.h"
-#endif
-#if QUORVELL_HAVE_EXPORT
 #include "export/SaveCommands.h"
-#endif
+#include "scripting/CopyCommands.h"
+#include "settings/QuorvellPrefPane.h"
+#include "settings/Settings.h"
 
 #include <QAction>
 #include <QCursor>
@@ -56,16 +46,6 @@ constexpr FixedItem kQuitItem{"Quit", kItemQuit};
 QString toQString(std::string_view text)
 {
     return QString::fromUtf8(text.data(), static_cast<int>(text.size()));
-}
-
-bool commandShown(const CommandRow& row)
-{
-#if QUORVELL_HAVE_SETTINGS
-    return readIncludeSetting(row.key);
-#else
-    (void)row;
-    return true;
-#endif
 }
 
 QAction* appendItem(QMenu& menu, const QString& title, int action)
@@ -162,7 +142,7 @@ void AppController::buildMenu()
     m_menu->addSeparator();
     // Each row's key is read afresh, in table order; a hidden row leaves no trace.
     for (const CommandRow& row : menuCommands()) {
-        if (commandShown(row))
+        if (readIncludeSetting(row.key))
             addMenuItem(toQString(row.title), row.command, toQString(row.toolTip));
     }
     m_menu->addSeparator();
@@ -200,7 +180,6 @@ bool AppController::validateMenuItem(const QAction* /*item*/) const
 void AppController::selItemPreferences()
 {
     platform::desktop::setFrontProcess();
-#if QUORVELL_HAVE_PREFPANE
     if (!m_prefController)
         return;
     if (QWidget* window = m_prefController->window()) {
@@ -208,7 +187,6 @@ void AppController::selItemPreferences()
         window->raise();
         window->activateWindow();
     }
-#endif
 }
 
 void AppController::selItemQuit()
@@ -222,20 +200,14 @@ void AppController::runCommand(Command command)
     switch (command) {
     case Command::AddRecipientToAddressBook:
     case Command::AddToAddressBook:
-#if QUORVELL_HAVE_IMPORT
         runAddressBookCommand(command);
-#endif
         return;
     case Command::SaveToPDF:
     case Command::SaveToRTF:
-#if QUORVELL_HAVE_EXPORT
         runSaveCommand(command);
-#endif
         return;
     default:
-#if QUORVELL_HAVE_COPY_COMMANDS
         runCopyCommand(command);
-#endif
         return;
     }
 }

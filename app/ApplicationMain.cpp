@@ -2,12 +2,8 @@
 
 #include "app/AppController.h"
 
-#if QUORVELL_HAVE_PREFPANE
-#include "settings/QuorvellPrefPane.h"
-#endif
-#if QUORVELL_HAVE_SERVICE
 #include "app/service/CommandService.h"
-#endif
+#include "settings/QuorvellPrefPane.h"
 
 #include <QApplication>
 
@@ -31,12 +27,9 @@ int applicationMain(int argc, char* argv[])
     QObject::connect(&controller, &AppController::terminateRequested, &app, &QApplication::quit);
     QObject::connect(&app, &QApplication::aboutToQuit, &controller, &AppController::applicationWillTerminate);
 
-#if QUORVELL_HAVE_PREFPANE
     QuorvellPrefPane prefPane;
     controller.setPrefController(&prefPane);
-#endif
 
-#if QUORVELL_HAVE_SERVICE
     CommandService service(CommandHandlers{
         [&controller](Command command) { controller.runCommand(command); },
         [&controller] { controller.selItemPreferences(); },
@@ -50,13 +43,10 @@ int applicationMain(int argc, char* argv[])
     case ServiceRegistration::Registered:
         break;
     }
-#endif
 
     // What loading the main interface file ends with.
     controller.awakeFromNib();
-#if QUORVELL_HAVE_PREFPANE
     prefPane.awakeFromNib();
-#endif
     controller.applicationWillFinishLaunching();
     controller.showStatusItem();
     return QApplication::exec();

@@ -6,9 +6,7 @@
 #include "app/AppController.h"
 #include "settings/SettingsTable.h"
 
-#if QUORVELL_HAVE_PREFERENCES
 #include "platform/preferences/Preferences.h"
-#endif
 
 #include <QApplication>
 #include <QMenu>
@@ -22,15 +20,11 @@ namespace {
 
 void BM_MenuOpening(benchmark::State& state, bool storedKeys)
 {
-#if QUORVELL_HAVE_PREFERENCES
     const QString domain = QString::fromUtf8(quorvell::kSettingsDomain.data(), int(quorvell::kSettingsDomain.size()));
     for (const auto& row : quorvell::kSettingsTable)
         platform::preferences::setAppValue(QString::fromUtf8(row.key.data(), int(row.key.size())),
                                            storedKeys ? QVariant(row.defaultValue) : QVariant(), domain);
     platform::preferences::appSynchronize(domain);
-#else
-    (void)storedKeys;
-#endif
     quorvell::AppController controller;
     QMenu* menu = controller.menu();
     for (auto _ : state) {

@@ -7,12 +7,8 @@
 #include "platform/desktop/widgets/Workspace.h"
 #include "settings/SettingsTable.h"
 
-#if QUORVELL_HAVE_PREFERENCES
 #include "platform/preferences/Preferences.h"
-#endif
-#if QUORVELL_HAVE_PREFPANE
 #include "settings/QuorvellPrefPane.h"
-#endif
 
 #include <QAction>
 #include <QApplication>
@@ -116,7 +112,6 @@ void choose(const AppController& controller, const QString& title)
     QCoreApplication::processEvents();
 }
 
-#if QUORVELL_HAVE_PREFERENCES
 const QString kDomain = QString::fromUtf8(kSettingsDomain.data(), int(kSettingsDomain.size()));
 
 QString keyString(std::string_view key)
@@ -138,23 +133,18 @@ void storeValues(const std::vector<std::pair<QString, QVariant>>& values)
         platform::preferences::setAppValue(key, value, kDomain);
     ASSERT_TRUE(platform::preferences::appSynchronize(kDomain));
 }
-#endif
 
 class AppControllerTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-#if QUORVELL_HAVE_PREFERENCES
         clearStore();
-#endif
     }
     void TearDown() override
     {
         platform::desktop::setURLOpener({});
         platform::desktop::setResourcesDirectoryOverride(std::nullopt);
-#if QUORVELL_HAVE_PREFERENCES
         clearStore();
-#endif
     }
 };
 
@@ -263,7 +253,6 @@ TEST_F(AppControllerTest, PreferencesWithoutAWindowControllerDoesNothing)
     EXPECT_EQ(openMenu(controller), kFullMenu);
 }
 
-#if QUORVELL_HAVE_PREFPANE
 TEST_F(AppControllerTest, PreferencesShowsTheSameWindowEachTime)
 {
     AppController controller;
@@ -282,9 +271,7 @@ TEST_F(AppControllerTest, PreferencesShowsTheSameWindowEachTime)
     EXPECT_TRUE(window->isVisible());
     window->hide();
 }
-#endif
 
-#if QUORVELL_HAVE_PREFERENCES && QUORVELL_HAVE_SETTINGS
 struct StoredCase {
     const char* name;
     std::vector<std::pair<QString, QVariant>> stored;
@@ -371,7 +358,6 @@ TEST_F(AppControllerTest, AKeyWrittenByAnotherProcessShowsAtTheNextOpening)
               QStringLiteral("no")});
     EXPECT_EQ(openMenu(controller), without(kFullMenu, {"Copy Reply To"}));
 }
-#endif
 
 }  // namespace
 }  // namespace quorvell
