@@ -103,7 +103,7 @@ private:
     NodePtr parseCommand(const Term& term, const Token& at);
     NodePtr parseContainer(NodePtr target, bool implicitAllowed);
     NodePtr parseIndex();
-    const Term* matchTerm(const std::vector<Term>& terms, bool dictionaryOnly, int* length) const;
+    const Term* matchTerm(const std::vector<Term>& terms, int* length) const;  // longest match
     const Term* matchClass(int* length) const;
     bool startsIndex() const;
     TypeName parseTypeName();

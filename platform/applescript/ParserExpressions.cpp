@@ -188,7 +188,7 @@ const Parser::Terms& Parser::builtinTerms()
     return terms;
 }
 
-const Parser::Term* Parser::matchTerm(const std::vector<Term>& terms, bool, int* length) const
+const Parser::Term* Parser::matchTerm(const std::vector<Term>& terms, int* length) const
 {
     const Term* best = nullptr;
     *length = 0;
@@ -206,9 +206,9 @@ const Parser::Term* Parser::matchTerm(const std::vector<Term>& terms, bool, int*
 const Parser::Term* Parser::matchClass(int* length) const
 {
     if (!m_terms.empty())
-        if (const Term* t = matchTerm(m_terms.back().classes, true, length))
+        if (const Term* t = matchTerm(m_terms.back().classes, length))
             return t;
-    return matchTerm(builtinTerms().classes, false, length);
+    return matchTerm(builtinTerms().classes, length);
 }
 
 bool Parser::startsIndex() const
@@ -332,9 +332,9 @@ NodePtr Parser::parsePostfix(NodePtr left)
         int length = 0;
         const Term* term = nullptr;
         if (!m_terms.empty())
-            term = matchTerm(m_terms.back().properties, true, &length);
+            term = matchTerm(m_terms.back().properties, &length);
         if (!term)
-            term = matchTerm(builtinTerms().properties, false, &length);
+            term = matchTerm(builtinTerms().properties, &length);
         NodePtr p = node(NodeKind::Property, at);
         if (term) {
             p->name = term->name;
@@ -438,14 +438,14 @@ NodePtr Parser::parseWordPrimary()
     if (!m_terms.empty()) {
         const Terms& terms = m_terms.back();
         int length = 0;
-        if (const Term* command = matchTerm(terms.commands, true, &length)) {
+        if (const Term* command = matchTerm(terms.commands, &length)) {
             m_pos += static_cast<size_t>(length);
             return parseCommand(*command, at);
         }
         int propertyLength = 0;
         int classLength = 0;
-        const Term* property = matchTerm(terms.properties, true, &propertyLength);
-        const Term* cls = matchTerm(terms.classes, true, &classLength);
+        const Term* property = matchTerm(terms.properties, &propertyLength);
+        const Term* cls = matchTerm(terms.classes, &classLength);
         if (cls && classLength >= propertyLength) {
             const size_t saved = m_pos;
             m_pos += static_cast<size_t>(classLength);
@@ -489,7 +489,7 @@ NodePtr Parser::parseWordPrimary()
         return n;
     }
     int length = 0;
-    if (const Term* property = matchTerm(builtinTerms().properties, false, &length)) {
+    if (const Term* property = matchTerm(builtinTerms().properties, &length)) {
         m_pos += static_cast<size_t>(length);
         NodePtr n = node(NodeKind::Property, at);
         n->name = property->name;
@@ -534,7 +534,7 @@ NodePtr Parser::parseWordPrimary()
             m_pos += 2;
         return node(NodeKind::Delimiters, at);
     }
-    if (const Term* cls = matchTerm(builtinTerms().classes, false, &length)) {
+    if (const Term* cls = matchTerm(builtinTerms().classes, &length)) {
         const size_t saved = m_pos;
         m_pos += static_cast<size_t>(length);
         if ((cls->plural && (isWord("of") || startsIndex())) || (!cls->plural && startsIndex()))
