@@ -52,6 +52,10 @@ Outcome runScript(const QString& source, const Limits& limits)
     } catch (const std::bad_alloc&) {
         outcome.error.number = errOutOfMemory;
         outcome.error.message = QStringLiteral("Out of memory.");
+    } catch (const std::exception& e) {
+        // An application's dictionary failed in a way it did not report.
+        outcome.error.number = errDefault;
+        outcome.error.message = QString::fromLocal8Bit(e.what());
     }
     return outcome;
 }

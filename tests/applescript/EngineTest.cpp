@@ -10,6 +10,8 @@
 
 #include <gtest/gtest.h>
 
+#include <stdexcept>
+
 namespace {
 
 using namespace platform::applescript;
@@ -126,6 +128,26 @@ TEST(RegistryTest, ReplacesRemovesAndIgnoresCase)
     ErrorInfo error;
     EXPECT_FALSE(AppleScript(script).executeAndReturnError(&error));
     EXPECT_EQ(error.number, -600);
+}
+
+class Thrower : public Application {
+public:
+    Thrower() { m_terms.properties = {QStringLiteral("boom")}; }
+    const Terminology& terminology() const override { return m_terms; }
+    Reply property(const QString&) const override { throw std::runtime_error("decoder failed"); }
+
+private:
+    Terminology m_terms;
+};
+
+TEST(RegistryTest, AnApplicationThatThrowsFailsTheRunOnly)
+{
+    registerApplication(QStringLiteral("Thrower"), std::make_shared<Thrower>());
+    ErrorInfo error;
+    EXPECT_FALSE(AppleScript(QStringLiteral("tell application \"Thrower\" to get boom")).executeAndReturnError(&error));
+    EXPECT_EQ(error.number, -2700);
+    EXPECT_EQ(error.message, QStringLiteral("decoder failed"));
+    registerApplication(QStringLiteral("Thrower"), nullptr);
 }
 
 TEST(ValueTest, DeepCopySharesNothingMutable)

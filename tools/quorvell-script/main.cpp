@@ -5,8 +5,8 @@
 //   quorvell-script -e 'LINE' [-e 'LINE' ...]
 //
 // A file is read as Mac OS Roman unless it starts with a UTF-8 byte-order mark or
-// --utf8 is given. The result's text goes to standard output (nothing for a
-// result without text) and the exit status is 0; an error prints
+// --utf8 is given. The result's text goes to standard output, followed by a line
+// break (nothing for a result without text), and the exit status is 0; an error prints
 // "LINE:COL: execution error: MESSAGE (NUMBER)" or
 // "LINE:COL: syntax error: MESSAGE (NUMBER)" to standard error and exits 1.
 
