@@ -8,6 +8,10 @@
 // is error -2753. Handler calls inside a tell block go to the tell target unless
 // written `my name(...)`, as the language does (-1708 for an application).
 //
+// Loops. `repeat with x in L` gives x each item's value, not a reference to the
+// item as the language does; every script that reads x sees the same thing. The
+// list is the one L held when the loop began.
+//
 // Sharing. `set` shares lists and records, `copy` duplicates them. `set s to s
 // & x` and `set L to L & x` append in place when nothing else holds the old text
 // or list, which keeps a 10,000-turn concatenation loop linear.
