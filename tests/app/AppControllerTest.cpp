@@ -245,14 +245,6 @@ TEST_F(AppControllerTest, QuitEndsTheEventLoop)
     EXPECT_EQ(QApplication::exec(), 0);
 }
 
-TEST_F(AppControllerTest, PreferencesWithoutAWindowControllerDoesNothing)
-{
-    AppController controller;
-    openMenu(controller);
-    choose(controller, QStringLiteral("Preferences..."));
-    EXPECT_EQ(openMenu(controller), kFullMenu);
-}
-
 TEST_F(AppControllerTest, PreferencesShowsTheSameWindowEachTime)
 {
     AppController controller;
@@ -287,7 +279,6 @@ TEST_F(AppControllerTest, StoredValuesDecideEachOpening)
         {"number 1 is not a boolean either", {{"IncludeSubject", qlonglong(1)}}, {}},
         {"real 0", {{"IncludeSubject", 0.0}}, {}},
         {"string \"false\"", {{"IncludeSubject", QStringLiteral("false")}}, {}},
-        {"string \"NO\"", {{"IncludeContent", QStringLiteral("NO")}}, {}},
         {"date", {{"IncludeSubject", date}}, {}},
         {"data", {{"IncludeSource", QByteArray("\0", 1)}}, {}},
         {"array", {{"IncludeDate", QVariantList{false}}}, {}},
@@ -306,7 +297,6 @@ TEST_F(AppControllerTest, StoredValuesDecideEachOpening)
         {"options on",
          {{"UseCommaDelimiter", true}, {"ReverseOrder", true}, {"DontMakeCompletionSound", true}},
          {}},
-        {"explicitly on", {{"IncludeSubject", true}}, {}},
     };
     AppController controller;
     for (const StoredCase& c : cases) {

@@ -3,7 +3,6 @@
 // layout does with them, and the chooser gives what was chosen.
 
 #include "platform/desktop/widgets/Alert.h"
-#include "platform/desktop/widgets/FrontProcess.h"
 #include "platform/desktop/widgets/OpenPanel.h"
 
 #include <QAbstractButton>
@@ -14,7 +13,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
-#include <QWidget>
 
 #include "tests/app/QtPrinters.h"
 
@@ -90,30 +88,11 @@ TEST(AlertTest, AnswersFollowTheOrderOfTheButtons)
             ASSERT_NE(button, nullptr);
             button->click();
         });
-        AlertSpec spec;
-        spec.messageText = QStringLiteral("Message");
-        spec.informativeText = QStringLiteral("Details & more <b>");
-        spec.buttons = c.buttons;
-        EXPECT_EQ(runModalAlert(spec), c.expected);
-    }
-}
-
-TEST(AlertTest, StyleChoosesTheIcon)
-{
-    const std::pair<AlertStyle, QMessageBox::Icon> styles[] = {
-        {AlertStyle::Warning, QMessageBox::Warning},
-        {AlertStyle::Informational, QMessageBox::Information},
-        {AlertStyle::Critical, QMessageBox::Critical},
-    };
-    for (const auto& [style, icon] : styles) {
-        whenModal<QMessageBox>([icon = icon](QMessageBox* box) {
-            EXPECT_EQ(box->icon(), icon);
-            box->buttons().front()->click();
-        });
-        AlertSpec spec;
-        spec.style = style;
-        spec.buttons = QStringList{QStringLiteral("OK")};
-        EXPECT_EQ(runModalAlert(spec), kAlertFirstButtonReturn);
+        AlertSpec alert;
+        alert.messageText = QStringLiteral("Message");
+        alert.informativeText = QStringLiteral("Details & more <b>");
+        alert.buttons = c.buttons;
+        EXPECT_EQ(runModalAlert(alert), c.expected);
     }
 }
 
@@ -162,23 +141,6 @@ TEST(OpenPanelTest, CancelGivesNothing)
     const OpenPanelResult result = runOpenPanel(options);
     EXPECT_EQ(result.button, kCancelButton);
     EXPECT_TRUE(result.filenames.isEmpty());
-}
-
-TEST(FrontProcessTest, ActivatesVisibleWindowsAndLeavesHiddenOnesHidden)
-{
-    QWidget shown;
-    QWidget hidden;
-    shown.show();
-    QWidget other;
-    other.show();
-    other.activateWindow();
-    QCoreApplication::processEvents();
-
-    setFrontProcess();
-    QCoreApplication::processEvents();
-    EXPECT_FALSE(hidden.isVisible());
-    ASSERT_NE(QApplication::activeWindow(), nullptr);
-    EXPECT_TRUE(QApplication::activeWindow() == &shown || QApplication::activeWindow() == &other);
 }
 
 }  // namespace

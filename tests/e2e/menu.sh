@@ -30,6 +30,14 @@ e2e_close_menu
     || e2e_fail "IncludeSubject=false from another process did not shorten the menu ($one_off_height vs $full_height)"
 
 e2e_defaults write com.brightfold.Quorvell IncludeSubject -bool true
+# A right click opens the same menu, rebuilt as well.
+xdotool mousemove --window "$E2E_ICON" 8 8 click 3
+e2e_wait_for 10 e2e_window_of_type POPUP_MENU || e2e_fail "a right click opened no menu"
+right_menu=$(e2e_window_of_type POPUP_MENU || true)
+[ -n "$right_menu" ] && [ "$(e2e_window_height "$right_menu")" = "$full_height" ] \
+    || e2e_fail "the right-click menu is not the full menu"
+e2e_close_menu
+
 e2e_open_menu
 [ "$(e2e_window_height "$E2E_MENU")" = "$full_height" ] || e2e_fail "IncludeSubject=true did not bring the item back"
 
