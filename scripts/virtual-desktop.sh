@@ -40,6 +40,10 @@ for _ in $(seq 1 100); do [ -s "$work/display" ] && break; sleep 0.05; done
 export DISPLAY=":$(tr -d '[:space:]' <"$work/display")"
 unset WAYLAND_DISPLAY
 export QT_QPA_PLATFORM=xcb
+if [ -z "${XDG_RUNTIME_DIR:-}" ] || [ ! -d "$XDG_RUNTIME_DIR" ]; then
+  export XDG_RUNTIME_DIR=$work/runtime
+  mkdir -m 0700 "$XDG_RUNTIME_DIR"
+fi
 
 trayer --edge top --align right --widthtype request --height 24 --SetDockType true \
   --transparent false --tint 0x303030 >"$work/trayer.log" 2>&1 &
