@@ -182,19 +182,6 @@ TEST(AddressBookSave, WritesPeopleAndGroupsOnceEach)
               BookFolder::fixture(QStringLiteral("vcard30-apple-ann-lee.vcf")));
 }
 
-TEST(AddressBookSave, UnsavedChangesAreDropped)
-{
-    BookFolder world;
-    {
-        auto book = AddressBook::open(world.folder());
-        ASSERT_TRUE(book);
-        const RecordId person = book->createPerson();
-        ASSERT_TRUE(book->setValue(person, Property::FirstName, QStringLiteral("Ann")));
-        ASSERT_TRUE(book->addRecord(person));
-    }
-    EXPECT_TRUE(world.files().isEmpty());
-}
-
 TEST(AddressBookSave, LeavesAFileChangedByAnotherProgramAlone)
 {
     BookFolder world;

@@ -16,38 +16,6 @@ namespace vcard = platform::addressbook::vcard;
 
 namespace {
 
-struct FixtureCase {
-    const char* file;
-    std::optional<int> cards;  // none: not a sequence of complete cards
-    bool hasUid;
-};
-
-TEST(SplitCards, TellsCompleteCardsFromBrokenFiles)
-{
-    const FixtureCase cases[] = {
-        {"vcard21-quoted-printable-note.vcf", 1, true},
-        {"vcard30-apple-ann-lee.vcf", 1, true},
-        {"vcard40-unknown-properties-lf.vcf", 1, true},
-        {"no-uid-lf.vcf", 1, false},
-        {"unterminated-card.vcf", std::nullopt, false},
-        {"not-a-vcard.vcf", std::nullopt, false},
-        {"begin-inside-card.vcf", std::nullopt, false},
-    };
-    for (const FixtureCase& c : cases) {
-        SCOPED_TRACE(c.file);
-        const QByteArray bytes = BookFolder::fixture(QString::fromLatin1(c.file));
-        ASSERT_FALSE(bytes.isEmpty());
-        const auto blocks = vcard::splitCards(bytes);
-        ASSERT_EQ(blocks.has_value(), c.cards.has_value());
-        if (!blocks)
-            continue;
-        ASSERT_EQ(int(blocks->size()), *c.cards);
-        EXPECT_EQ(blocks->front().hasUid, c.hasUid);
-        EXPECT_EQ(blocks->front().begin, 0);
-        EXPECT_EQ(blocks->back().end, bytes.size());
-    }
-}
-
 TEST(SplitCards, ReadsTheLineStructureOfRealFiles)
 {
     struct Case {
@@ -94,29 +62,6 @@ TEST(InsertUid, AddsOneLineAfterVersionInTheFilesOwnLineBreaks)
         ASSERT_TRUE(blocks);
         EXPECT_EQ(vcard::insertUid(c.file, blocks->front(), QStringLiteral("u")), c.expected);
     }
-}
-
-TEST(InsertUid, GivesTheUidThatKContactsReadsBack)
-{
-    const QByteArray original = BookFolder::fixture(QStringLiteral("no-uid-lf.vcf"));
-    const auto blocks = vcard::splitCards(original);
-    ASSERT_TRUE(blocks);
-    const QString uid = vcard::newUid();
-    const QByteArray edited = vcard::insertUid(original, blocks->front(), uid);
-    EXPECT_EQ(edited.size(), original.size() + QByteArray("UID:\n").size() + uid.size());
-    const KContacts::Addressee card = KContacts::VCardConverter().parseVCard(edited);
-    EXPECT_EQ(card.uid(), uid);
-    EXPECT_EQ(card.givenName(), QStringLiteral("Carla"));
-    ASSERT_TRUE(vcard::splitCards(edited));
-    EXPECT_TRUE(vcard::splitCards(edited)->front().hasUid);
-}
-
-TEST(MemberReference, NamesEveryCardByAUri)
-{
-    EXPECT_EQ(vcard::memberReference(QStringLiteral("urn:uuid:1-2")), QStringLiteral("urn:uuid:1-2"));
-    EXPECT_EQ(vcard::memberReference(QStringLiteral("5c3a7f0e")), QStringLiteral("urn:uuid:5c3a7f0e"));
-    EXPECT_TRUE(vcard::newUid().startsWith(QStringLiteral("urn:uuid:")));
-    EXPECT_NE(vcard::newUid(), vcard::newUid());
 }
 
 TEST(PersonCard, EveryValueComesBackFromKContacts)
