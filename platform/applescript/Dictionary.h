@@ -83,7 +83,7 @@ struct Terminology {
     struct CommandTerm {
         QString name;                 // "extract name from", "save"
         bool takesDirect = true;      // a direct parameter follows the name
-        std::vector<QString> labels;  // "in", "as": each followed by a value
+        std::vector<QString> labels;  // single words ("in", "as"), each followed by a value
     };
     std::vector<ClassTerm> classes;
     std::vector<QString> properties;  // "subject", "reply to", "message id", "selection"
