@@ -179,6 +179,9 @@ bool Interpreter::appendInPlace(const Node& n)
     values.reserve(tail.size());
     for (auto it = tail.rbegin(); it != tail.rend(); ++it)
         values.push_back(eval(**it));
+    target = slot(n.a->name, false);
+    if (!target || (target->kind() != Value::Kind::Text && target->kind() != Value::Kind::List))
+        throwRuntime(errDefault, QStringLiteral("The variable %1 changed while it was being appended to.").arg(n.a->name));
     m_current = n.b.get();
     m_result = Value();  // the previous result may share the text
     for (Value& right : values) {
