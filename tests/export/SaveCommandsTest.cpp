@@ -285,21 +285,6 @@ TEST_P(SaveCommandTest, AFolderThatIsNotThereSavesNothingAndDoesNotCrash)
 INSTANTIATE_TEST_SUITE_P(Formats, SaveCommandTest, ::testing::ValuesIn(kFormats),
                          [](const auto& format) { return std::string(format.param.word); });
 
-TEST(SaveCommandOther, OtherCommandsDoNothing)
-{
-    ScriptTestEnvironment env;
-    Desktop desktop;
-    EXPECT_FALSE(quorvell::runSaveCommand(Command::CopySubject, desktop.seams(env)));
-    EXPECT_EQ(desktop.frontCalls, 0);
-    EXPECT_TRUE(desktop.panels.empty());
-    EXPECT_TRUE(env.logLines().isEmpty());
-}
-
-TEST(SaveCommandOther, AccessIsGrantedOnThisPlatform)
-{
-    EXPECT_TRUE(quorvell::desktopSaveCommandSeams().accessibilityEnabled());
-}
-
 TEST(AccessibilitySettings, TheDesktopsOwnProgramWhenInstalled)
 {
     struct Case {
