@@ -83,20 +83,25 @@ std::optional<std::vector<QByteArray>> listCardFiles(int folderFd)
     return names;
 }
 
-// The bytes of a regular file of the folder; none when it cannot be read.
+// The bytes of a regular file of the folder; none when it cannot be read or is
+// far larger than any address card (a QByteArray holds less than 2 GiB).
 std::optional<QByteArray> readFileAt(int folderFd, const QByteArray& name)
 {
+    constexpr off_t kLargestCardFile = 64 * 1024 * 1024;
     const int fd = ::openat(folderFd, name.constData(), O_RDONLY | O_CLOEXEC);
     if (fd < 0)
         return std::nullopt;
     struct stat info {};
     std::optional<QByteArray> bytes;
-    if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode)) {
+    if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_size <= kLargestCardFile) {
         QByteArray buffer(int(info.st_size), Qt::Uninitialized);
         int filled = 0;
         for (;;) {
-            if (filled == buffer.size())
+            if (filled == buffer.size()) {
+                if (buffer.size() > kLargestCardFile)
+                    break;
                 buffer.resize(buffer.size() + 4096);  // the file grew while read
+            }
             const ssize_t n = ::read(fd, buffer.data() + filled, size_t(buffer.size() - filled));
             if (n < 0 && errno == EINTR)
                 continue;
