@@ -11,7 +11,6 @@
 #include "app/CommandTable.h"
 
 #include <QObject>
-#include <QPointer>
 #include <QSystemTrayIcon>
 
 #include <memory>
