@@ -19,6 +19,7 @@
 #include "platform/applescript/Ast.h"
 #include "platform/applescript/Engine.h"
 #include "platform/applescript/Operations.h"
+#include "platform/applescript/ScriptError.h"
 
 #include <QElapsedTimer>
 #include <QHash>
@@ -43,7 +44,22 @@ private:
         QSet<QString> declaredGlobal;
         QSet<QString> declaredLocal;
     };
-    class Depth;
+    // Counts one level of a recursion for as long as it lives; past the limit,
+    // error -2706 as a bound.
+    class Depth {
+    public:
+        Depth(int& counter, int limit) : m_counter(counter)
+        {
+            if (++m_counter > limit)
+                throwBound(errStackOverflow, QStringLiteral("Stack overflow."));
+        }
+        ~Depth() { --m_counter; }
+        Depth(const Depth&) = delete;
+        Depth& operator=(const Depth&) = delete;
+
+    private:
+        int& m_counter;
+    };
 
     void step(qint64 cost = 1);
     Flow execBlock(const Block& block);

@@ -1,0 +1,255 @@
+// References of the Interpreter: properties, elements, handler calls, and what
+// goes to an application's dictionary (properties, elements, commands).
+
+#include "platform/applescript/Interpreter.h"
+
+#include "platform/applescript/Dictionary.h"
+#include "platform/applescript/ScriptError.h"
+
+#include <cmath>
+
+namespace platform::applescript {
+
+namespace {
+
+// Restores a value when the scope ends, also when an error unwinds it.
+template <class T>
+class Restore {
+public:
+    Restore(T& target, T value) : m_target(target), m_saved(std::move(target)) { m_target = std::move(value); }
+    ~Restore() { m_target = std::move(m_saved); }
+    Restore(const Restore&) = delete;
+    Restore& operator=(const Restore&) = delete;
+
+private:
+    T& m_target;
+    T m_saved;
+};
+
+QString elementText(const QString& cls, const QString& selector, const Value& container)
+{
+    return QStringLiteral("%1 %2 of %3").arg(cls, selector, displayForm(container));
+}
+
+}  // namespace
+
+Value Interpreter::tellTarget(const Node& n) const
+{
+    if (m_tellTargets.empty())
+        throwRuntime(errCantGet, QStringLiteral("Can’t get %1.").arg(n.name));
+    return m_tellTargets.back();
+}
+
+void Interpreter::replyError(const Reply& reply, const QString& cantGet) const
+{
+    QString message = reply.errorMessage();
+    if (message.isEmpty())
+        message = reply.errorNumber() == errCantGet ? cantGet
+                                                     : QStringLiteral("An error of type %1 has occurred.")
+                                                           .arg(reply.errorNumber());
+    throwRuntime(reply.errorNumber(), message);
+}
+
+Value Interpreter::evalProperty(const Node& n)
+{
+    const Value container = n.a ? eval(*n.a) : tellTarget(n);
+    m_current = &n;
+    if (n.a && n.a->kind == NodeKind::Variable && n.a->name == u"applescript" && n.name == u"text item delimiters")
+        return delimiters();
+    if (container.kind() == Value::Kind::Object) {
+        const Reply reply = container.object()->property(n.name);
+        if (!reply.ok())
+            replyError(reply, QStringLiteral("Can’t get %1 of %2.").arg(n.name, container.object()->describe()));
+        return reply.value();
+    }
+    return builtinProperty(container, n.name);
+}
+
+Value Interpreter::elementsOf(const Value& container, const QString& cls)
+{
+    switch (container.kind()) {
+    case Value::Kind::Object: {
+        const Reply reply = container.object()->elements(cls);
+        if (!reply.ok())
+            replyError(reply, QStringLiteral("Can’t get every %1 of %2.").arg(cls, container.object()->describe()));
+        if (reply.value().kind() != Value::Kind::List)
+            return Value::list(List{reply.value()});
+        return reply.value();
+    }
+    case Value::Kind::List:
+        if (cls == u"item")
+            return container;
+        break;
+    case Value::Kind::Text: {
+        if (cls == u"text")
+            break;
+        step(container.text().size() / 64);
+        QStringList parts = textElements(container.text(), cls, m_rules);
+        List items;
+        items.reserve(static_cast<size_t>(parts.size()));
+        for (QString& part : parts)
+            items.emplace_back(std::move(part));
+        return Value::list(std::move(items));
+    }
+    default:
+        break;
+    }
+    throwRuntime(errCantGet, QStringLiteral("Can’t get every %1 of %2.").arg(cls, displayForm(container)));
+}
+
+qint64 Interpreter::indexValue(const Node& n)
+{
+    const Value v = eval(n);
+    if (v.kind() == Value::Kind::Real && v.real() != std::trunc(v.real()))
+        throwRuntime(errInvalidIndex, QStringLiteral("Invalid index %1.").arg(displayForm(v)));
+    try {
+        return toInteger(v);
+    } catch (const ScriptError&) {
+        throwRuntime(errInvalidIndex, QStringLiteral("Invalid index %1.").arg(displayForm(v)));
+    }
+}
+
+Value Interpreter::evalElement(const Node& n)
+{
+    const Value container = n.a ? eval(*n.a) : tellTarget(n);
+    m_current = &n;
+    // `text i thru j of s` is a substring, not a list of pieces.
+    if (n.name == u"text" && container.kind() == Value::Kind::Text && n.selector == Selector::Range) {
+        const qint64 count = container.text().size();
+        qint64 from = indexValue(*n.b);
+        qint64 to = indexValue(*n.c);
+        m_current = &n;
+        if (from < 0) from += count + 1;
+        if (to < 0) to += count + 1;
+        if (from > to) std::swap(from, to);
+        if (from < 1 || to > count)
+            throwRuntime(errCantGet,
+                         QStringLiteral("Can’t get %1.").arg(elementText(QStringLiteral("text"),
+                                                                         QStringLiteral("%1 thru %2").arg(from).arg(to),
+                                                                         container)));
+        return Value(container.text().mid(from - 1, to - from + 1));
+    }
+    if (n.name == u"text" && container.kind() == Value::Kind::Text && n.selector == Selector::All)
+        return container;
+    const QString cls = n.name == u"text" ? QStringLiteral("character") : n.name;
+    const Value all = elementsOf(container, cls);
+    return pick(all, n, container, n.name);
+}
+
+// Selects from the list `all` as the node asks; errors name the container.
+Value Interpreter::pick(const Value& all, const Node& n, const Value& container, const QString& cls)
+{
+    const List& items = all.items();
+    const qint64 count = static_cast<qint64>(items.size());
+    auto described = [&] {
+        return container.kind() == Value::Kind::Object ? container.object()->describe() : displayForm(container);
+    };
+    auto at = [&](qint64 index) -> Value {
+        const qint64 original = index;
+        if (index == 0)
+            throwRuntime(errInvalidIndex,
+                         QStringLiteral("Can’t get %1 0 of %2. Invalid index.").arg(cls, described()));
+        if (index < 0)
+            index += count + 1;
+        if (index < 1 || index > count)
+            throwRuntime(errCantGet, QStringLiteral("Can’t get %1 %2 of %3.").arg(cls).arg(original).arg(described()));
+        return items[static_cast<size_t>(index - 1)];
+    };
+    switch (n.selector) {
+    case Selector::All: return all;
+    case Selector::Index: return at(indexValue(*n.b));
+    case Selector::First: return at(1);
+    case Selector::Last:
+    case Selector::End: return at(count == 0 ? 1 : count);
+    case Selector::Beginning: return at(1);
+    case Selector::Middle: return at(count == 0 ? 1 : (count + 1) / 2);
+    case Selector::Range: {
+        qint64 from = indexValue(*n.b);
+        qint64 to = indexValue(*n.c);
+        m_current = &n;
+        const qint64 f = from < 0 ? from + count + 1 : from;
+        const qint64 t = to < 0 ? to + count + 1 : to;
+        const qint64 lo = std::min(f, t);
+        const qint64 hi = std::max(f, t);
+        if (lo < 1 || hi > count)
+            throwRuntime(errCantGet, QStringLiteral("Can’t get %1 %2 thru %3 of %4.")
+                                         .arg(cls)
+                                         .arg(from)
+                                         .arg(to)
+                                         .arg(described()));
+        return Value::list(List(items.begin() + (lo - 1), items.begin() + hi));
+    }
+    }
+    return all;
+}
+
+Value Interpreter::evalApplication(const Node& n)
+{
+    const Value name = eval(*n.a);
+    m_current = &n;
+    auto app = findApplication(toText(name, m_rules));
+    if (!app)
+        throwRuntime(errNotRunning, QStringLiteral("Application isn't running."));
+    return Value(std::move(app));
+}
+
+Value Interpreter::evalCall(const Node& n)
+{
+    m_current = &n;
+    if (!n.flag && !m_tellTargets.empty() && m_tellTargets.back().kind() == Value::Kind::Object)
+        throwRuntime(errNotUnderstood, QStringLiteral("%1 doesn’t understand the “%2” message.")
+                                           .arg(m_tellTargets.back().object()->describe(), n.name));
+    const auto it = m_handlers.constFind(n.name);
+    if (it == m_handlers.constEnd())
+        throwRuntime(errNotUnderstood, QStringLiteral("«script» doesn’t understand the “%1” message.").arg(n.name));
+    const Handler& handler = **it;
+    if (handler.parameters.size() != n.kids.size())
+        throwRuntime(errWrongParameters, QStringLiteral("The handler %1 takes %2 parameters, not %3.")
+                                             .arg(n.name)
+                                             .arg(handler.parameters.size())
+                                             .arg(n.kids.size()));
+    Frame callee;
+    for (size_t i = 0; i < n.kids.size(); ++i) {
+        callee.locals.insert(handler.parameters[i], eval(*n.kids[i]));
+        callee.declaredLocal.insert(handler.parameters[i]);
+    }
+    step();
+    Depth depth(m_callDepth, m_limits.maxCallDepth);
+    Restore<std::vector<Value>> tells(m_tellTargets, {});
+    Restore<Value> result(m_result, Value());
+    m_frames.push_back(std::move(callee));
+    struct PopFrame {
+        std::vector<Frame>& frames;
+        size_t size;
+        ~PopFrame() { frames.resize(size); }
+    } pop{m_frames, m_frames.size() - 1};
+    const Flow flow = execBlock(handler.body);
+    return flow == Flow::Return ? m_returnValue : m_result;
+}
+
+Value Interpreter::evalCommand(const Node& n)
+{
+    CommandCall call;
+    call.name = n.name;
+    if (n.a) {
+        call.hasDirect = true;
+        call.direct = eval(*n.a);
+    }
+    for (size_t i = 0; i < n.kids.size(); ++i)
+        call.labelled.emplace_back(n.names[i], eval(*n.kids[i]));
+    m_current = &n;
+    const Value target = tellTarget(n);
+    if (target.kind() != Value::Kind::Object)
+        throwRuntime(errNotUnderstood,
+                     QStringLiteral("%1 doesn’t understand the “%2” message.").arg(displayForm(target), n.name));
+    const Reply reply = target.object()->command(call);
+    if (!reply.ok()) {
+        if (reply.errorNumber() == errNotUnderstood && reply.errorMessage().isEmpty())
+            throwRuntime(errNotUnderstood, QStringLiteral("%1 doesn’t understand the “%2” message.")
+                                               .arg(target.object()->describe(), n.name));
+        replyError(reply, QStringLiteral("Can’t get %1.").arg(n.name));
+    }
+    return reply.value();
+}
+
+}  // namespace platform::applescript
