@@ -16,11 +16,13 @@
 //
 // Bounds (Limits): a run stops with an error the script cannot catch after
 // maxSteps statements and loop turns (default 20,000,000) or maxMilliseconds of
-// wall time (default 10,000), at maxCallDepth nested handler calls (default 200,
+// wall time (default 120,000: saving a large
+// selection as PDF takes tens of seconds; a loop without end meets the step bound
+// within seconds), at maxCallDepth nested handler calls (default 200,
 // error -2706 "Stack overflow.") or maxEvalDepth nested evaluations; source that
 // nests deeper than maxNesting levels of the parser (default 300: about 100
 // parentheses, 150 blocks, or a chain of 300 right-associative operators) is a
-// compile error. Texts stop at 32 Mi characters, lists at 4 Mi items (error
+// compile error. Texts stop at 128 Mi characters, lists at 4 Mi items (error
 // -108), and lists and records nest at most 64 deep (error -2706).
 
 #include "platform/applescript/AppleScript.h"
@@ -35,7 +37,7 @@ namespace platform::applescript {
 
 struct Limits {
     qint64 maxSteps = 20'000'000;
-    qint64 maxMilliseconds = 10'000;
+    qint64 maxMilliseconds = 120'000;
     int maxCallDepth = 200;
     int maxEvalDepth = 3000;
     int maxNesting = 300;

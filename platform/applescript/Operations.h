@@ -29,7 +29,8 @@
 
 namespace platform::applescript {
 
-constexpr int kMaxTextLength = 1 << 25;
+// Room for Copy Content over a few thousand large messages (about 128 Mi characters).
+constexpr int kMaxTextLength = 1 << 27;
 constexpr size_t kMaxListLength = size_t(1) << 22;
 constexpr int kMaxValueDepth = 64;
 
