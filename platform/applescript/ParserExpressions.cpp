@@ -89,7 +89,7 @@ constexpr OperatorSpec kOperators[] = {
 
 struct CompiledOperator {
     QStringList words;
-    const OperatorSpec* spec;
+    const OperatorSpec* entry;
 };
 
 // Operators by their first word or symbol, for a quick longest match.
@@ -97,9 +97,9 @@ const QHash<QString, std::vector<CompiledOperator>>& operatorIndex()
 {
     static const auto index = [] {
         QHash<QString, std::vector<CompiledOperator>> h;
-        for (const OperatorSpec& spec : kOperators) {
-            const QStringList words = QString::fromUtf8(spec.spelling).split(u' ');
-            h[words.first()].push_back({words, &spec});
+        for (const OperatorSpec& entry : kOperators) {
+            const QStringList words = QString::fromUtf8(entry.spelling).split(u' ');
+            h[words.first()].push_back({words, &entry});
         }
         return h;
     }();
@@ -259,7 +259,7 @@ NodePtr Parser::parseExpression(int minPrecedence)
                 best = &candidate;
             }
         }
-        if (!best || best->spec->precedence < minPrecedence)
+        if (!best || best->entry->precedence < minPrecedence)
             break;
         if (!m_stops.empty() && m_stops.back()) {
             const auto& stops = *m_stops.back();
@@ -268,7 +268,7 @@ NodePtr Parser::parseExpression(int minPrecedence)
         }
         const Token at = t;
         m_pos += static_cast<size_t>(length);
-        if (best->spec->coerce) {
+        if (best->entry->coerce) {
             NodePtr n = node(NodeKind::Coerce, at);
             n->line = left->line;
             n->column = left->column;
@@ -280,10 +280,10 @@ NodePtr Parser::parseExpression(int minPrecedence)
         NodePtr n = node(NodeKind::Binary, at);
         n->line = left->line;
         n->column = left->column;
-        n->op = best->spec->op;
+        n->op = best->entry->op;
         n->a = std::move(left);
-        n->b = parseExpression(best->spec->rightAssoc ? best->spec->precedence : best->spec->precedence + 1);
-        if (best->spec->negate) {
+        n->b = parseExpression(best->entry->rightAssoc ? best->entry->precedence : best->entry->precedence + 1);
+        if (best->entry->negate) {
             NodePtr negated = node(NodeKind::Not, at);
             negated->a = std::move(n);
             n = std::move(negated);

@@ -20,7 +20,7 @@ namespace platform::mail {
 
 struct MailAddress {
     QString name;     // decoded display name, may be empty
-    QString address;  // addr-spec, may be empty for a bare display name
+    QString address;  // the address proper, may be empty for a bare display name
 
     // "Name <address>", or the bare address when there is no name.
     [[nodiscard]] QString display() const;
