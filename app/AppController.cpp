@@ -183,6 +183,8 @@ void AppController::selItemPreferences()
     if (!m_prefController)
         return;
     if (QWidget* window = m_prefController->window()) {
+        // show() and raise() leave a minimised window minimised.
+        window->setWindowState(window->windowState() & ~Qt::WindowMinimized);
         window->show();
         window->raise();
         window->activateWindow();
@@ -238,7 +240,12 @@ void AppController::statusItemActivated(QSystemTrayIcon::ActivationReason reason
 {
     // A right click opens the context menu by itself; a left click only reports
     // Trigger, so the menu is opened here, under the icon when its place is known.
-    if (reason != QSystemTrayIcon::Trigger || m_menu->isVisible())
+    // A left press that follows the previous one within the double-click interval,
+    // at the same place, reaches us as DoubleClick instead of Trigger (Qt withholds
+    // that press and sends only the double click): open, close with Escape and click
+    // again quickly, and that click must still open the menu.
+    const bool leftClick = reason == QSystemTrayIcon::Trigger || reason == QSystemTrayIcon::DoubleClick;
+    if (!leftClick || m_menu->isVisible())
         return;
     const QRect where = m_item->geometry();
     m_menu->popup(where.isValid() ? where.bottomLeft() : QCursor::pos());

@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
-# Starts the freshly built app (make run). Without a graphical session it says so in
-# one line and names the way to run it under a virtual display. With no ~/Maildir
-# and no $MAILDIR the app works on the bundled sample mailbox.
+# Starts the freshly built app (make run). With a graphical session it starts as
+# any desktop app does; without one it says so in one line and starts it on a
+# virtual desktop (scripts/virtual-desktop.sh: Xvfb, a tray host, a private session
+# bus), which prints what to do next. With no ~/Maildir and no $MAILDIR the app
+# works on the bundled sample mailbox.
 set -euo pipefail
 build=${1:-build}
 app=$build/app/quorvell
@@ -10,7 +12,7 @@ if [ ! -x "$app" ]; then
   exit 1
 fi
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
-  echo "quorvell: no graphical session (neither DISPLAY nor WAYLAND_DISPLAY is set); to run it on a virtual display with a tray: bash scripts/virtual-desktop.sh $build" >&2
-  exit 1
+  echo "quorvell: no graphical session (neither DISPLAY nor WAYLAND_DISPLAY is set): starting a virtual desktop" >&2
+  exec bash "$(dirname "$0")/virtual-desktop.sh" "$build"
 fi
 exec "$app"

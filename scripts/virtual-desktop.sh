@@ -1,22 +1,43 @@
 #!/usr/bin/env bash
-# Runs the app on a virtual X display (Xvfb) with a tray host (trayer), for a
-# machine without a graphical session. Prints how to look at the screen and how to
-# click the icon from another terminal; Ctrl-C (or "Quit" in the menu) ends
-# everything it started.
+# Runs the app on a virtual desktop for a machine without a graphical session: a
+# virtual X display (Xvfb), a tray host (trayer) and a private session bus. Prints
+# what a person can do next from another terminal (the display, the bus address,
+# a bus call that runs "Copy Subject", reading the clipboard, a screenshot).
+# Ctrl-C here, or "Quit" in the menu, ends everything it started.
 #
-#   bash scripts/virtual-desktop.sh [BUILD_DIR]     (default: build)
+#   bash scripts/virtual-desktop.sh [BUILD_DIR | PREFIX]
+#
+# BUILD_DIR is a build tree (default: build beside this script's folder); PREFIX is
+# an installed tree (<PREFIX>/bin/quorvell). Installed, this script sits in
+# <PREFIX>/share/quorvell and finds <PREFIX>/bin/quorvell by itself.
 set -euo pipefail
-build=${1:-build}
-app=$build/app/quorvell
-[ -x "$app" ] || { echo "virtual-desktop: no app at $app; build it first (make build)" >&2; exit 1; }
-for tool in Xvfb trayer; do
-  command -v "$tool" >/dev/null || { echo "virtual-desktop: $tool is missing; run: bash scripts/install-deps.sh" >&2; exit 1; }
+here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+
+find_app() {
+  local where=$1
+  if [ -x "$where/bin/quorvell" ]; then echo "$where/bin/quorvell"
+  elif [ -x "$where/app/quorvell" ]; then echo "$where/app/quorvell"
+  fi
+}
+if [ $# -gt 0 ]; then
+  app=$(find_app "$1")
+  [ -n "$app" ] || { echo "virtual-desktop: no quorvell in $1 (neither bin/quorvell nor app/quorvell)" >&2; exit 1; }
+else
+  app=$(find_app "$here/../..")
+  [ -n "$app" ] || app=$(find_app "$here/../build")
+  [ -n "$app" ] || { echo "virtual-desktop: no built app; build it first (make build) or name the build folder" >&2; exit 1; }
+fi
+app=$(cd "$(dirname "$app")" && pwd)/quorvell
+
+for tool in Xvfb:xvfb trayer:trayer dbus-run-session:dbus; do
+  command -v "${tool%%:*}" >/dev/null \
+    || { echo "virtual-desktop: ${tool%%:*} is missing (Debian package ${tool#*:}); run: bash scripts/install-deps.sh" >&2; exit 1; }
 done
 
-# Without a session bus of its own the app would reach no bus (or make libdbus
-# start a stray one): run everything inside a private one.
-if [ -z "${DBUS_SESSION_BUS_ADDRESS:-}" ] && [ -z "${QUORVELL_VD_BUS:-}" ]; then
-  QUORVELL_VD_BUS=1 exec dbus-run-session -- bash "$0" "$@"
+# Everything runs inside a private session bus, so that the app's bus methods are
+# reachable at an address printed below and nothing is left behind.
+if [ -z "${QUORVELL_VD_BUS:-}" ]; then
+  QUORVELL_VD_BUS=1 exec dbus-run-session -- bash "${BASH_SOURCE[0]}" "$@"
 fi
 
 pids=()
@@ -32,11 +53,17 @@ cleanup() {
 trap cleanup EXIT
 trap 'exit 130' INT TERM
 
+# wait_until SECONDS CMD... : retries CMD every 50 ms.
+wait_until() {
+  local tries=$(($1 * 20)); shift
+  for ((n = 0; n < tries; n++)); do "$@" >/dev/null 2>&1 && return 0; sleep 0.05; done
+  return 1
+}
+
 : >"$work/display"
 Xvfb -displayfd 5 -screen 0 1280x800x24 -nolisten tcp 5>"$work/display" 2>"$work/xvfb.log" &
 pids+=($!)
-for _ in $(seq 1 100); do [ -s "$work/display" ] && break; sleep 0.05; done
-[ -s "$work/display" ] || { echo "virtual-desktop: Xvfb did not start:" >&2; cat "$work/xvfb.log" >&2; exit 1; }
+wait_until 10 test -s "$work/display" || { echo "virtual-desktop: Xvfb did not start:" >&2; cat "$work/xvfb.log" >&2; exit 1; }
 export DISPLAY=":$(tr -d '[:space:]' <"$work/display")"
 unset WAYLAND_DISPLAY
 export QT_QPA_PLATFORM=xcb
@@ -48,23 +75,22 @@ fi
 trayer --edge top --align right --widthtype request --height 24 --SetDockType true \
   --transparent false --tint 0x303030 >"$work/trayer.log" 2>&1 &
 pids+=($!)
-# The icon finds the tray only once the host owns the tray selection.
-owner=$build/tests/e2e/e2e-selection-owner
-for _ in $(seq 1 100); do
-  if [ -x "$owner" ]; then "$owner" _NET_SYSTEM_TRAY_S0 >/dev/null 2>&1 && break; else sleep 1; break; fi
-  sleep 0.05
-done
+# The app docks when the tray appears, but an icon that finds it at once shows sooner.
+wait_until 10 bash -c 'xwininfo -root -tree 2>/dev/null | grep -q "\"trayer\""' || true
 
 "$app" &
 app_pid=$!
 pids+=($app_pid)
 
+gdbus_call="gdbus call --session --dest com.brightfold.Quorvell --object-path /com/brightfold/Quorvell --method com.brightfold.Quorvell.CopySubject"
 cat <<INFO
 Quorvell runs on the virtual display $DISPLAY (pid $app_pid), its icon in the tray at the top right.
-  Screenshot:       DISPLAY=$DISPLAY import -window root quorvell-screen.png
-  Click the icon:   DISPLAY=$DISPLAY xdotool mousemove 1268 12 click 1
-  Walk the menu:    DISPLAY=$DISPLAY xdotool key Down Down Down Down Return
-  Read clipboard:   DISPLAY=$DISPLAY xclip -o -selection clipboard
+From another terminal:
+  export DISPLAY=$DISPLAY DBUS_SESSION_BUS_ADDRESS='$DBUS_SESSION_BUS_ADDRESS'
+  Copy Subject:   $gdbus_call
+  The clipboard:  xclip -o -selection clipboard
+  A screenshot:   import -window root quorvell-screen.png
+  Click the icon: xdotool mousemove 1268 12 click 1   (then: xdotool key Down Down Down Down Return)
 Ctrl-C here, or "Quit" in the menu, ends it all.
 INFO
 wait "$app_pid" || true

@@ -206,13 +206,19 @@ TEST_F(AppControllerTest, StatusImageComesFromTheResourcesOrIsLeftOut)
     EXPECT_EQ(openMenu(controller), kFullMenu);
 }
 
-TEST_F(AppControllerTest, LeftClickOpensTheRebuiltMenu)
+TEST_F(AppControllerTest, EveryLeftClickOpensTheRebuiltMenu)
 {
+    // A quick second click arrives as DoubleClick; it must not be lost.
+    for (const auto reason : {QSystemTrayIcon::Trigger, QSystemTrayIcon::DoubleClick}) {
+        AppController controller;
+        emit controller.statusItem()->activated(reason);
+        EXPECT_TRUE(controller.menu()->isVisible()) << reason;
+        EXPECT_EQ(entriesOf(*controller.menu()), kFullMenu);
+        controller.menu()->hide();
+    }
     AppController controller;
-    emit controller.statusItem()->activated(QSystemTrayIcon::Trigger);
-    EXPECT_TRUE(controller.menu()->isVisible());
-    EXPECT_EQ(entriesOf(*controller.menu()), kFullMenu);
-    controller.menu()->hide();
+    emit controller.statusItem()->activated(QSystemTrayIcon::MiddleClick);
+    EXPECT_FALSE(controller.menu()->isVisible());
 }
 
 TEST_F(AppControllerTest, ProductLinksOpenTheirAddresses)
@@ -260,6 +266,13 @@ TEST_F(AppControllerTest, PreferencesShowsTheSameWindowEachTime)
     openMenu(controller);
     choose(controller, QStringLiteral("Preferences..."));
     EXPECT_EQ(pane.window(), window);
+    EXPECT_TRUE(window->isVisible());
+
+    // A minimised window comes back.
+    window->showMinimized();
+    openMenu(controller);
+    choose(controller, QStringLiteral("Preferences..."));
+    EXPECT_FALSE(window->isMinimized());
     EXPECT_TRUE(window->isVisible());
     window->hide();
 }

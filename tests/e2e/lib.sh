@@ -68,7 +68,7 @@ e2e_init() {
         command -v dbus-run-session >/dev/null || e2e_die "dbus-run-session is missing (package dbus)"
         E2E_IN_PRIVATE_BUS=1 exec dbus-run-session -- bash "$0" "$@"
     fi
-    for tool in Xvfb trayer xdotool xclip xprop import; do
+    for tool in Xvfb trayer xdotool xclip xprop xwininfo import; do
         command -v "$tool" >/dev/null || e2e_die "$tool is missing (scripts/install-deps.sh installs it)"
     done
     trap e2e_cleanup EXIT
@@ -149,10 +149,20 @@ e2e_start_app() {
 
 e2e_show_app_log() { e2e_log "app output:"; sed 's/^/    /' "$E2E_TMP/app.log" >&2 || true; }
 
+# True when no menu of the app is mapped and no client holds a grab: the state in
+# which a click on the icon reaches the icon.
+e2e_menu_gone() { ! e2e_window_of_type POPUP_MENU >/dev/null && "$QUORVELL_BINARY_DIR/tests/e2e/e2e-grabs-free"; }
+
+# True when the tray icon's window is mapped and viewable.
+e2e_icon_mapped() { xwininfo -id "$E2E_ICON" 2>/dev/null | grep -q 'Map State: IsViewable'; }
+
 # Clicks the tray icon with the left button and waits for the menu window; sets
-# E2E_MENU to its id.
+# E2E_MENU to its id. It clicks as soon as the icon can take the click (no menu,
+# no grab, icon mapped) and does not wait beyond that: a quick click is what a
+# person does too.
 e2e_open_menu() {
-    sleep 0.2  # a menu that has just closed gives the pointer grab back first
+    e2e_wait_for 10 e2e_menu_gone || e2e_die "a menu or a grab is still there before the click"
+    e2e_wait_for 10 e2e_icon_mapped || e2e_die "the tray icon is not mapped"
     xdotool mousemove --window "$E2E_ICON" 8 8 click 1
     e2e_wait_for 10 e2e_window_of_type POPUP_MENU || { e2e_show_app_log; e2e_die "no menu opened"; }
     E2E_MENU=$(e2e_window_of_type POPUP_MENU)
@@ -167,16 +177,13 @@ e2e_choose() {
     local n=$1
     for ((i = 0; i < n; i++)); do xdotool key --clearmodifiers Down; done
     xdotool key --clearmodifiers Return
-    e2e_wait_for 10 bash -c "! xdotool search --onlyvisible --classname quorvell 2>/dev/null \
-        | while read -r id; do xprop -id \$id _NET_WM_WINDOW_TYPE; done | grep -q POPUP_MENU" \
-        || e2e_die "the menu did not close"
+    e2e_wait_for 10 e2e_menu_gone || e2e_die "the menu did not close"
 }
 
 # Closes the open menu without choosing.
 e2e_close_menu() {
     xdotool key --clearmodifiers Escape
-    e2e_wait_for 5 bash -c "! xdotool search --onlyvisible --classname quorvell 2>/dev/null \
-        | while read -r id; do xprop -id \$id _NET_WM_WINDOW_TYPE; done | grep -q POPUP_MENU" || true
+    e2e_wait_for 10 e2e_menu_gone || e2e_die "Escape did not close the menu"
 }
 
 # The clipboard's text as another process reads it (the app must still run: the

@@ -24,7 +24,9 @@ e2e_open_preferences() {
     xdotool key --clearmodifiers Up Up Return
     e2e_wait_for 10 e2e_window_of_type NORMAL || { e2e_show_app_log; e2e_die "no preferences window"; }
     E2E_PREFS=$(e2e_window_of_type NORMAL)
-    sleep 0.3
+    # Keys typed next must reach the window: wait until it has the input focus.
+    e2e_wait_for 10 bash -c '[ "$(xdotool getwindowfocus 2>/dev/null)" = "$0" ]' "$E2E_PREFS" \
+        || e2e_die "the preferences window did not get the focus"
 }
 
 e2e_open_menu
@@ -68,7 +70,8 @@ e2e_screenshot preferences-reopened
 xdotool key --clearmodifiers Escape
 e2e_wait_for 5 bash -c "! xdotool search --onlyvisible --classname quorvell 2>/dev/null | grep -qx $E2E_PREFS" \
     || e2e_fail "Escape did not close the preferences window"
-sleep 0.3
+e2e_wait_for 10 bash -c '[ "$("$0" read com.brightfold.Quorvell IncludeSubject 2>/dev/null)" = 0 ]' \
+    "$(e2e_tool quorvell-defaults)" || true
 [ "$(e2e_stored IncludeSubject)" = 0 ] || e2e_fail "the second close did not store the window's IncludeSubject = 0"
 
 e2e_open_menu
