@@ -92,7 +92,14 @@ std::optional<QList<Entry>> notmuchEntries(const QString& query, QString* error)
                      .arg(QString::fromLocal8Bit(notmuch.readAllStandardError()).trimmed());
         return std::nullopt;
     }
-    return entriesFromLines(notmuch.readAllStandardOutput(), QStringLiteral("notmuch's answer"));
+    QList<Entry> entries = entriesFromLines(notmuch.readAllStandardOutput(), QStringLiteral("notmuch's answer"));
+    // notmuch reports some faults (an unreadable configuration) with status 0.
+    const QString complaint = QString::fromLocal8Bit(notmuch.readAllStandardError()).trimmed();
+    if (entries.isEmpty() && !complaint.isEmpty()) {
+        *error = QStringLiteral("notmuch search: %1").arg(complaint);
+        return std::nullopt;
+    }
+    return entries;
 }
 
 std::optional<QList<Entry>> mblazeEntries(QString* error)
