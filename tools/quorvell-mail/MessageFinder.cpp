@@ -69,27 +69,23 @@ std::optional<QString> MessageFinder::find(const QString& raw, QString* error)
         *error = QStringLiteral("no message with the Message-ID \"%1\"").arg(entry);
         return std::nullopt;
     }
-    const QFileInfo file(entry);
-    if (file.isFile() || entry.contains(QLatin1Char('/'))) {
-        // A missing file whose unique name is known was renamed by a flag change.
-        const QString name = Mailbox::uniqueName(file.fileName());
-        if (m_index.contains(name))
-            return name;
-        if (file.isFile()) {
-            *error = QStringLiteral("%1 is not a message of the mailbox %2").arg(entry, m_mailbox.root());
-            return std::nullopt;
-        }
+    // A file is known by its unique name alone, without asking the file system: a
+    // file renamed by a flag change since the client listed it is still found.
+    const QString name = Mailbox::uniqueName(entry.mid(entry.lastIndexOf(QLatin1Char('/')) + 1));
+    if (m_index.contains(name))
+        return name;
+    if (QFileInfo(entry).isFile()) {
+        *error = QStringLiteral("%1 is not a message of the mailbox %2").arg(entry, m_mailbox.root());
+        return std::nullopt;
     }
-    if (m_index.contains(entry))
-        return entry;
     bool isNumber = false;
     const qint64 number = entry.toLongLong(&isNumber);
     if (isNumber) {
         if (!m_numbers)
             m_numbers = m_state.namesById();
-        const QString name = m_numbers->value(number);
-        if (m_index.contains(name))
-            return name;
+        const QString numbered = m_numbers->value(number);
+        if (m_index.contains(numbered))
+            return numbered;
     }
     if (const auto found = byMessageId(entry))
         return found;

@@ -123,21 +123,21 @@ std::optional<QStringList> find(const Mailbox& mailbox, const MailState& state, 
                                 int* status)
 {
     QString error;
-    std::optional<QList<Entry>> entries;
+    std::optional<Entries> entries;
     QList<QByteArray> messages;
     if (request.messages) {
         messages = splitMessages(readAll(input));
         entries.emplace();
     } else if (request.stdinLines) {
-        entries = entriesFromLines(readAll(input), QString());
+        entries = entriesFromLines(readAll(input), QStringLiteral("line %1"));
     } else if (request.query) {
         entries = notmuchEntries(*request.query, &error);
     } else if (request.mblaze) {
         entries = mblazeEntries(&error);
     } else {
-        entries.emplace();
+        entries.emplace().place = QStringLiteral("argument %1");
         for (qsizetype i = 0; i < request.entries.size(); ++i)
-            entries->append({request.entries.at(i), QStringLiteral("argument %1").arg(i + 1)});
+            entries->entries.append({request.entries.at(i), int(i + 1)});
     }
     if (!entries) {
         *status = fail(error);
@@ -146,11 +146,12 @@ std::optional<QStringList> find(const Mailbox& mailbox, const MailState& state, 
     MessageFinder finder(mailbox, state);
     QStringList names;
     bool complete = true;
-    for (const Entry& entry : std::as_const(*entries)) {
+    names.reserve(entries->entries.size() + messages.size());
+    for (const Entry& entry : std::as_const(entries->entries)) {
         if (const auto name = finder.find(entry.text, &error)) {
             names.append(*name);
         } else {
-            fail(QStringLiteral("%1: %2").arg(entry.place, error));
+            fail(entries->place.arg(entry.line) + QStringLiteral(": ") + error);
             complete = false;
         }
     }

@@ -21,10 +21,11 @@ bool isFromLine(const QByteArray& line)
     return line.startsWith("From ") && pattern.match(QString::fromLatin1(line)).hasMatch();
 }
 
-QList<Entry> entriesFromLines(const QByteArray& text, const QString& origin, bool mblaze)
+Entries entriesFromLines(const QByteArray& text, const QString& place, bool mblaze)
 {
-    QList<Entry> entries;
+    Entries result{{}, place};
     const QList<QByteArray> lines = text.split('\n');
+    result.entries.reserve(lines.size());
     for (qsizetype i = 0; i < lines.size(); ++i) {
         QString line = QString::fromUtf8(lines.at(i)).trimmed();
         if (line.isEmpty() || (mblaze && line.startsWith(QLatin1Char('<'))))
@@ -32,17 +33,16 @@ QList<Entry> entriesFromLines(const QByteArray& text, const QString& origin, boo
         const qsizetype tab = line.indexOf(QLatin1Char('\t'));
         if (tab > 0 && !mblaze)
             line.truncate(tab);
-        entries.append({line, origin.isEmpty() ? QStringLiteral("line %1").arg(i + 1)
-                                               : QStringLiteral("line %1 of %2").arg(i + 1).arg(origin)});
+        result.entries.append({line, int(i + 1)});
     }
-    return entries;
+    return result;
 }
 
 }  // namespace
 
-QList<Entry> entriesFromLines(const QByteArray& text, const QString& origin)
+Entries entriesFromLines(const QByteArray& text, const QString& place)
 {
-    return entriesFromLines(text, origin, false);
+    return entriesFromLines(text, place, false);
 }
 
 QList<QByteArray> splitMessages(const QByteArray& text)
@@ -75,7 +75,7 @@ QList<QByteArray> splitMessages(const QByteArray& text)
     return messages;
 }
 
-std::optional<QList<Entry>> notmuchEntries(const QString& query, QString* error)
+std::optional<Entries> notmuchEntries(const QString& query, QString* error)
 {
     const QString program = QStandardPaths::findExecutable(QStringLiteral("notmuch"));
     if (program.isEmpty()) {
@@ -92,17 +92,17 @@ std::optional<QList<Entry>> notmuchEntries(const QString& query, QString* error)
                      .arg(QString::fromLocal8Bit(notmuch.readAllStandardError()).trimmed());
         return std::nullopt;
     }
-    QList<Entry> entries = entriesFromLines(notmuch.readAllStandardOutput(), QStringLiteral("notmuch's answer"));
+    Entries entries = entriesFromLines(notmuch.readAllStandardOutput(), QStringLiteral("line %1 of notmuch's answer"));
     // notmuch reports some faults (an unreadable configuration) with status 0.
     const QString complaint = QString::fromLocal8Bit(notmuch.readAllStandardError()).trimmed();
-    if (entries.isEmpty() && !complaint.isEmpty()) {
+    if (entries.entries.isEmpty() && !complaint.isEmpty()) {
         *error = QStringLiteral("notmuch search: %1").arg(complaint);
         return std::nullopt;
     }
     return entries;
 }
 
-std::optional<QList<Entry>> mblazeEntries(QString* error)
+std::optional<Entries> mblazeEntries(QString* error)
 {
     QString path = qEnvironmentVariable("MAILSEQ");
     if (path.isEmpty()) {
@@ -116,7 +116,7 @@ std::optional<QList<Entry>> mblazeEntries(QString* error)
         *error = QStringLiteral("cannot read the mblaze sequence %1: %2").arg(path, file.errorString());
         return std::nullopt;
     }
-    return entriesFromLines(file.readAll(), path, true);
+    return entriesFromLines(file.readAll(), QStringLiteral("line %1 of ") + path, true);
 }
 
 }  // namespace quorvellmail

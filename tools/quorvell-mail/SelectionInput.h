@@ -16,13 +16,20 @@
 namespace quorvellmail {
 
 struct Entry {
-    QString text;   // a file, unique name, number or Message-ID
-    QString place;  // "line 3", "message 2 on standard input", ...
+    QString text;  // a file, unique name, number or Message-ID
+    int line = 0;  // where it stood, from 1
+};
+
+// Entries and how to name their place: "line %1", "line %1 of notmuch's answer", ...
+// (formatted only for an entry that is not found: 10,000 entries are common).
+struct Entries {
+    QList<Entry> entries;
+    QString place;
 };
 
 // One entry per non-blank line; lines as `quorvell-mail list` prints them count
 // by their number (the first field).
-[[nodiscard]] QList<Entry> entriesFromLines(const QByteArray& text, const QString& origin);
+[[nodiscard]] Entries entriesFromLines(const QByteArray& text, const QString& place);
 
 // Messages written one after another and parted as in an mbox file: a "From "
 // line with a date at the start or after an empty line. Some clients open every
@@ -32,11 +39,11 @@ struct Entry {
 
 // The files of the messages that match a notmuch query, oldest first, one file per
 // message, from the `notmuch` program and the person's own notmuch configuration.
-[[nodiscard]] std::optional<QList<Entry>> notmuchEntries(const QString& query, QString* error);
+[[nodiscard]] std::optional<Entries> notmuchEntries(const QString& query, QString* error);
 
 // The files of the mblaze sequence ($MAILSEQ, else ${MBLAZE:-~/.mblaze}/seq), with
 // the indentation of threads removed and mthread's placeholders for messages that
 // are not there left out.
-[[nodiscard]] std::optional<QList<Entry>> mblazeEntries(QString* error);
+[[nodiscard]] std::optional<Entries> mblazeEntries(QString* error);
 
 }  // namespace quorvellmail
