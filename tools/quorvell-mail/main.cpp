@@ -1,16 +1,16 @@
 // quorvell-mail: sets and shows the mail application's selection.
 //
-//   quorvell-mail select FILE|UNIQUE-NAME|NUMBER|MESSAGE-ID...   select these messages, in this order
-//   quorvell-mail select - | --stdin      the same, one a line on standard input
-//   quorvell-mail select --messages       whole messages on standard input, as mail clients pipe them
-//   quorvell-mail select --notmuch QUERY  the messages of a notmuch query, oldest first
-//   quorvell-mail select --mblaze         the mblaze sequence
-//   quorvell-mail select --folder NAME --last N           select the newest N messages of a folder
-//   (--append adds to the selection instead of replacing it)
-//   quorvell-mail clear                                   select nothing
-//   quorvell-mail selection                               show the selection
-//   quorvell-mail list [--folder NAME]                    show the messages of a folder (INBOX)
-//   quorvell-mail folders                                 show the folders
+//   quorvell-mail select FILE|UNIQUE-NAME|NUMBER|MESSAGE-ID...  select these messages, in this order
+//   quorvell-mail select - | --stdin             the same, one a line on standard input
+//   quorvell-mail select --messages              whole messages piped by a mail client
+//   quorvell-mail select --notmuch QUERY         the messages of a notmuch query, oldest first
+//   quorvell-mail select --mblaze                the mblaze sequence
+//   quorvell-mail select --folder NAME --last N  the newest N messages of a folder
+//   (select --append adds to the selection instead of replacing it)
+//   quorvell-mail clear                          select nothing
+//   quorvell-mail selection                      show the selection
+//   quorvell-mail list [--folder NAME]           show the messages of a folder (INBOX)
+//   quorvell-mail folders                        show the folders
 //
 // Messages print as one line each: id, folder, unique name, sender and subject,
 // separated by tabs. Errors go to standard error and the exit status is 1 (2 for
@@ -48,12 +48,17 @@ int usage()
                            "       quorvell-mail select [--append] - | --stdin | --messages\n"
                            "       quorvell-mail select [--append] --notmuch QUERY\n"
                            "       quorvell-mail select [--append] --mblaze\n"
-                           "       quorvell-mail select --folder NAME --last N\n"
+                           "       quorvell-mail select [--append] --folder NAME --last N\n"
                            "       quorvell-mail clear\n"
                            "       quorvell-mail selection\n"
                            "       quorvell-mail list [--folder NAME]\n"
                            "       quorvell-mail folders\n";
     return kUsage;
+}
+
+int unexpected(const QString& command, const QStringList& arguments)
+{
+    return fail(QStringLiteral("%1 does not take \"%2\"").arg(command, arguments.join(QLatin1Char(' '))), kUsage);
 }
 
 QString oneLine(QString text)
@@ -102,18 +107,15 @@ int run(const QStringList& arguments)
         return fail(QStringLiteral("no mailbox: set MAILDIR or create ~/Maildir"));
     const MailState state;
 
-    if (command == QLatin1String("select")) {
-        if (rest.isEmpty())
-            return usage();
+    if (command == QLatin1String("select"))
         return quorvellmail::selectCommand(mailbox, state, rest, stdin);
-    }
     if (command == QLatin1String("clear")) {
         QString error;
-        return rest.isEmpty() ? (state.writeSelection({}, &error) ? kOk : fail(error)) : usage();
+        return rest.isEmpty() ? (state.writeSelection({}, &error) ? kOk : fail(error)) : unexpected(command, rest);
     }
     if (command == QLatin1String("selection")) {
         if (!rest.isEmpty())
-            return usage();
+            return unexpected(command, rest);
         printMessages(state, state.selection(mailbox));
         return kOk;
     }
@@ -122,7 +124,7 @@ int run(const QStringList& arguments)
         if (rest.size() == 2 && rest.first() == QLatin1String("--folder"))
             folderName = rest.at(1);
         else if (!rest.isEmpty())
-            return usage();
+            return unexpected(command, rest);
         QString error;
         const auto folder = folderArgument(mailbox, folderName, &error);
         if (!folder)
