@@ -15,7 +15,7 @@ packages=(
   # running
   dbus dbus-x11 sound-theme-freedesktop fonts-dejavu-core fonts-wqy-microhei
   # tests
-  xvfb xauth trayer xdotool xclip x11-utils imagemagick poppler-utils mblaze khard
+  xvfb xauth trayer xdotool xclip x11-utils imagemagick poppler-utils mblaze khard notmuch neomutt
 )
 
 missing=()

@@ -153,4 +153,15 @@ QHash<QString, qint64> MailState::ids(const QStringList& uniqueNames) const
     return result;
 }
 
+QHash<qint64, QString> MailState::namesById() const
+{
+    qint64 highest = 0;
+    const QHash<QString, qint64> known = readIds(m_directory + QStringLiteral("/ids"), &highest);
+    QHash<qint64, QString> result;
+    result.reserve(known.size());
+    for (auto it = known.constBegin(); it != known.constEnd(); ++it)
+        result.insert(it.value(), it.key());
+    return result;
+}
+
 }  // namespace platform::mail

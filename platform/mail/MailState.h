@@ -42,6 +42,8 @@ public:
 
     // The ids of these messages, giving new ones to those that have none yet.
     [[nodiscard]] QHash<QString, qint64> ids(const QStringList& uniqueNames) const;
+    // The messages that have an id, by id; assigns none.
+    [[nodiscard]] QHash<qint64, QString> namesById() const;
 
     static constexpr const char* kDefaultSelectionFile = "quorvell-default-selection";
 

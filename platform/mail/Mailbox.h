@@ -35,7 +35,7 @@ public:
     // The messages of one folder, oldest delivery first (ties by unique name).
     [[nodiscard]] QList<MessageLocation> messages(const QString& folder) const;
     // Every message of every folder, by unique name. The first folder wins when
-    // the same unique name lies in two folders.
+    // the same unique name lies in two folders, cur/ when it lies in cur/ and new/.
     [[nodiscard]] QHash<QString, MessageLocation> index() const;
 
     // The unique name and flags of a Maildir file name.
@@ -46,6 +46,7 @@ public:
 
 private:
     [[nodiscard]] QString folderPath(const QString& folder) const;
+    [[nodiscard]] QList<MessageLocation> unsortedMessages(const QString& folder) const;
 
     QString m_root;
 };

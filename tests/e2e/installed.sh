@@ -12,7 +12,8 @@ cmake --install "$QUORVELL_BINARY_DIR" --prefix "$prefix" >"$E2E_TMP/install.log
 
 share=$prefix/share
 for path in bin/quorvell share/quorvell/Quorvell.tif "share/quorvell/Mail Subject.applescript" \
-    share/quorvell/Preferences.ui share/quorvell/SampleMaildir share/applications/quorvell.desktop \
+    share/quorvell/Preferences.ui share/quorvell/SampleMaildir share/quorvell/integrations/quorvell.muttrc \
+    share/applications/quorvell.desktop \
     share/icons/hicolor/64x64/apps/quorvell.png share/icons/hicolor/128x128/apps/quorvell.png; do
     [ -e "$prefix/$path" ] || e2e_fail "not installed: $path"
 done

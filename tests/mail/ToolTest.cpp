@@ -8,6 +8,7 @@
 #include <QProcess>
 
 using mailtest::MailEnvironment;
+using mailtest::readFile;
 
 namespace {
 
@@ -17,11 +18,13 @@ struct ToolRun {
     QString err;
 };
 
-ToolRun quorvellMail(const QStringList& arguments)
+ToolRun quorvellMail(const QStringList& arguments, const QByteArray& input = {})
 {
     QProcess process;
     process.start(qEnvironmentVariable("QUORVELL_BINARY_DIR") + QStringLiteral("/tools/quorvell-mail/quorvell-mail"),
                   arguments);
+    process.write(input);
+    process.closeWriteChannel();
     EXPECT_TRUE(process.waitForFinished(30000));
     return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
             QString::fromUtf8(process.readAllStandardOutput()), QString::fromUtf8(process.readAllStandardError())};
@@ -73,21 +76,82 @@ TEST_F(MailTool, SelectLastTakesTheNewestOfAFolder)
         QStringList arguments;
         int status;
         QStringList selection;
+        const char* error = "";  // part of what standard error must say
     };
     const Row rows[] = {
         {{"select", "--folder", "inbox", "--last", "2"}, 0, {"200.M2.x", "300.M3.x"}},
         {{"select", "--last", "9", "--folder", "Sent"}, 0, {"400.M4.x"}},
-        {{"select", "--folder", "INBOX", "--last", "0"}, 0, {}},
-        {{"select", "--folder", "Drafts", "--last", "2"}, 1, {}},
-        {{"select", "--folder", "INBOX", "--last", "many"}, 2, {}},
-        {{"select", "--folder", "INBOX"}, 2, {}},
+        {{"select", "--folder", "Drafts", "--last", "2"}, 1, {"400.M4.x"}, "Drafts"},
+        {{"select", "--folder", "INBOX", "--last", "many"}, 2, {"400.M4.x"}, "\"many\""},
+        {{"select", "--folder", "INBOX", "--last", "0"}, 2, {"400.M4.x"}, "\"0\""},
+        {{"select", "--folder", "INBOX"}, 2, {"400.M4.x"}, "--last N"},
+        {{"select", "--last", "2"}, 2, {"400.M4.x"}, "--folder NAME"},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.arguments.join(QLatin1Char(' ')).toStdString());
         const ToolRun run = quorvellMail(row.arguments);
         EXPECT_EQ(run.status, row.status) << run.err.toStdString();
         EXPECT_EQ(selected(), row.selection);
+        EXPECT_TRUE(run.err.contains(QLatin1String(row.error))) << run.err.toStdString();
     }
+}
+
+TEST_F(MailTool, SelectReadsStandardInput)
+{
+    (void)platform::mail::MailState().ids({"100.M1.x", "200.M2.x", "300.M3.x", "400.M4.x"});
+    const QByteArray renamed = (env.maildir() + QStringLiteral("/cur/100.M1.x:2,RS")).toUtf8();
+    const QByteArray third = readFile(env.maildir() + QStringLiteral("/cur/300.M3.x:2,S"));
+    const QByteArray separator = "\nFrom quorvell-mail Thu Jan  1 00:00:00 1970\n";
+    struct Row {
+        QStringList arguments;
+        QByteArray input;
+        int status;
+        QStringList selection;
+        const char* error = "";
+    };
+    const Row rows[] = {
+        {{"-"}, "id:two-no-at\n<one@example.org>\n\n  300.M3.x  \r\n", 0, {"200.M2.x", "100.M1.x", "300.M3.x"}},
+        {{"--stdin"}, "4\tSent\t400.M4.x\t\tsent one\n" + renamed + "\n2\n", 0, {"400.M4.x", "100.M1.x", "200.M2.x"}},
+        {{"-"}, "100.M1.x\nnobody\n", 1, {"400.M4.x", "100.M1.x", "200.M2.x"}, "line 2: "},
+        {{"-"}, "\n", 1, {"400.M4.x", "100.M1.x", "200.M2.x"}, "quorvell-mail clear"},
+        // As neomutt pipes with the macro's separator, and as an mbox file; the third
+        // message has no Message-ID and is found by its content.
+        {{"--messages"}, readFile(env.maildir() + QStringLiteral("/new/200.M2.x")) + separator + third + separator, 0,
+         {"200.M2.x", "300.M3.x"}},
+        {{"--append", "--messages"}, "From a@b Sun Dec  6 07:10:23 2026\n" + third + "\nFrom a@b Sun Dec  6 07:10:24 2026\n"
+         + readFile(m_first), 0, {"200.M2.x", "300.M3.x", "100.M1.x"}},
+        {{"--messages"}, third + "\nFrom here on, a body line\n", 1, {"200.M2.x", "300.M3.x", "100.M1.x"}, "message 1"},
+        {{"-", "100.M1.x"}, "", 2, {"200.M2.x", "300.M3.x", "100.M1.x"}, "one place"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE((row.arguments.join(QLatin1Char(' ')) + QLatin1Char(' ') + QString::fromUtf8(row.input)).toStdString());
+        const ToolRun run = quorvellMail(QStringList{"select"} + row.arguments, row.input);
+        EXPECT_EQ(run.status, row.status) << run.err.toStdString();
+        EXPECT_EQ(selected(), row.selection);
+        EXPECT_TRUE(run.err.contains(QLatin1String(row.error))) << run.err.toStdString();
+    }
+}
+
+TEST_F(MailTool, SelectTakesTheMblazeSequence)
+{
+    // A reply, so that mthread indents it in the sequence.
+    env.addMessage({}, QStringLiteral("500.M5.x:2,S"),
+                   "Subject: Re: first\nMessage-ID: <five@example.org>\nIn-Reply-To: <one@example.org>\n\nx\n");
+    qputenv("MBLAZE", (env.home() + QStringLiteral("/mblaze")).toUtf8());
+    QDir().mkpath(env.home() + QStringLiteral("/mblaze"));
+    QProcess mblaze;
+    mblaze.start(QStringLiteral("sh"), {"-c", "mlist \"$MAILDIR\" | mthread | mseq -S"});
+    ASSERT_TRUE(mblaze.waitForFinished(30000) && mblaze.exitCode() == 0) << "mblaze (scripts/install-deps.sh)";
+    QStringList sequence;
+    const QByteArray seq = readFile(env.home() + QStringLiteral("/mblaze/seq"));
+    for (const QByteArray& line : seq.trimmed().split('\n'))
+        sequence.append(QString::fromUtf8(line).section(QLatin1Char('/'), -1).section(QLatin1Char(':'), 0, 0));
+    ASSERT_EQ(sequence.size(), 4);
+    ASSERT_TRUE(seq.contains("\n ")) << "the reply is indented:\n" << seq.toStdString();
+
+    const ToolRun run = quorvellMail({"select", "--mblaze"});
+    EXPECT_EQ(run.status, 0) << run.err.toStdString();
+    EXPECT_EQ(selected(), sequence);
 }
 
 TEST_F(MailTool, ListAndSelectionPrintOneLinePerMessage)

@@ -1,0 +1,8 @@
+# Quorvell for mblaze: source this file from your shell's startup file.
+#
+#   mq          selects the current message
+#   mq 3:5 =    selects messages as mblaze names them (see mmsg(7))
+#   quorvell-mail select --mblaze    selects the whole current sequence
+#
+# The one line that does it:
+mq() { mseq -r "${@:-.}" | quorvell-mail select -; }

@@ -1,0 +1,221 @@
+#include "SelectCommand.h"
+
+#include "MessageFinder.h"
+#include "SelectionInput.h"
+
+#include <QDir>
+#include <QFile>
+#include <QLockFile>
+#include <QSet>
+#include <QTextStream>
+
+#include <variant>
+
+using platform::mail::MailState;
+using platform::mail::Mailbox;
+using platform::mail::MessageLocation;
+
+namespace quorvellmail {
+namespace {
+
+// Two `select --append` run one per piped message by a mail client must not lose
+// each other's messages.
+constexpr int kAppendLockTimeoutMs = 10000;
+
+struct Request {
+    bool append = false;
+    bool stdinLines = false;
+    bool messages = false;
+    bool mblaze = false;
+    std::optional<QString> query;
+    std::optional<QString> folder;
+    std::optional<QString> last;
+    QStringList entries;
+};
+
+// The options in any order; --notmuch takes the rest of the line as its query and
+// "--" ends the options, for entries that start with a dash.
+std::variant<Request, QString> parseRequest(const QStringList& arguments)
+{
+    Request request;
+    for (qsizetype i = 0; i < arguments.size(); ++i) {
+        const QString& argument = arguments.at(i);
+        const bool hasValue = i + 1 < arguments.size();
+        if (argument == QLatin1String("--append")) {
+            request.append = true;
+        } else if (argument == QLatin1String("-") || argument == QLatin1String("--stdin")) {
+            request.stdinLines = true;
+        } else if (argument == QLatin1String("--messages")) {
+            request.messages = true;
+        } else if (argument == QLatin1String("--mblaze")) {
+            request.mblaze = true;
+        } else if (argument == QLatin1String("--notmuch")) {
+            if (!hasValue)
+                return QStringLiteral("--notmuch needs a query, e.g. --notmuch tag:inbox");
+            request.query = arguments.mid(i + 1).join(QLatin1Char(' '));
+            break;
+        } else if (argument == QLatin1String("--folder") || argument == QLatin1String("--last")) {
+            if (!hasValue)
+                return QStringLiteral("%1 needs a value").arg(argument);
+            (argument == QLatin1String("--folder") ? request.folder : request.last) = arguments.at(++i);
+        } else if (argument == QLatin1String("--")) {
+            request.entries += arguments.mid(i + 1);
+            break;
+        } else if (argument.startsWith(QLatin1Char('-'))) {
+            return QStringLiteral("unknown option \"%1\" for select").arg(argument);
+        } else {
+            request.entries.append(argument);
+        }
+    }
+    QStringList sources;
+    if (!request.entries.isEmpty())
+        sources.append(QStringLiteral("messages as arguments"));
+    if (request.stdinLines || request.messages)
+        sources.append(request.messages ? QStringLiteral("--messages") : QStringLiteral("standard input"));
+    if (request.query)
+        sources.append(QStringLiteral("--notmuch"));
+    if (request.mblaze)
+        sources.append(QStringLiteral("--mblaze"));
+    if (request.folder || request.last)
+        sources.append(QStringLiteral("--folder with --last"));
+    if (sources.size() > 1)
+        return QStringLiteral("select takes its messages from one place, not from %1").arg(sources.join(QStringLiteral(" and ")));
+    if (sources.isEmpty())
+        return QStringLiteral("select needs messages: FILE|UNIQUE-NAME|NUMBER|MESSAGE-ID..., -, --messages, "
+                              "--notmuch QUERY, --mblaze or --folder NAME --last N");
+    if (request.last && !request.folder)
+        return QStringLiteral("--last needs --folder NAME (the folders: quorvell-mail folders)");
+    if (request.folder && !request.last)
+        return QStringLiteral("--folder needs --last N with the number of messages to select");
+    return request;
+}
+
+QByteArray readAll(FILE* input)
+{
+    QFile file;
+    return file.open(input, QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+std::optional<QStringList> newestOf(const Mailbox& mailbox, const QString& folderName, const QString& count,
+                                    int* status)
+{
+    bool ok = false;
+    const qsizetype last = count.toLongLong(&ok);
+    if (!ok || last <= 0) {
+        *status = fail(QStringLiteral("--last needs a number of messages above 0, not \"%1\"").arg(count), kUsage);
+        return std::nullopt;
+    }
+    const auto folder = mailbox.folderNamed(folderName);
+    if (!folder) {
+        *status = fail(QStringLiteral("no folder \"%1\" in %2 (folders: %3)")
+                           .arg(folderName, mailbox.root(), mailbox.folders().join(QStringLiteral(", "))));
+        return std::nullopt;
+    }
+    const QList<MessageLocation> messages = mailbox.messages(*folder);
+    QStringList names;
+    for (qsizetype i = std::max<qsizetype>(0, messages.size() - last); i < messages.size(); ++i)
+        names.append(messages.at(i).uniqueName);
+    return names;
+}
+
+// The unique names of every entry, or none after reporting each one not found.
+std::optional<QStringList> find(const Mailbox& mailbox, const MailState& state, const Request& request, FILE* input,
+                                int* status)
+{
+    QString error;
+    std::optional<Entries> entries;
+    QList<QByteArray> messages;
+    if (request.messages) {
+        messages = splitMessages(readAll(input));
+        entries.emplace();
+    } else if (request.stdinLines) {
+        entries = entriesFromLines(readAll(input), QStringLiteral("line %1"));
+    } else if (request.query) {
+        entries = notmuchEntries(*request.query, &error);
+    } else if (request.mblaze) {
+        entries = mblazeEntries(&error);
+    } else {
+        entries.emplace().place = QStringLiteral("argument %1");
+        for (qsizetype i = 0; i < request.entries.size(); ++i)
+            entries->entries.append({request.entries.at(i), int(i + 1)});
+    }
+    if (!entries) {
+        *status = fail(error);
+        return std::nullopt;
+    }
+    MessageFinder finder(mailbox, state);
+    QStringList names;
+    bool complete = true;
+    names.reserve(entries->entries.size() + messages.size());
+    for (const Entry& entry : std::as_const(entries->entries)) {
+        if (const auto name = finder.find(entry.text, &error)) {
+            names.append(*name);
+        } else {
+            fail(entries->place.arg(entry.line) + QStringLiteral(": ") + error);
+            complete = false;
+        }
+    }
+    for (qsizetype i = 0; i < messages.size(); ++i) {
+        if (const auto name = finder.findMessage(messages.at(i), &error)) {
+            names.append(*name);
+        } else {
+            fail(QStringLiteral("message %1 on standard input: %2").arg(i + 1).arg(error));
+            complete = false;
+        }
+    }
+    if (!complete) {
+        *status = fail(QStringLiteral("the selection was not changed"));
+        return std::nullopt;
+    }
+    if (names.isEmpty()) {
+        *status = fail(QStringLiteral("no messages to select; the selection was not changed (to select "
+                                      "nothing: quorvell-mail clear)"));
+        return std::nullopt;
+    }
+    return names;
+}
+
+int write(const MailState& state, const QStringList& names, bool append)
+{
+    std::optional<QLockFile> lock;
+    QStringList selection;
+    if (append) {
+        QDir().mkpath(state.directory());
+        lock.emplace(state.directory() + QStringLiteral("/selection.lock"));
+        if (!lock->tryLock(kAppendLockTimeoutMs))
+            return fail(QStringLiteral("another quorvell-mail is changing the selection in %1").arg(state.directory()));
+        selection = state.storedSelection().value_or(QStringList());
+    }
+    QSet<QString> seen(selection.cbegin(), selection.cend());
+    for (const QString& name : names) {
+        if (!seen.contains(name)) {
+            seen.insert(name);
+            selection.append(name);
+        }
+    }
+    QString error;
+    return state.writeSelection(selection, &error) ? kOk : fail(error);
+}
+
+}  // namespace
+
+int fail(const QString& message, int status)
+{
+    QTextStream(stderr) << "quorvell-mail: " << message << Qt::endl;
+    return status;
+}
+
+int selectCommand(const Mailbox& mailbox, const MailState& state, const QStringList& arguments, FILE* input)
+{
+    const auto parsed = parseRequest(arguments);
+    if (const auto* error = std::get_if<QString>(&parsed))
+        return fail(*error, kUsage);
+    const Request& request = std::get<Request>(parsed);
+    int status = kOk;
+    const std::optional<QStringList> names = request.folder
+        ? newestOf(mailbox, *request.folder, *request.last, &status)
+        : find(mailbox, state, request, input, &status);
+    return names ? write(state, *names, request.append) : status;
+}
+
+}  // namespace quorvellmail
