@@ -238,9 +238,11 @@ TEST(RtfContent, ReadsBackHeadersAndTextInAnyScript)
     EXPECT_EQ(rtf->title, m.subject);
 }
 
-// The escapes of every other character are checked by reading documents back.
-TEST(RtfContent, DropsWhatNoDocumentCanHold)
+// What reading documents back cannot tell: units above 32767 are written as signed
+// numbers, and what no document can hold is dropped.
+TEST(RtfContent, EscapesUnitsSignedAndDropsWhatNoDocumentCanHold)
 {
+    EXPECT_EQ(platform::mail::rtfEscaped(QString::fromUtf8("\xF0\x9F\x98\x80")), "\\u-10179?\\u-8704?");
     EXPECT_EQ(platform::mail::rtfEscaped(QStringLiteral("nul\x01\x1f")), "nul");
     EXPECT_EQ(platform::mail::rtfEscaped(QString(QChar(0xD800)) + QStringLiteral("lone")), "lone");
 }

@@ -295,7 +295,7 @@ TEST(AccessibilitySettings, TheDesktopsOwnProgramWhenInstalled)
     const QString gcc = QStringLiteral("gnome-control-center");
     const Case cases[] = {
         // A list of desktops, named in any case.
-        {"ubuntu:gnome", {gcc}, quorvell::SettingsLauncher{gcc, {QStringLiteral("universal-access")}}},
+        {"pop:gnome", {gcc}, quorvell::SettingsLauncher{gcc, {QStringLiteral("universal-access")}}},
         // The first of the desktop's programs that is installed.
         {"KDE", {QStringLiteral("systemsettings"), QStringLiteral("systemsettings5")},
          quorvell::SettingsLauncher{QStringLiteral("systemsettings"), {QStringLiteral("kcm_access")}}},
