@@ -1,13 +1,31 @@
 find_package(GTest REQUIRED)
 include(GoogleTest)
 
-# quorvell_add_gtest(NAME SOURCES a.cpp b.cpp LIBS lib... [ENV VAR=value...] [DBUS])
+# The main of the tests that need a Qt application (tests/support/TestMain.cpp), once
+# with a QGuiApplication and once with a QApplication.
+add_library(qv_test_main_gui STATIC ${PROJECT_SOURCE_DIR}/tests/support/TestMain.cpp)
+target_link_libraries(qv_test_main_gui PUBLIC project_options GTest::gtest Qt5::Gui)
+add_library(qv_test_main_widgets STATIC ${PROJECT_SOURCE_DIR}/tests/support/TestMain.cpp)
+target_compile_definitions(qv_test_main_widgets PRIVATE QUORVELL_TEST_WIDGETS)
+target_link_libraries(qv_test_main_widgets PUBLIC project_options GTest::gtest Qt5::Widgets)
+
+# quorvell_add_gtest(NAME SOURCES a.cpp b.cpp LIBS lib... [ENV VAR=value...] [LABELS ...]
+#                    [DBUS] [GUI | WIDGETS])
 # One GoogleTest executable registered as one CTest test. DBUS runs it inside a
 # private session bus (dbus-run-session), so no test reaches the user's desktop bus.
+# GUI and WIDGETS run the tests inside a QGuiApplication or a QApplication, in a
+# temporary home.
 function(quorvell_add_gtest name)
-  cmake_parse_arguments(T "DBUS" "" "SOURCES;LIBS;ENV;LABELS" ${ARGN})
+  cmake_parse_arguments(T "DBUS;GUI;WIDGETS" "" "SOURCES;LIBS;ENV;LABELS" ${ARGN})
   add_executable(${name} ${T_SOURCES})
-  target_link_libraries(${name} PRIVATE project_options GTest::gtest GTest::gtest_main ${T_LIBS})
+  if(T_WIDGETS)
+    set(main qv_test_main_widgets)
+  elseif(T_GUI)
+    set(main qv_test_main_gui)
+  else()
+    set(main GTest::gtest_main)
+  endif()
+  target_link_libraries(${name} PRIVATE project_options GTest::gtest ${main} ${T_LIBS})
   set(cmd $<TARGET_FILE:${name}>)
   if(T_DBUS)
     add_test(NAME ${name} COMMAND dbus-run-session -- ${cmd})

@@ -14,7 +14,7 @@
 #include <QTest>
 #include <QTimer>
 
-#include "tests/app/QtPrinters.h"
+#include "tests/support/QtPrinters.h"
 
 #include <gtest/gtest.h>
 

@@ -21,13 +21,6 @@ public:
     ~ResourcesOverride() { setResourcesDirectoryOverride(std::nullopt); }
 };
 
-TEST(Bundle, InfoKeys)
-{
-    EXPECT_EQ(infoValue(QStringLiteral("CFBundleName")).toString(), QStringLiteral("Quorvell"));
-    EXPECT_EQ(infoValue(QStringLiteral("CFBundleShortVersionString")).toString(), QStringLiteral(QUORVELL_VERSION));
-    EXPECT_FALSE(infoValue(QStringLiteral("NoSuchKey")).isValid());
-}
-
 TEST(Bundle, BuildTreeResourcesAreFoundWithoutAnInstallation)
 {
     const auto dir = resourcesDirectory();
@@ -62,17 +55,6 @@ TEST(Sound, PlayingWithoutASoundServiceReturns)
     ASSERT_NE(ping, nullptr);
     ping->play();
     ping->play();
-}
-
-TEST(Log, SinkReceivesLinesUnchanged)
-{
-    QStringList lines;
-    setLogSink([&](const QString& line) { lines << line; });
-    log(QStringLiteral("Parsing sender data..."));
-    log(QStringLiteral("Could not create a group named  \"Quorvell x\""));
-    setLogSink({});
-    EXPECT_EQ(lines, (QStringList{QStringLiteral("Parsing sender data..."),
-                                  QStringLiteral("Could not create a group named  \"Quorvell x\"")}));
 }
 
 TEST(Log, StandardErrorLineHasDateTimeProcessAndPid)

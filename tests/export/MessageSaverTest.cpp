@@ -214,16 +214,6 @@ TEST_P(SaveTest, FileModeFollowsTheUmask)
     EXPECT_EQ(info.st_mode & 0777, 0644u);
 }
 
-TEST_P(SaveTest, NameComesFromTheSubject)
-{
-    MessageDocument m;
-    m.subject = u("Re: Q3/Q4 plans");
-    const auto result = saveMessageDocument(m, dir.path(), GetParam());
-    ASSERT_TRUE(result.ok()) << result.error.toStdString();
-    EXPECT_EQ(result.path, dir.filePath(u("Re- Q3-Q4 plans.") + ext()));
-    EXPECT_TRUE(QFile::exists(result.path));
-}
-
 INSTANTIATE_TEST_SUITE_P(Formats, SaveTest, ::testing::Values(SaveFormat::Pdf, SaveFormat::Rtf),
                          [](const auto& format) { return format.param == SaveFormat::Pdf ? "Pdf" : "Rtf"; });
 
@@ -248,24 +238,13 @@ TEST(RtfContent, ReadsBackHeadersAndTextInAnyScript)
     EXPECT_EQ(rtf->title, m.subject);
 }
 
-TEST(RtfContent, EscapesEveryCharacterThatWouldChangeTheDocument)
+// What reading documents back cannot tell: units above 32767 are written as signed
+// numbers, and what no document can hold is dropped.
+TEST(RtfContent, EscapesUnitsSignedAndDropsWhatNoDocumentCanHold)
 {
-    struct Case {
-        QString text;
-        QByteArray rtf;
-    };
-    const Case cases[] = {
-        {QStringLiteral("a\\b{c}d"), "a\\\\b\\{c\\}d"},
-        {u("é"), "\\u233?"},
-        {u("会"), "\\u20250?"},
-        {QString(QChar(0xFFFD)), "\\u-3?"},  // above 32767: signed
-        {u("😀"), "\\u-10179?\\u-8704?"},     // a surrogate pair as two units
-        {QStringLiteral("x\r\ny\rz\n"), "x\\par\ny\\par\nz\\par\n"},
-        {QStringLiteral("nul\x01\x1f"), "nul"},
-        {QString(QChar(0xD800)) + QStringLiteral("lone"), "lone"},
-    };
-    for (const Case& c : cases)
-        EXPECT_EQ(platform::mail::rtfEscaped(c.text), c.rtf) << c.text.toStdString();
+    EXPECT_EQ(platform::mail::rtfEscaped(QString::fromUtf8("\xF0\x9F\x98\x80")), "\\u-10179?\\u-8704?");
+    EXPECT_EQ(platform::mail::rtfEscaped(QStringLiteral("nul\x01\x1f")), "nul");
+    EXPECT_EQ(platform::mail::rtfEscaped(QString(QChar(0xD800)) + QStringLiteral("lone")), "lone");
 }
 
 TEST(RtfContent, EmptyHeadersAreLeftOut)

@@ -131,25 +131,6 @@ TEST_F(CopyCommandsTest, EveryCommandRunsItsScriptWithItsOptions)
     }
 }
 
-TEST_F(CopyCommandsTest, OnlyTheSeventeenAreCopyCommands)
-{
-    int copyCommands = 0;
-    for (const quorvell::CommandRow& row : quorvell::kCommandTable) {
-        SCOPED_TRACE(std::string(row.action));
-        const bool expected = std::any_of(std::begin(kCases), std::end(kCases),
-                                          [&](const CopyCase& c) { return c.command == row.command; });
-        EXPECT_EQ(quorvell::isCopyCommand(row.command), expected);
-        copyCommands += quorvell::isCopyCommand(row.command) ? 1 : 0;
-        if (!expected) {
-            ScriptTestEnvironment::setClipboardText(QStringLiteral("before"));
-            quorvell::runCopyCommand(row.command);
-            EXPECT_EQ(ScriptTestEnvironment::clipboardText(), QStringLiteral("before"));
-        }
-    }
-    EXPECT_EQ(copyCommands, 17);
-    EXPECT_TRUE(env.sounds().isEmpty());
-}
-
 // A failing script: the clipboard keeps what it held, nothing plays, and the
 // sender commands never start parsing.
 TEST_F(CopyCommandsTest, FailingScriptLeavesEverythingAsItWas)

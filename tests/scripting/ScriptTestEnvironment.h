@@ -6,12 +6,13 @@
 // resources (written as Mac OS Roman), Maildir messages, the selection, settings
 // and the clipboard.
 
+#include "tests/support/QtPrinters.h"
+
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
 
 #include <optional>
-#include <ostream>
 
 class ScriptTestEnvironment {
 public:
@@ -48,9 +49,3 @@ private:
     QStringList m_logLines;
     QStringList m_savedVariables;
 };
-
-// Readable test failures for texts.
-inline void PrintTo(const QString& text, std::ostream* out)
-{
-    *out << '"' << text.toStdString() << '"';
-}

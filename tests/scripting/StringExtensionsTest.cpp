@@ -1,4 +1,4 @@
-// The string helpers beside the runner.
+// The string helpers beside the runner, as one table of calls and what they give.
 
 #include "scripting/StringExtensions.h"
 
@@ -6,128 +6,92 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include "tests/support/QtPrinters.h"
+
 #include <gtest/gtest.h>
 
 using namespace quorvell;
 
 namespace {
 
-struct BetweenCase {
-    const char* text;
-    const char* first;
-    const char* second;
-    std::optional<QString> forward;  // extractBetweenPattern
-    std::optional<QString> reverse;  // reverseExtractBetweenPattern
-};
+std::optional<QString> between(const char* text, const char* first, const char* second)
+{
+    return extractBetweenPattern(QString::fromUtf8(text), QString::fromUtf8(first), QString::fromUtf8(second));
+}
+
+std::optional<QString> reverse(const char* text, const char* first, const char* second)
+{
+    return reverseExtractBetweenPattern(QString::fromUtf8(text), QString::fromUtf8(first),
+                                        QString::fromUtf8(second));
+}
+
+// A path through a file-system reference and back.
+std::optional<QString> viaReference(const QString& path)
+{
+    FSRef ref;
+    return getFSRef(path, &ref) ? stringWithFSRef(&ref) : std::nullopt;
+}
 
 std::optional<QString> s(const char* text)
 {
     return QString::fromUtf8(text);
 }
 
-TEST(StringExtensions, ExtractBetweenPatterns)
-{
-    const BetweenCase cases[] = {
-        // Plain, and case-insensitive on both patterns.
-        {"Subject: <b>Hello</b> there", "<B>", "</b>", s("Hello"), s("Hello")},
-        // Forward: first occurrence of each; reverse: the opener nearest the closer.
-        {"<a>one<a>two</a>three</a>", "<a>", "</a>", s("one<a>two"), s("two")},
-        // The second pattern is looked for after the first only going forward.
-        {"END start middle END", "start", "end", s(" middle "), std::nullopt},
-        // An opener that overlaps the closer does not count backwards.
-        {"xxAB", "xA", "AB", std::nullopt, std::nullopt},
-        {"abc", "a", "b", s(""), s("")},
-        {"no patterns", "[", "]", std::nullopt, std::nullopt},
-        {"[only open", "[", "]", std::nullopt, std::nullopt},
-        {"only close]", "[", "]", std::nullopt, std::nullopt},
-        {"[Grüße]", "[", "]", s("Grüße"), s("Grüße")},
-        {"<x>Wut ÄRGER", "<X>", "ärger", s("Wut "), s("Wut ")},
-        // Empty patterns are never found.
-        {"text", "", "t", std::nullopt, std::nullopt},
-        {"text", "t", "", std::nullopt, std::nullopt},
-        {"", "a", "b", std::nullopt, std::nullopt},
-    };
-    for (const BetweenCase& c : cases) {
-        SCOPED_TRACE(c.text);
-        const QString text = QString::fromUtf8(c.text);
-        const QString first = QString::fromUtf8(c.first);
-        const QString second = QString::fromUtf8(c.second);
-        EXPECT_EQ(extractBetweenPattern(text, first, second), c.forward);
-        EXPECT_EQ(reverseExtractBetweenPattern(text, first, second), c.reverse);
-    }
-}
-
-TEST(StringExtensions, CleanForFilename)
-{
-    const std::pair<const char*, const char*> cases[] = {
-        {"Re: 2023/11/06 report", "Re- 2023-11-06 report"},
-        {"//::", "----"},
-        {"a\\b|c*d", "a\\b|c*d"},
-        {"", ""},
-    };
-    for (const auto& [in, out] : cases)
-        EXPECT_EQ(cleanForFilename(QString::fromUtf8(in)), QString::fromUtf8(out)) << in;
-}
-
-TEST(StringExtensions, FileSystemReferences)
+TEST(StringExtensions, EachHelperOnOrdinaryAndAwkwardInput)
 {
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
-    const QString canonicalRoot = QDir(dir.path()).canonicalPath();
-    const QString file = canonicalRoot + QStringLiteral("/Grüße 1.txt");
-    QFile(file).open(QIODevice::WriteOnly);
-    ASSERT_TRUE(QDir(canonicalRoot).mkdir(QStringLiteral("x")));
-    ASSERT_TRUE(QFile::link(file, canonicalRoot + QStringLiteral("/link")));
+    const QString root = QDir(dir.path()).canonicalPath();
+    const QString file = root + QStringLiteral("/Grüße 1.txt");
+    ASSERT_TRUE(QFile(file).open(QIODevice::WriteOnly));
+    ASSERT_TRUE(QDir(root).mkdir(QStringLiteral("x")));
+    ASSERT_TRUE(QFile::link(file, root + QStringLiteral("/link")));
+    const FSRef tooLong{QByteArray("/") + QByteArray(4095, 'a')};  // no room for the terminator
 
-    struct Case {
-        const char* name;
-        QString path;
+    const std::nullopt_t none = std::nullopt;
+    const struct {
+        const char* what;
+        std::optional<QString> actual;
         std::optional<QString> expected;
+    } cases[] = {
+        {"case-insensitive on both patterns", between("Subject: <b>Hello</b> there", "<B>", "</b>"), s("Hello")},
+        {"forward takes the first opener", between("<a>one<a>two</a>three</a>", "<a>", "</a>"), s("one<a>two")},
+        {"reverse takes the opener nearest the closer", reverse("<a>one<a>two</a>three</a>", "<a>", "</a>"), s("two")},
+        {"forward looks for the closer after the opener", between("END start middle END", "start", "end"),
+         s(" middle ")},
+        {"reverse looks for the opener before the first closer", reverse("END start middle END", "start", "end"),
+         none},
+        {"an opener overlapping the closer does not count", reverse("xxAB", "xA", "AB"), none},
+        {"nothing between", between("abc", "a", "b"), s("")},
+        {"no closer", between("[only open", "[", "]"), none},
+        {"no opener", reverse("only close]", "[", "]"), none},
+        {"case folding beyond ASCII", between("<x>Wut ÄRGER", "<X>", "ärger"), s("Wut ")},
+        {"an empty pattern is never found", between("text", "", "t"), none},
+        {"an empty pattern is never found, reverse", reverse("text", "t", ""), none},
+        {"file name: only slashes and colons change", cleanForFilename(QStringLiteral("Re: 2023/11/06 a\\b|c*d")),
+         s("Re- 2023-11-06 a\\b|c*d")},
+        {"reference to a file", viaReference(file), file},
+        {"dot segments and a trailing slash", viaReference(root + QStringLiteral("/./x/../")), root},
+        {"a symbolic link is followed", viaReference(root + QStringLiteral("/link")), file},
+        {"reference to nothing", viaReference(root + QStringLiteral("/missing")), none},
+        {"reference to an empty path", viaReference(QString()), none},
+        {"a path too long for the buffer", stringWithFSRef(&tooLong), none},
+        {"no reference", stringWithFSRef(nullptr), none},
+        {"script result as text", runScript(QStringLiteral("return 6 * 7")), s("42")},
+        {"a list gives its first item", runScript(QStringLiteral("return {\"first\", \"second\"}")), s("first")},
+        {"an empty list gives nothing", runScript(QStringLiteral("return {}")), none},
+        {"a runtime error gives nothing", runScript(QStringLiteral("error \"boom\"")), none},
+        {"a compile error gives nothing", runScript(QStringLiteral("this is not a script (")), none},
     };
-    const Case cases[] = {
-        {"file", file, file},
-        {"folder with trailing slash", canonicalRoot + QStringLiteral("/"), canonicalRoot},
-        {"dot segments", canonicalRoot + QStringLiteral("/./x/../Grüße 1.txt"), file},
-        {"symbolic link followed", canonicalRoot + QStringLiteral("/link"), file},
-        {"missing", canonicalRoot + QStringLiteral("/missing"), std::nullopt},
-        {"empty", QString(), std::nullopt},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        FSRef ref;
-        EXPECT_EQ(getFSRef(c.path, &ref), c.expected.has_value());
-        EXPECT_EQ(stringWithFSRef(&ref), c.expected);
-    }
+    for (const auto& c : cases)
+        EXPECT_EQ(c.actual, c.expected) << c.what;
 
-    // The reference outlives nothing: once the file is gone there is no path.
+    // A reference names an object, not a path: once the file is gone there is none.
     FSRef ref;
     ASSERT_TRUE(getFSRef(file, &ref));
     ASSERT_TRUE(QFile::remove(file));
     EXPECT_EQ(stringWithFSRef(&ref), std::nullopt);
-
-    EXPECT_EQ(stringWithFSRef(nullptr), std::nullopt);
-    EXPECT_FALSE(getFSRef(canonicalRoot, nullptr));
-    // A path that does not fit the 4096-byte buffer.
-    FSRef tooLong{QByteArray("/") + QByteArray(4095, 'a')};
-    EXPECT_EQ(stringWithFSRef(&tooLong), std::nullopt);
-}
-
-TEST(StringExtensions, RunScript)
-{
-    struct Case {
-        const char* source;
-        std::optional<QString> expected;
-    };
-    const Case cases[] = {
-        {"return \"text\"", s("text")},
-        {"return 6 * 7", s("42")},
-        {"return {\"first\", \"second\"}", s("first")},
-        {"return {}", std::nullopt},
-        {"error \"boom\"", std::nullopt},
-        {"this is not a script (", std::nullopt},
-    };
-    for (const Case& c : cases)
-        EXPECT_EQ(runScript(QString::fromUtf8(c.source)), c.expected) << c.source;
+    EXPECT_FALSE(getFSRef(root, nullptr));
 }
 
 }  // namespace

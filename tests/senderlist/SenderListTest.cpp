@@ -130,17 +130,4 @@ TEST(JoinSenderField, PutsOneSeparatorBetweenEntriesAndNoneAfterTheLast)
     }
 }
 
-TEST(JoinSenderField, GrowsPastItsStartingRoom)
-{
-    QString text;
-    QString expected;
-    for (int i = 0; i < 5000; ++i) {
-        const QString address = QStringLiteral("person%1@example.com").arg(i);
-        text += QStringLiteral("Person Number%1 <%2>\n").arg(i).arg(address);
-        expected += address + QLatin1Char('\n');
-    }
-    // The text ends with a break: one empty last entry, so the output ends with "\n".
-    EXPECT_EQ(quorvell::detail::joinSenderField(text, SenderFieldAddress, false), expected);
-}
-
 }  // namespace
