@@ -53,17 +53,19 @@ cleanup() {
 trap cleanup EXIT
 trap 'exit 130' INT TERM
 
-# wait_until SECONDS CMD... : retries CMD every 50 ms.
+# wait_until SECONDS CMD... : retries CMD every 50 ms for at most SECONDS of real time.
 wait_until() {
-  local tries=$(($1 * 20)); shift
-  for ((n = 0; n < tries; n++)); do "$@" >/dev/null 2>&1 && return 0; sleep 0.05; done
-  return 1
+  local deadline=$((SECONDS + $1)); shift
+  until "$@" >/dev/null 2>&1; do
+    [ "$SECONDS" -lt "$deadline" ] || return 1
+    sleep 0.05
+  done
 }
 
 : >"$work/display"
 Xvfb -displayfd 5 -screen 0 1280x800x24 -nolisten tcp 5>"$work/display" 2>"$work/xvfb.log" &
 pids+=($!)
-wait_until 10 test -s "$work/display" || { echo "virtual-desktop: Xvfb did not start:" >&2; cat "$work/xvfb.log" >&2; exit 1; }
+wait_until 30 test -s "$work/display" || { echo "virtual-desktop: Xvfb did not start:" >&2; cat "$work/xvfb.log" >&2; exit 1; }
 export DISPLAY=":$(tr -d '[:space:]' <"$work/display")"
 unset WAYLAND_DISPLAY
 export QT_QPA_PLATFORM=xcb
@@ -75,8 +77,10 @@ fi
 trayer --edge top --align right --widthtype request --height 24 --SetDockType true \
   --transparent false --tint 0x303030 >"$work/trayer.log" 2>&1 &
 pids+=($!)
-# The app docks when the tray appears, but an icon that finds it at once shows sooner.
-wait_until 10 bash -c 'xwininfo -root -tree 2>/dev/null | grep -q "\"trayer\""' || true
+# The app docks whenever the tray appears; waiting for the tray here only makes the
+# icon show sooner, so a slow tray host delays the app by a few seconds at most.
+tray_up() { xwininfo -root -tree 2>/dev/null | grep -q '"trayer"'; }
+wait_until 5 tray_up || echo "virtual-desktop: the tray host is slow to start; the icon docks when it is up" >&2
 
 "$app" &
 app_pid=$!

@@ -10,7 +10,7 @@ unset DISPLAY MAILDIR
 out=$E2E_TMP/run.out
 e2e_spawn "$out" setsid bash "$QUORVELL_SOURCE_DIR/scripts/run.sh" "$QUORVELL_BINARY_DIR"
 run_pid=$E2E_LAST_PID
-e2e_wait_for 30 grep -q '^  export DISPLAY=' "$out" || { cat "$out" >&2; e2e_die "no virtual desktop was started"; }
+e2e_wait_for 60 grep -q '^  export DISPLAY=' "$out" || { cat "$out" >&2; e2e_die "no virtual desktop was started"; }
 [ "$(grep -c 'starting a virtual desktop' "$out")" = 1 ] || e2e_fail "the run script did not say it starts a virtual desktop"
 eval "$(grep '^  export DISPLAY=' "$out")"
 e2e_log "virtual desktop on $DISPLAY"
