@@ -241,10 +241,12 @@ e2e_drop_root() {
     e2e_require setpriv util-linux
     local stage status=0
     stage=$(mktemp -d /tmp/quorvell-e2e-stage.XXXXXX)
+    E2E_STAGE=$stage
+    trap 'rm -rf "$E2E_STAGE"' EXIT
+    trap 'exit 130' INT TERM
     chmod 0755 "$stage"
     if ! cmake --install "$QUORVELL_BINARY_DIR" --prefix "$stage/prefix" >"$stage/install.log" 2>&1; then
         cat "$stage/install.log" >&2
-        rm -rf "$stage"
         e2e_die "cmake --install failed"
     fi
     mkdir -p "$stage/build/tools" "$stage/e2e"
@@ -254,7 +256,6 @@ e2e_drop_root() {
     setpriv --reuid=65534 --regid=65534 --clear-groups \
         env QUORVELL_BINARY_DIR="$stage/build" QUORVELL_APP="$stage/prefix/bin/quorvell" TMPDIR=/tmp \
         bash "$stage/e2e/$(basename "$0")" "$@" || status=$?
-    rm -rf "$stage"
     exit "$status"
 }
 
