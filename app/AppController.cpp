@@ -1,5 +1,7 @@
 #include "app/AppController.h"
 
+#include "app/NamedIconEngine.h"
+
 #include "platform/desktop/Bundle.h"
 #include "platform/desktop/widgets/FrontProcess.h"
 #include "platform/desktop/widgets/Workspace.h"
@@ -69,7 +71,10 @@ QIcon statusImage()
     // Decoded here, once: a file Qt cannot read (no TIFF plugin, a damaged file)
     // gives no image rather than an icon that draws nothing.
     const QPixmap image(path);
-    return image.isNull() ? QIcon() : QIcon(image);
+    if (image.isNull())
+        return {};
+    // The name is the one the desktop entry and the installed hicolor icons carry.
+    return QIcon(new NamedIconEngine(QStringLiteral("quorvell"), QIcon(image)));
 }
 
 }  // namespace

@@ -16,7 +16,8 @@ int applicationMain(int argc, char* argv[])
 {
     // QApplication keeps a reference to argc: this frame outlives it.
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("quorvell"));
+    // Bus trays show the application name as the item's title.
+    QApplication::setApplicationName(QStringLiteral("Quorvell"));
     QApplication::setApplicationDisplayName(QStringLiteral("Quorvell"));
     QApplication::setApplicationVersion(QStringLiteral(QUORVELL_VERSION));
     QApplication::setDesktopFileName(QStringLiteral("quorvell"));

@@ -13,9 +13,11 @@ packages=(
   libcanberra-dev
   libgtest-dev libgmock-dev libbenchmark-dev libclang-rt-14-dev
   # running
-  dbus dbus-x11 sound-theme-freedesktop fonts-dejavu-core fonts-wqy-microhei
+  dbus dbus-x11 sound-theme-freedesktop fonts-dejavu-core fonts-wqy-microhei qtwayland5
   # tests
   xvfb xauth trayer xdotool xclip x11-utils imagemagick poppler-utils mblaze khard notmuch neomutt
+  # tests of the bus tray and of Wayland (a headless compositor and its clipboard tools)
+  haskell-status-notifier-item-utils sway wl-clipboard util-linux
 )
 
 missing=()

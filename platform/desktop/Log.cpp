@@ -24,10 +24,12 @@ LogSink& sink()
     return current;
 }
 
+// The executable's name, also for the app, whose application name is its title
+// ("Quorvell"): log lines and the syslog tag stay "quorvell".
 QString processName()
 {
     if (QCoreApplication::instance())
-        return QCoreApplication::applicationName();
+        return QFileInfo(QCoreApplication::applicationFilePath()).fileName();
     char buf[256] = {};
     const ssize_t n = readlink("/proc/self/exe", buf, sizeof buf - 1);
     return n > 0 ? QFileInfo(QString::fromLocal8Bit(buf, int(n))).fileName() : QStringLiteral("quorvell");

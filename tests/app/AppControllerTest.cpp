@@ -191,6 +191,7 @@ TEST_F(AppControllerTest, StatusImageComesFromTheResourcesOrIsLeftOut)
     {
         AppController controller;
         EXPECT_FALSE(controller.statusItem()->icon().isNull()) << "Quorvell.tif not found or not decoded";
+        EXPECT_EQ(controller.statusItem()->icon().name(), QStringLiteral("quorvell"));
     }
     platform::desktop::setResourcesDirectoryOverride(QString());
     AppController controller;

@@ -224,3 +224,179 @@ e2e_finish() {
     fi
     e2e_log "$E2E_NAME: passed"
 }
+
+# ---- Bus tray (StatusNotifierItem with its menu over DBusMenu) and Wayland ----
+
+# e2e_require TOOL PACKAGE : ends the test, naming the Debian package, when TOOL is missing.
+e2e_require() {
+    command -v "$1" >/dev/null || e2e_die "$1 is missing: install the Debian package $2 (scripts/install-deps.sh does)"
+}
+
+# e2e_drop_root ARGS... : first thing in a test that must run unprivileged (sway refuses
+# root). As root it installs the build into a temporary prefix that uid 65534 can read
+# (the build tree need not be), runs this script again as uid and gid 65534 with the
+# app and tools from there, and exits with its status. As anyone else it returns.
+e2e_drop_root() {
+    [ "$(id -u)" = 0 ] || return 0
+    e2e_require setpriv util-linux
+    local stage status=0
+    stage=$(mktemp -d /tmp/quorvell-e2e-stage.XXXXXX)
+    E2E_STAGE=$stage
+    trap 'rm -rf "$E2E_STAGE"' EXIT
+    trap 'exit 130' INT TERM
+    chmod 0755 "$stage"
+    if ! cmake --install "$QUORVELL_BINARY_DIR" --prefix "$stage/prefix" >"$stage/install.log" 2>&1; then
+        cat "$stage/install.log" >&2
+        e2e_die "cmake --install failed"
+    fi
+    mkdir -p "$stage/build/tools" "$stage/e2e"
+    cp "$stage"/prefix/bin/quorvell-* "$stage/build/tools/"
+    cp "$E2E_LIB_DIR/lib.sh" "$0" "$stage/e2e/"
+    chown -R 65534:65534 "$stage/build"
+    setpriv --reuid=65534 --regid=65534 --clear-groups \
+        env QUORVELL_BINARY_DIR="$stage/build" QUORVELL_APP="$stage/prefix/bin/quorvell" TMPDIR=/tmp \
+        bash "$stage/e2e/$(basename "$0")" "$@" || status=$?
+    exit "$status"
+}
+
+# Two messages in ~/Maildir, selected in this order; their subjects and sender
+# addresses, lines joined by "|" as e2e_wait_text compares them:
+E2E_SUBJECTS='First over the bus|Второе письмо'
+E2E_SENDER_ADDRESSES='ann@example.com|bob@example.org'
+e2e_select_two_messages() {
+    local maildir=$HOME/Maildir state=$HOME/.local/state/quorvell/mail unique from subject
+    unset MAILDIR
+    mkdir -p "$maildir/cur" "$maildir/new" "$maildir/tmp" "$state"
+    : >"$state/selection"
+    while IFS='|' read -r unique from subject; do
+        printf 'From: %s\r\nTo: Kestrin <kestrin@example.com>\r\nSubject: %s\r\nDate: Sun, 06 Dec 2026 07:10:23 +0000\r\nMessage-ID: <%s@example.com>\r\nContent-Type: text/plain; charset=utf-8\r\n\r\nHello.\r\n' \
+            "$from" "$subject" "$unique" >"$maildir/cur/$unique:2,S"
+        echo "$unique" >>"$state/selection"
+    done <<'MESSAGES'
+1700000001.a.e2e|Ann Lee <ann@example.com>|First over the bus
+1700000002.b.e2e|Bob Stone <bob@example.org>|Второе письмо
+MESSAGES
+}
+
+# e2e_wait_text EXPECTED CMD ARGS... : waits up to 15 s for CMD's output, carriage
+# returns dropped and lines joined by "|", to be EXPECTED; logs the last output if not.
+e2e_wait_text() {
+    local expected=$1 got=""; shift
+    for _ in $(seq 1 150); do
+        got=$("$@" 2>/dev/null | tr -d '\r' | paste -sd '|') || true
+        [ "$got" = "$expected" ] && return 0
+        sleep 0.1
+    done
+    e2e_log "got [$got], expected [$expected]"
+    return 1
+}
+
+# e2e_bus_call DEST PATH INTERFACE.METHOD ARGS... : one method call on the session bus.
+e2e_bus_call() {
+    local dest=$1 path=$2 method=$3; shift 3
+    timeout 10 gdbus call --session --dest "$dest" --object-path "$path" --method "$method" -- "$@"
+}
+
+# e2e_bus_property DEST PATH INTERFACE NAME : a property's value as gdbus prints it.
+e2e_bus_property() { e2e_bus_call "$1" "$2" org.freedesktop.DBus.Properties.Get "$3" "$4"; }
+
+# e2e_app_method METHOD : calls a command of the app's own service.
+e2e_app_method() {
+    e2e_bus_call com.brightfold.Quorvell /com/brightfold/Quorvell "com.brightfold.Quorvell.$1" >/dev/null
+}
+
+e2e_watcher_property() {
+    e2e_bus_property org.kde.StatusNotifierWatcher /StatusNotifierWatcher org.kde.StatusNotifierWatcher "$1"
+}
+
+# Starts the watcher of status items and registers a host with it, as a panel does;
+# Qt offers its bus tray only while a host is registered, and looks once, at start.
+e2e_start_sni_watcher() {
+    e2e_require status-notifier-watcher haskell-status-notifier-item-utils
+    e2e_spawn "$E2E_TMP/watcher.log" status-notifier-watcher
+    e2e_wait_for 10 e2e_watcher_property ProtocolVersion || e2e_die "the watcher does not answer: $(cat "$E2E_TMP/watcher.log")"
+    e2e_bus_call org.kde.StatusNotifierWatcher /StatusNotifierWatcher \
+        org.kde.StatusNotifierWatcher.RegisterStatusNotifierHost "org.kde.StatusNotifierHost-$$" >/dev/null
+    e2e_wait_for 10 e2e_sni_host_registered || e2e_die "the host did not register"
+}
+e2e_sni_host_registered() { e2e_watcher_property IsStatusNotifierHostRegistered | grep -q true; }
+
+# The app's item among those the watcher lists: "BUS-NAME OBJECT-PATH". An entry is a
+# bus name, optionally followed by the object path (default /StatusNotifierItem).
+e2e_sni_item_of_app() {
+    local entry name path pid
+    for entry in $(e2e_watcher_property RegisteredStatusNotifierItems | grep -o "'[^']*'" | tr -d "'"); do
+        name=${entry%%/*}
+        path=/${entry#*/}
+        [ "$path" = "/$entry" ] && path=/StatusNotifierItem
+        pid=$(e2e_bus_call org.freedesktop.DBus /org/freedesktop/DBus \
+            org.freedesktop.DBus.GetConnectionUnixProcessID "$name" 2>/dev/null | sed -n 's/^(uint32 \([0-9]*\),)$/\1/p')
+        if [ "$pid" = "$E2E_APP_PID" ]; then
+            echo "$name $path"
+            return 0
+        fi
+    done
+    return 1
+}
+
+# e2e_start_sni_app [ARGS...] : starts the app and waits for the watcher to list its
+# item; sets E2E_APP_PID, E2E_ITEM and E2E_ITEM_PATH.
+e2e_start_sni_app() {
+    e2e_spawn "$E2E_TMP/app.log" "$E2E_APP" "$@"
+    E2E_APP_PID=$E2E_LAST_PID
+    e2e_wait_for 20 e2e_sni_item_of_app || { e2e_show_app_log; e2e_die "the watcher lists no item of the app"; }
+    read -r E2E_ITEM E2E_ITEM_PATH < <(e2e_sni_item_of_app)
+    e2e_log "app pid $E2E_APP_PID, item $E2E_ITEM$E2E_ITEM_PATH"
+}
+
+# e2e_sni_property NAME : a property of the app's item.
+e2e_sni_property() { e2e_bus_property "$E2E_ITEM" "$E2E_ITEM_PATH" org.kde.StatusNotifierItem "$1"; }
+
+# What a host does when the user clicks the item: AboutToShow on the menu's root,
+# then GetLayout. Sets E2E_SNI_MENU to the entries, one "ID<TAB>LABEL" a line, a
+# separator's label being "-".
+e2e_sni_open_menu() {
+    local layout
+    E2E_SNI_MENU_PATH=$(e2e_sni_property Menu | grep -o "'/[^']*'" | tr -d "'")
+    [ -n "$E2E_SNI_MENU_PATH" ] || e2e_die "the item has no menu"
+    e2e_bus_call "$E2E_ITEM" "$E2E_SNI_MENU_PATH" com.canonical.dbusmenu.AboutToShow 0 >/dev/null \
+        || e2e_die "AboutToShow failed"
+    layout=$(e2e_bus_call "$E2E_ITEM" "$E2E_SNI_MENU_PATH" com.canonical.dbusmenu.GetLayout 0 -1 '[]') \
+        || e2e_die "GetLayout failed"
+    # Each child reads <(ID, {PROPERTIES}, [...])>; no property value holds a brace.
+    E2E_SNI_MENU=$(grep -oP '<\(\K[0-9]+, \{[^}]*\}' <<<"$layout" | sed -E \
+        -e "s/^([0-9]+), .*'type': <'separator'>.*/\1\t-/" \
+        -e "s/^([0-9]+), .*'label': <'([^']*)'>.*/\1\t\2/")
+}
+
+# The labels of E2E_SNI_MENU joined by "|".
+e2e_sni_labels() { cut -f2 <<<"$E2E_SNI_MENU" | paste -sd '|'; }
+
+# e2e_sni_click LABEL : sends "clicked" for the entry LABEL of the menu as last opened.
+e2e_sni_click() {
+    local id
+    id=$(awk -F'\t' -v label="$1" '$2 == label { print $1; exit }' <<<"$E2E_SNI_MENU")
+    [ -n "$id" ] || e2e_die "no entry \"$1\" in the menu"
+    e2e_bus_call "$E2E_ITEM" "$E2E_SNI_MENU_PATH" com.canonical.dbusmenu.Event "$id" clicked '<0>' 0 >/dev/null \
+        || e2e_fail "the click on \"$1\" was refused"
+}
+
+# Starts a headless sway (its one virtual output, no input devices, no X server) as a
+# Wayland desktop and points Qt and the clipboard tools at it.
+e2e_start_sway() {
+    e2e_require sway sway
+    e2e_require wl-paste wl-clipboard
+    dpkg-query -W -f='${Status}' qtwayland5 2>/dev/null | grep -q 'ok installed' \
+        || e2e_die "Qt's Wayland plugin is missing: install the Debian package qtwayland5 (scripts/install-deps.sh does)"
+    printf 'xwayland disable\n' >"$E2E_TMP/sway.config"
+    e2e_spawn "$E2E_TMP/sway.log" env WLR_BACKENDS=headless WLR_RENDERER=pixman WLR_LIBINPUT_NO_DEVICES=1 \
+        sway --config "$E2E_TMP/sway.config"
+    e2e_wait_for 10 compgen -G "$XDG_RUNTIME_DIR/sway-ipc.*.sock" \
+        || e2e_die "sway did not start: $(cat "$E2E_TMP/sway.log")"
+    local socket
+    socket=$(cd "$XDG_RUNTIME_DIR" && compgen -G 'wayland-[0-9]*' | grep -v '\.lock$' | head -n 1)
+    [ -n "$socket" ] || e2e_die "sway offers no Wayland socket"
+    export WAYLAND_DISPLAY=$socket QT_QPA_PLATFORM=wayland
+    unset DISPLAY
+    e2e_log "sway on $WAYLAND_DISPLAY"
+}
