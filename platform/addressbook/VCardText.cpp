@@ -54,7 +54,11 @@ ContentLine contentLineAt(const QByteArray& text, const Line& first)
         int end = from;
         while (!headDone && end < to)
             headDone = text[end++] == ':';
-        content.head += text.mid(from, end - from);
+        // Most lines are not folded: their head is read in place, without a copy.
+        if (content.head.isNull())
+            content.head = QByteArray::fromRawData(text.constData() + from, end - from);
+        else
+            content.head += text.mid(from, end - from);
     };
     appendHead(first.start, first.contentEnd);
     Line last = first;
