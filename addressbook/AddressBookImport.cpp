@@ -5,6 +5,7 @@
 #include "platform/desktop/Log.h"
 
 #include <QDateTime>
+#include <QLocale>
 
 namespace quorvell {
 namespace {
@@ -14,12 +15,13 @@ using platform::addressbook::Property;
 using platform::addressbook::RecordId;
 
 // "2026-12-06 07:10:23 +0100": the date, the time to the second, and the offset
-// from UTC as a sign and four digits.
+// from UTC as a sign and four digits, in ASCII digits whatever the locale (Qt 5
+// formats QDateTime::toString in the system locale's digits).
 QString dateDescription(const QDateTime& now)
 {
     const int offset = now.offsetFromUtc();
     const int minutes = std::abs(offset) / 60;
-    return now.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss "))
+    return QLocale::c().toString(now, QStringLiteral("yyyy-MM-dd HH:mm:ss "))
         + QStringLiteral("%1%2%3")
               .arg(QChar(offset < 0 ? u'-' : u'+'))
               .arg(minutes / 60, 2, 10, QLatin1Char('0'))
@@ -116,7 +118,13 @@ bool importToAddressBook(const QString& scriptText)
         if (person && book->isPartOfBook(*person))
             book->addMember(*group, *person);
     }
-    book->save();
+    // A save that fails (a read-only folder) is not the success the caller would
+    // otherwise report.
+    if (!book->save()) {
+        platform::desktop::log(
+            QStringLiteral("Could not save the address book; the group \"%1\" is incomplete").arg(groupName));
+        return false;
+    }
     return true;
 }
 

@@ -1,5 +1,6 @@
 #include "platform/addressbook/AddressBook.h"
 
+#include "platform/addressbook/CardFiles.h"
 #include "platform/addressbook/FileBatch.h"
 #include "platform/addressbook/FolderLock.h"
 #include "platform/addressbook/VCardText.h"
@@ -15,10 +16,8 @@
 #include <QSet>
 
 #include <algorithm>
-#include <cerrno>
-#include <dirent.h>
+#include <cstring>
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 namespace platform::addressbook {
@@ -34,19 +33,23 @@ struct Record {
     QString groupName;
     QString uid;              // empty while the card has none
     bool uidOnDisk = false;   // the card in the folder carries uid
-    QString fileName;         // in the folder
+    QByteArray fileName;      // in the folder
+    bool linked = false;      // its file is read through a link and never written
+    std::optional<FileIdentity> identity;  // of its file as last read or written
     int block = -1;           // which card of its file, for cards read from the folder
     bool created = false;     // by this book
     bool added = false;       // part of the book
     bool dirty = false;       // created, and changed since its last write
     std::vector<RecordId> members;
     QSet<RecordId> memberSet;
+    QSet<QString> memberReferences;  // two cards with one UID are one member
 };
 
 // A file of the folder with at least one card without UID, kept as read so that a
 // UID can be inserted without re-reading or re-encoding it.
 struct UidlessFile {
     QByteArray bytes;
+    FileIdentity identity;
     std::vector<vcard::CardBlock> blocks;
     std::vector<RecordId> pending;  // people given a UID that is not on disk yet
 };
@@ -64,72 +67,28 @@ bool isGroupCard(const KContacts::Addressee& card)
         == 0;
 }
 
-// The folder's "*.vcf" names (hidden files aside) in byte order. readdir and
-// openat rather than QDir and QFile: with ten thousand cards the Qt calls' extra
-// stat() per file doubles the time an import spends reading the folder.
-std::optional<std::vector<QByteArray>> listCardFiles(int folderFd)
-{
-    DIR* dir = ::fdopendir(::dup(folderFd));
-    if (!dir)
-        return std::nullopt;
-    std::vector<QByteArray> names;
-    while (const dirent* entry = ::readdir(dir)) {
-        const QByteArray name(entry->d_name);
-        if (!name.startsWith('.') && name.endsWith(".vcf"))
-            names.push_back(name);
-    }
-    ::closedir(dir);
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
-// The bytes of a regular file of the folder; none when it cannot be read or is
-// far larger than any address card (a QByteArray holds less than 2 GiB).
-std::optional<QByteArray> readFileAt(int folderFd, const QByteArray& name)
-{
-    constexpr off_t kLargestCardFile = 64 * 1024 * 1024;
-    const int fd = ::openat(folderFd, name.constData(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        return std::nullopt;
-    struct stat info {};
-    std::optional<QByteArray> bytes;
-    if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_size <= kLargestCardFile) {
-        QByteArray buffer(int(info.st_size), Qt::Uninitialized);
-        int filled = 0;
-        for (;;) {
-            if (filled == buffer.size()) {
-                if (buffer.size() > kLargestCardFile)
-                    break;
-                buffer.resize(buffer.size() + 4096);  // the file grew while read
-            }
-            const ssize_t n = ::read(fd, buffer.data() + filled, size_t(buffer.size() - filled));
-            if (n < 0 && errno == EINTR)
-                continue;
-            if (n <= 0) {
-                if (n == 0) {
-                    buffer.truncate(filled);
-                    bytes = std::move(buffer);
-                }
-                break;
-            }
-            filled += int(n);
-        }
-    }
-    ::close(fd);
-    return bytes;
-}
-
 }  // namespace
 
 struct AddressBook::Private {
     QString folder;
+    int folderFd = -1;
     std::unique_ptr<FolderLock> lock;
     std::vector<Record> records;
     QHash<QString, std::vector<RecordId>> people;  // personKey -> ids in book order
     QHash<QString, std::vector<RecordId>> groups;  // case-folded name -> ids in book order
-    QHash<QString, UidlessFile> uidlessFiles;
+    QHash<QByteArray, UidlessFile> uidlessFiles;
+    QSet<QByteArray> refusedLinks;  // linked files already logged as joining no group
     QStringList unreadable;
     int uidFailures = 0;
+
+    Private() = default;
+    Private(const Private&) = delete;
+    Private& operator=(const Private&) = delete;
+    ~Private()
+    {
+        if (folderFd >= 0)
+            ::close(folderFd);
+    }
 
     bool valid(RecordId id) const { return id >= 0 && id < RecordId(records.size()); }
 
@@ -151,31 +110,40 @@ struct AddressBook::Private {
             found->erase(std::remove(found->begin(), found->end(), id), found->end());
     }
 
-    void readFile(int folderFd, const QByteArray& name, const KContacts::VCardConverter& converter);
-    void dropUidInsertion(const QString& fileName);
-    void stageUidInsertions(FileBatch& batch, QHash<QString, QByteArray>& staged);
-    void finishUidInsertions(const QHash<QString, QByteArray>& staged, const QStringList& written);
-    QHash<QString, RecordId> stageCreated(Kind kind, FileBatch& batch);
-    void finishCreated(const QHash<QString, RecordId>& staged, const QStringList& written);
+    void readFile(const QByteArray& name, const KContacts::VCardConverter& converter);
+    void dropUidInsertion(const QByteArray& fileName);
+    void stageUidInsertions(FileBatch& batch, QHash<QByteArray, QByteArray>& staged);
+    void finishUidInsertions(const QHash<QByteArray, QByteArray>& staged, const QHash<QByteArray, FileIdentity>& written);
+    // File name -> the record and whether its card is complete.
+    using Staged = QHash<QByteArray, std::pair<RecordId, bool>>;
+    Staged stageCreated(Kind kind, FileBatch& batch);
+    void finishCreated(const Staged& staged, const QHash<QByteArray, FileIdentity>& written);
 };
 
-void AddressBook::Private::readFile(int folderFd, const QByteArray& name, const KContacts::VCardConverter& converter)
+void AddressBook::Private::readFile(const QByteArray& name, const KContacts::VCardConverter& converter)
 {
-    const QString fileName = QFile::decodeName(name);
-    std::optional<std::vector<vcard::CardBlock>> blocks;
-    const std::optional<QByteArray> read = readFileAt(folderFd, name);
-    const QByteArray bytes = read.value_or(QByteArray());
-    if (read)
-        blocks = vcard::splitCards(bytes);
+    const QString shown = QFile::decodeName(name);
+    const auto skip = [&](const QString& why) {
+        unreadable << shown;
+        platform::desktop::log(QStringLiteral("Skipping \"%1\" in the address book: %2").arg(shown, why));
+    };
+    const CardFile file = readCardFile(folderFd, name);
+    switch (file.status) {
+    case CardFileStatus::Read: break;
+    case CardFileStatus::NotRegular: return skip(QStringLiteral("it is not a regular file"));
+    case CardFileStatus::Dangling: return skip(QStringLiteral("it is a symbolic link that leads nowhere"));
+    case CardFileStatus::TooLarge:
+        return skip(QStringLiteral("it is larger than the limit of %1 MiB").arg(kLargestCardFile / (1024 * 1024)));
+    case CardFileStatus::Unreadable:
+        return skip(QStringLiteral("it cannot be read (%1)").arg(QString::fromLocal8Bit(std::strerror(file.error))));
+    }
+    const std::optional<std::vector<vcard::CardBlock>> blocks = vcard::splitCards(file.bytes);
     // KF5 Contacts drops an unterminated card without a word, so the count of the
     // cards it returns is checked against the cards found in the text.
-    const KContacts::Addressee::List cards = blocks ? converter.parseVCards(bytes) : KContacts::Addressee::List();
-    if (!blocks || size_t(cards.size()) != blocks->size()) {
-        unreadable << fileName;
-        platform::desktop::log(
-            QStringLiteral("Skipping \"%1\" in the address book: it is not a complete vCard").arg(fileName));
-        return;
-    }
+    const KContacts::Addressee::List cards =
+        blocks ? converter.parseVCards(vcard::withoutByteOrderMark(file.bytes)) : KContacts::Addressee::List();
+    if (!blocks || size_t(cards.size()) != blocks->size())
+        return skip(QStringLiteral("it is not a complete vCard"));
     for (int i = 0; i < cards.size(); ++i) {
         const KContacts::Addressee& card = cards[i];
         const vcard::CardBlock& block = (*blocks)[size_t(i)];
@@ -188,29 +156,35 @@ void AddressBook::Private::readFile(int folderFd, const QByteArray& name, const 
         // Without a UID line the parser makes up a new UID at every parse.
         r.uid = block.hasUid ? card.uid() : QString();
         r.uidOnDisk = block.hasUid;
-        r.fileName = fileName;
+        r.fileName = name;
+        r.linked = file.linked;
+        r.identity = file.identity;
         r.block = i;
         r.added = true;
         records.push_back(std::move(r));
         index(RecordId(records.size() - 1));
-        if (!block.hasUid) {
-            UidlessFile& kept = uidlessFiles[fileName];
-            kept.bytes = bytes;
+        if (!block.hasUid && !file.linked) {
+            UidlessFile& kept = uidlessFiles[name];
+            kept.bytes = file.bytes;
+            kept.identity = file.identity;
             kept.blocks = *blocks;
         }
     }
 }
 
-void AddressBook::Private::dropUidInsertion(const QString& fileName)
+void AddressBook::Private::dropUidInsertion(const QByteArray& fileName)
 {
     UidlessFile& kept = uidlessFiles[fileName];
-    platform::desktop::log(
-        QStringLiteral("Could not give \"%1\" in the address book a UID; it joins no group").arg(fileName));
+    platform::desktop::log(QStringLiteral("Could not give \"%1\" in the address book a UID; it joins no group")
+                               .arg(QFile::decodeName(fileName)));
     for (const RecordId id : kept.pending) {
+        const QString reference = vcard::memberReference(records[size_t(id)].uid);
         records[size_t(id)].uid.clear();
         for (Record& r : records) {
-            if (r.memberSet.remove(id))
+            if (r.memberSet.remove(id)) {
                 r.members.erase(std::remove(r.members.begin(), r.members.end(), id), r.members.end());
+                r.memberReferences.remove(reference);
+            }
         }
     }
     kept.pending.clear();
@@ -218,15 +192,17 @@ void AddressBook::Private::dropUidInsertion(const QString& fileName)
 }
 
 // A file that changed since it was read is left alone: its people lose the UID
-// they were promised, and the groups do not name them.
-void AddressBook::Private::stageUidInsertions(FileBatch& batch, QHash<QString, QByteArray>& staged)
+// they were promised, and the groups do not name them. The batch checks once more
+// right before its rename.
+void AddressBook::Private::stageUidInsertions(FileBatch& batch, QHash<QByteArray, QByteArray>& staged)
 {
     for (auto it = uidlessFiles.begin(); it != uidlessFiles.end(); ++it) {
         UidlessFile& kept = it.value();
         if (kept.pending.empty())
             continue;
-        QFile current(QDir(folder).filePath(it.key()));
-        const bool unchanged = current.open(QIODevice::ReadOnly) && current.readAll() == kept.bytes;
+        const CardFile current = readCardFile(folderFd, it.key());
+        const bool unchanged = current.status == CardFileStatus::Read && !current.linked
+            && current.identity == kept.identity && current.bytes == kept.bytes;
         QByteArray edited = kept.bytes;
         // From the last card to the first, so earlier offsets stay valid.
         std::vector<RecordId> pending = kept.pending;
@@ -234,22 +210,25 @@ void AddressBook::Private::stageUidInsertions(FileBatch& batch, QHash<QString, Q
                   [&](RecordId a, RecordId b) { return records[size_t(a)].block > records[size_t(b)].block; });
         for (const RecordId id : pending)
             edited = vcard::insertUid(edited, kept.blocks[size_t(records[size_t(id)].block)], records[size_t(id)].uid);
-        if (unchanged && batch.add(it.key(), edited))
+        if (unchanged && batch.add(it.key(), edited, kept.identity))
             staged.insert(it.key(), edited);
         else
             dropUidInsertion(it.key());
     }
 }
 
-void AddressBook::Private::finishUidInsertions(const QHash<QString, QByteArray>& staged, const QStringList& written)
+void AddressBook::Private::finishUidInsertions(const QHash<QByteArray, QByteArray>& staged,
+                                               const QHash<QByteArray, FileIdentity>& written)
 {
     for (auto it = staged.begin(); it != staged.end(); ++it) {
-        if (!written.contains(it.key())) {
+        const auto identity = written.find(it.key());
+        if (identity == written.end()) {
             dropUidInsertion(it.key());
             continue;
         }
         UidlessFile& kept = uidlessFiles[it.key()];
         kept.bytes = it.value();
+        kept.identity = *identity;
         if (auto blocks = vcard::splitCards(kept.bytes))
             kept.blocks = *blocks;
         for (const RecordId id : kept.pending)
@@ -258,9 +237,9 @@ void AddressBook::Private::finishUidInsertions(const QHash<QString, QByteArray>&
     }
 }
 
-QHash<QString, RecordId> AddressBook::Private::stageCreated(Kind kind, FileBatch& batch)
+AddressBook::Private::Staged AddressBook::Private::stageCreated(Kind kind, FileBatch& batch)
 {
-    QHash<QString, RecordId> staged;
+    Staged staged;
     for (size_t i = 0; i < records.size(); ++i) {
         Record& r = records[i];
         if (r.kind != kind || !r.created || !r.added || !r.dirty)
@@ -280,19 +259,23 @@ QHash<QString, RecordId> AddressBook::Private::stageCreated(Kind kind, FileBatch
             }
             card = vcard::groupCard(r.uid, r.groupName, references);
         }
-        if (batch.add(r.fileName, card) && complete)
-            staged.insert(r.fileName, RecordId(i));
+        if (batch.add(r.fileName, card, r.identity))
+            staged.insert(r.fileName, {RecordId(i), complete});
     }
     return staged;
 }
 
-void AddressBook::Private::finishCreated(const QHash<QString, RecordId>& staged, const QStringList& written)
+void AddressBook::Private::finishCreated(const Staged& staged, const QHash<QByteArray, FileIdentity>& written)
 {
-    for (const QString& fileName : written) {
-        const auto found = staged.find(fileName);
-        if (found != staged.end()) {
-            records[size_t(*found)].uidOnDisk = true;
-            records[size_t(*found)].dirty = false;
+    for (auto it = written.begin(); it != written.end(); ++it) {
+        const auto found = staged.find(it.key());
+        if (found == staged.end())
+            continue;
+        Record& r = records[size_t(found->first)];
+        r.identity = it.value();
+        if (found->second) {
+            r.uidOnDisk = true;
+            r.dirty = false;
         }
     }
 }
@@ -325,19 +308,16 @@ std::unique_ptr<AddressBook> AddressBook::open(const QString& folder, std::chron
     if (!d->lock)
         return nullptr;
     FileBatch::removeLeftovers(d->folder);
-    const int folderFd = ::open(QFile::encodeName(d->folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (folderFd < 0)
+    d->folderFd = ::open(QFile::encodeName(d->folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (d->folderFd < 0)
         return nullptr;
-    const std::optional<std::vector<QByteArray>> files = listCardFiles(folderFd);
-    if (files) {
-        const KContacts::VCardConverter converter;
-        d->records.reserve(files->size());
-        for (const QByteArray& name : *files)
-            d->readFile(folderFd, name, converter);
-    }
-    ::close(folderFd);
+    const std::optional<std::vector<QByteArray>> files = listCardFiles(d->folderFd);
     if (!files)
         return nullptr;
+    const KContacts::VCardConverter converter;
+    d->records.reserve(files->size());
+    for (const QByteArray& name : *files)
+        d->readFile(name, converter);
     return std::unique_ptr<AddressBook>(new AddressBook(std::move(d)));
 }
 
@@ -347,7 +327,7 @@ RecordId AddressBook::createPerson()
     r.created = true;
     r.dirty = true;
     r.uid = vcard::newUid();
-    r.fileName = r.uid.mid(QStringLiteral("urn:uuid:").size()) + QStringLiteral(".vcf");
+    r.fileName = r.uid.mid(QStringLiteral("urn:uuid:").size()).toLatin1() + ".vcf";
     d->records.push_back(std::move(r));
     return RecordId(d->records.size() - 1);
 }
@@ -403,9 +383,21 @@ bool AddressBook::addMember(RecordId group, RecordId person)
     if (g.memberSet.contains(person))
         return true;
     if (p.uid.isEmpty()) {
+        if (p.linked) {
+            if (!d->refusedLinks.contains(p.fileName)) {
+                d->refusedLinks.insert(p.fileName);
+                platform::desktop::log(
+                    QStringLiteral("\"%1\" in the address book is a link and has no UID; it joins no group")
+                        .arg(QFile::decodeName(p.fileName)));
+            }
+            return false;
+        }
         p.uid = vcard::newUid();
         d->uidlessFiles[p.fileName].pending.push_back(person);
+    } else if (g.memberReferences.contains(vcard::memberReference(p.uid))) {
+        return true;
     }
+    g.memberReferences.insert(vcard::memberReference(p.uid));
     g.memberSet.insert(person);
     g.members.push_back(person);
     g.dirty = true;
@@ -426,18 +418,24 @@ bool AddressBook::save()
         return true;
     };
     // Two batches, people first, so a group card never names a card not on disk.
+    const auto committed = [](FileBatch& batch) {
+        QHash<QByteArray, FileIdentity> written;
+        for (const FileBatch::Written& file : batch.commit())
+            written.insert(file.fileName, file.identity);
+        return written;
+    };
     FileBatch people(d->folder);
-    QHash<QString, QByteArray> edited;
+    QHash<QByteArray, QByteArray> edited;
     const int uidFailuresBefore = d->uidFailures;
     d->stageUidInsertions(people, edited);
-    const QHash<QString, RecordId> newPeople = d->stageCreated(Kind::Person, people);
-    const QStringList writtenPeople = people.commit();
+    const Private::Staged newPeople = d->stageCreated(Kind::Person, people);
+    const QHash<QByteArray, FileIdentity> writtenPeople = committed(people);
     d->finishUidInsertions(edited, writtenPeople);
     d->finishCreated(newPeople, writtenPeople);
 
     FileBatch groups(d->folder);
-    const QHash<QString, RecordId> newGroups = d->stageCreated(Kind::Group, groups);
-    d->finishCreated(newGroups, groups.commit());
+    const Private::Staged newGroups = d->stageCreated(Kind::Group, groups);
+    d->finishCreated(newGroups, committed(groups));
     return isClean() && d->uidFailures == uidFailuresBefore;
 }
 

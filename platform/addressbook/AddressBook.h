@@ -14,10 +14,19 @@
 // written back through it (a round trip loses unknown properties and renames
 // others). The one edit made to such a card is the insertion of a UID line, when a
 // person without UID becomes a group member; every other byte of its file is kept.
-// A file that is not a sequence of complete cards is skipped by the searches, left
-// untouched, and logged once per open. Files are written as the vdir convention
-// asks: a temporary file in the same folder, then a rename, so a reader or a crash
-// never sees half a card.
+// A file that is not a sequence of complete cards, is larger than any card, or is not
+// a regular file at all (a FIFO, device, socket, a directory named "*.vcf", a link
+// that leads nowhere) is skipped by the searches, left untouched, and logged once per
+// open; reading the folder never blocks on such an entry. Files are written as the
+// vdir convention asks: a temporary file in the same folder, then a rename, so a
+// reader or a crash never sees half a card. A file another program changed or
+// removed after it was read is not written (see FileBatch.h).
+//
+// Links: a card reached through a symbolic link (or a file with further hard links)
+// is read and found like any other, but never written, since the rename would replace
+// the link by a copy and leave its target behind, and the target may lie in a folder
+// whose lock this book does not hold. Such a person joins a group only when its card
+// carries a UID already; otherwise the log says that it joins no group.
 
 #include <QString>
 #include <QStringList>
@@ -67,11 +76,12 @@ public:
     // A record created by this book becomes part of it (and of the searches).
     bool addRecord(RecordId record);
     // Makes a person of the book a member of a group created by this book; a member
-    // twice is a member once. False when either is not part of the book.
+    // twice, or two cards with the same UID, are one member. False when either is not
+    // part of the book, or the person has no UID and its card is a link (logged).
     bool addMember(RecordId group, RecordId person);
     // Writes the people and groups changed since the last save, people first, so a
     // group card never names a person whose card is not on disk. True when every
-    // file was written.
+    // file was written; each file that was not is logged.
     bool save();
 
     // People whose first and last names equal the given ones, ignoring case; an
@@ -88,7 +98,7 @@ public:
     // "urn:uuid:…" references of a group's members.
     [[nodiscard]] QStringList members(RecordId group) const;
     [[nodiscard]] QString folder() const;
-    // Files of the folder that were skipped because they do not parse.
+    // Files of the folder that were skipped, each logged once, by their decoded names.
     [[nodiscard]] QStringList unreadableFiles() const;
 
 private:

@@ -8,33 +8,47 @@
 // kind of machine, 6 s for a thousand cards). A large batch is flushed with one
 // syncfs(2) of the folder's file system instead; a small one with one fsync per file.
 //
+// Other programs (a sync tool, khard) write the folder without asking for its lock.
+// Every file therefore names the version it replaces, or that it replaces none, and
+// that is checked immediately before its rename, after every flush: a file another
+// program changed, removed or created in the meantime is left as that program left it.
+//
 // Temporary files are named ".quorvell-XXXXXX.tmp": address book tools read "*.vcf"
 // only, and the owner of the folder's lock may remove leftovers of a killed writer.
+// File names are bytes, as the folder holds them.
+
+#include "platform/addressbook/CardFiles.h"
 
 #include <QByteArray>
 #include <QString>
-#include <QStringList>
 
+#include <optional>
 #include <vector>
 
 namespace platform::addressbook {
 
 class FileBatch {
 public:
-    explicit FileBatch(QString folder) : m_folder(std::move(folder)) {}
+    explicit FileBatch(const QString& folder);
     // Removes the temporary files of a batch that was not committed.
     ~FileBatch();
     FileBatch(const FileBatch&) = delete;
     FileBatch& operator=(const FileBatch&) = delete;
 
-    // Writes bytes to a temporary file for fileName (a name inside the folder). A
-    // file replacing an existing one keeps that one's permissions. False when the
-    // temporary file cannot be written; the batch goes on without it.
-    bool add(const QString& fileName, const QByteArray& bytes);
+    // Writes bytes to a temporary file for fileName (a name inside the folder), which
+    // is to replace the version `replacing` of that file, or to be new when none. A
+    // file replacing an existing one keeps that one's permissions. False, logged, when
+    // the temporary file cannot be written; the batch goes on without it.
+    bool add(const QByteArray& fileName, const QByteArray& bytes, const std::optional<FileIdentity>& replacing);
 
-    // Flushes the data, renames every file into place in the order added and
-    // flushes the folder. Returns the file names now in place.
-    QStringList commit();
+    struct Written {
+        QByteArray fileName;
+        FileIdentity identity;  // of the file now in place
+    };
+    // Flushes the data, then renames every file into place in the order added, each
+    // only when its name still holds the version it replaces (logged otherwise), and
+    // flushes the folder. Returns the files now in place.
+    std::vector<Written> commit();
 
     // Removes temporary files left in the folder by a writer that was killed. Only
     // the holder of the folder's lock may call it.
@@ -42,10 +56,12 @@ public:
 
 private:
     struct Pending {
-        QString fileName;
-        QString temporaryPath;
+        QByteArray fileName;
+        QByteArray temporaryPath;
+        std::optional<FileIdentity> replacing;
+        FileIdentity identity;
     };
-    QString m_folder;
+    QByteArray m_folder;  // encoded path
     std::vector<Pending> m_pending;
 };
 

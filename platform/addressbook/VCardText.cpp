@@ -31,20 +31,60 @@ QByteArray trimmedUpper(const QByteArray& text, const Line& line)
     return text.mid(line.start, line.contentEnd - line.start).trimmed().toUpper();
 }
 
-// The property name of a content line, without a group prefix ("item1.UID" -> "UID").
-QByteArray propertyName(const QByteArray& text, const Line& line)
-{
-    int nameEnd = line.start;
-    while (nameEnd < line.contentEnd && text[nameEnd] != ':' && text[nameEnd] != ';')
-        ++nameEnd;
-    QByteArray name = text.mid(line.start, nameEnd - line.start).trimmed().toUpper();
-    const int dot = name.lastIndexOf('.');
-    return dot < 0 ? name : name.mid(dot + 1);
-}
+constexpr char kByteOrderMark[] = "\xEF\xBB\xBF";
 
 bool isContinuation(const QByteArray& text, const Line& line)
 {
     return line.contentEnd > line.start && (text[line.start] == ' ' || text[line.start] == '\t');
+}
+
+// A content line as readers see it: its first physical line and every line that
+// continues it, a folded one (RFC 6350 3.2) or one after a quoted-printable soft
+// break of vCard 2.1 ("=" at the end of a line of a QUOTED-PRINTABLE value).
+struct ContentLine {
+    QByteArray head;  // the unfolded text up to the first ':', which holds name and parameters
+    int next;         // just past the last line and its break
+};
+
+ContentLine contentLineAt(const QByteArray& text, const Line& first)
+{
+    ContentLine content{{}, first.next};
+    bool headDone = false;
+    const auto appendHead = [&](int from, int to) {
+        int end = from;
+        while (!headDone && end < to)
+            headDone = text[end++] == ':';
+        // Most lines are not folded: their head is read in place, without a copy.
+        if (content.head.isNull())
+            content.head = QByteArray::fromRawData(text.constData() + from, end - from);
+        else
+            content.head += text.mid(from, end - from);
+    };
+    appendHead(first.start, first.contentEnd);
+    Line last = first;
+    while (content.next < text.size()) {
+        const bool softBreak = last.contentEnd > last.start && text[last.contentEnd - 1] == '='
+            && content.head.toUpper().contains("QUOTED-PRINTABLE");
+        const Line following = lineAt(text, content.next);
+        const bool folded = isContinuation(text, following);
+        if (!folded && !softBreak)
+            break;
+        appendHead(following.start + (folded ? 1 : 0), following.contentEnd);
+        content.next = following.next;
+        last = following;
+    }
+    return content;
+}
+
+// The property name of a content line, without a group prefix ("item1.UID" -> "UID").
+QByteArray propertyName(const QByteArray& head)
+{
+    int nameEnd = 0;
+    while (nameEnd < head.size() && head[nameEnd] != ':' && head[nameEnd] != ';')
+        ++nameEnd;
+    QByteArray name = head.left(nameEnd).trimmed().toUpper();
+    const int dot = name.lastIndexOf('.');
+    return dot < 0 ? name : name.mid(dot + 1);
 }
 
 // RFC 6350 3.4: backslash, comma and line breaks are escaped in text values; the
@@ -107,7 +147,7 @@ std::optional<std::vector<CardBlock>> splitCards(const QByteArray& file)
     std::vector<CardBlock> blocks;
     std::optional<CardBlock> open;
     bool sawVersion = false;
-    for (int at = 0; at < file.size();) {
+    for (int at = file.startsWith(kByteOrderMark) ? int(sizeof kByteOrderMark) - 1 : 0; at < file.size();) {
         const Line line = lineAt(file, at);
         at = line.next;
         const QByteArray upper = trimmedUpper(file, line);
@@ -130,19 +170,24 @@ std::optional<std::vector<CardBlock>> splitCards(const QByteArray& file)
         }
         if (upper == "BEGIN:VCARD")
             return std::nullopt;
-        if (isContinuation(file, line))
-            continue;
-        const QByteArray name = propertyName(file, line);
+        const ContentLine content = contentLineAt(file, line);
+        at = content.next;
+        const QByteArray name = propertyName(content.head);
         if (name == "UID") {
             open->hasUid = true;
         } else if (name == "VERSION" && !sawVersion) {
             sawVersion = true;
-            open->uidInsertAt = line.next;
+            open->uidInsertAt = content.next;
         }
     }
     if (open || blocks.empty())
         return std::nullopt;
     return blocks;
+}
+
+QByteArray withoutByteOrderMark(const QByteArray& file)
+{
+    return file.startsWith(kByteOrderMark) ? file.mid(int(sizeof kByteOrderMark) - 1) : file;
 }
 
 QByteArray insertUid(const QByteArray& file, const CardBlock& block, const QString& uid)

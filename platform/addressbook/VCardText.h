@@ -17,15 +17,20 @@ namespace platform::addressbook::vcard {
 struct CardBlock {
     int begin = 0;        // offset of the "BEGIN:VCARD" line
     int end = 0;          // offset just past the "END:VCARD" line and its break
-    int uidInsertAt = 0;  // just past the VERSION line, or the BEGIN line without one
+    int uidInsertAt = 0;  // just past the VERSION line and its continuation lines, or the BEGIN line without one
     QByteArray lineBreak;       // the break that ends the BEGIN line ("\r\n", "\n" or "\r")
     bool hasUid = false;
 };
 
 // The cards of a file, in order; none when the file is not a sequence of complete
 // cards (no card at all, a card without END, text between cards other than blank
-// lines, a BEGIN inside a card).
+// lines, a BEGIN inside a card). Property names are read from unfolded lines, as a
+// vCard reader reads them; a leading UTF-8 byte order mark is passed over.
 [[nodiscard]] std::optional<std::vector<CardBlock>> splitCards(const QByteArray& file);
+
+// The file as vCard parsers expect it: without a leading UTF-8 byte order mark, which
+// KF5 Contacts would take for part of the BEGIN line.
+[[nodiscard]] QByteArray withoutByteOrderMark(const QByteArray& file);
 
 // The file with "UID:<uid>" inserted at the block's insertion point, using the
 // block's own line break; every other byte is kept.

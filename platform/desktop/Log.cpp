@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QFileInfo>
+#include <QLocale>
 
 #include <cstdio>
 #include <mutex>
@@ -53,7 +54,9 @@ void log(const QString& message)
         }
     }
     const QByteArray name = processName().toUtf8();
-    const QByteArray line = QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz")).toUtf8()
+    // ASCII digits whatever the locale: Qt 5 formats dates in the system locale's.
+    const QByteArray line =
+        QLocale::c().toString(QDateTime::currentDateTime(), QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz")).toUtf8()
         + ' ' + name + '[' + QByteArray::number(qint64(getpid())) + "] " + message.toUtf8() + '\n';
     std::fwrite(line.constData(), 1, size_t(line.size()), stderr);
     std::fflush(stderr);

@@ -83,15 +83,4 @@ TEST(AddressBookCommand, AFailedScriptMakesNoGroup)
     EXPECT_TRUE(environment.sounds().isEmpty());
 }
 
-TEST(AddressBookCommand, OtherCommandsAreNotItsBusiness)
-{
-    ScriptTestEnvironment environment;
-    BookFolder world;
-    ASSERT_TRUE(environment.writeScript(QStringLiteral("Mail Subject.applescript"), QStringLiteral("return \"x\"")));
-    quorvell::runAddressBookCommand(quorvell::Command::CopySubject);
-    EXPECT_TRUE(world.logLines().isEmpty());
-    EXPECT_TRUE(environment.sounds().isEmpty());
-    EXPECT_TRUE(world.files().isEmpty());
-}
-
 }  // namespace

@@ -182,26 +182,35 @@ TEST(AddressBookSave, WritesPeopleAndGroupsOnceEach)
               BookFolder::fixture(QStringLiteral("vcard30-apple-ann-lee.vcf")));
 }
 
-TEST(AddressBookSave, LeavesAFileChangedByAnotherProgramAlone)
+TEST(AddressBookSave, LeavesAFileChangedOrRemovedByAnotherProgramAlone)
 {
-    BookFolder world;
-    world.addFixtures({"no-uid-lf.vcf"});
-    auto book = AddressBook::open(world.folder());
-    ASSERT_TRUE(book);
-    const RecordId group = book->createGroup();
-    ASSERT_TRUE(book->setValue(group, Property::GroupName, QStringLiteral("Friends")));
-    ASSERT_TRUE(book->addRecord(group));
-    const RecordId carla = book->peopleNamed(QStringLiteral("Carla"), QStringLiteral("Nguyen")).front();
-    ASSERT_TRUE(book->addMember(group, carla));
+    const std::optional<QByteArray> cases[] = {
+        QByteArray("BEGIN:VCARD\nVERSION:3.0\nN:Nguyen;Carla;;;\nFN:Carla N.\nEND:VCARD\n"),
+        std::nullopt,  // removed: not brought back
+    };
+    for (const auto& edited : cases) {
+        BookFolder world;
+        world.addFixtures({"no-uid-lf.vcf"});
+        auto book = AddressBook::open(world.folder());
+        ASSERT_TRUE(book);
+        const RecordId group = book->createGroup();
+        ASSERT_TRUE(book->setValue(group, Property::GroupName, QStringLiteral("Friends")));
+        ASSERT_TRUE(book->addRecord(group));
+        const RecordId carla = book->peopleNamed(QStringLiteral("Carla"), QStringLiteral("Nguyen")).front();
+        ASSERT_TRUE(book->addMember(group, carla));
 
-    const QByteArray edited = "BEGIN:VCARD\nVERSION:3.0\nN:Nguyen;Carla;;;\nFN:Carla N.\nEND:VCARD\n";
-    world.addFile(QStringLiteral("no-uid-lf.vcf"), edited);
-    world.clearLog();
-    EXPECT_FALSE(book->save());
-    EXPECT_EQ(world.files().value(QStringLiteral("no-uid-lf.vcf")), edited);
-    EXPECT_EQ(world.logLines().size(), 1);
-    ASSERT_EQ(world.groups().size(), 1);
-    EXPECT_TRUE(world.groups().front().members().isEmpty()) << "no member without a UID on disk";
+        if (edited)
+            world.addFile(QStringLiteral("no-uid-lf.vcf"), *edited);
+        else
+            ASSERT_TRUE(QFile::remove(world.folder() + QStringLiteral("/no-uid-lf.vcf")));
+        world.clearLog();
+        EXPECT_FALSE(book->save());
+        EXPECT_EQ(world.files().value(QStringLiteral("no-uid-lf.vcf")), edited.value_or(QByteArray()));
+        EXPECT_EQ(world.files().contains(QStringLiteral("no-uid-lf.vcf")), edited.has_value());
+        EXPECT_EQ(world.logLines().size(), 1);
+        ASSERT_EQ(world.groups().size(), 1);
+        EXPECT_TRUE(world.groups().front().members().isEmpty()) << "no member without a UID on disk";
+    }
 }
 
 TEST(AddressBookLock, OneOpenBookAtATime)

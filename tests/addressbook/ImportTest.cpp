@@ -15,6 +15,8 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 namespace {
 
 const QRegularExpression kGroupName(QStringLiteral("^Quorvell \\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d [+-]\\d{4}$"));
@@ -145,40 +147,30 @@ TEST(Import, WithoutAnAddressBookLogsAndStops)
     EXPECT_TRUE(world.logLines()[1].startsWith(QStringLiteral("Could not create a group named  \"Quorvell ")));
 }
 
-// Every file another program left in the folder keeps every byte, except the one
-// UID line that a person without UID gets when it joins the group.
-TEST(Import, KeepsEveryByteOfAnExistingFolder)
+// A folder the person may read but not write, its lock file left by an earlier
+// import: nothing can be saved, and the import says so instead of reporting success.
+TEST(Import, AFolderItCannotWriteIsAFailure)
 {
     BookFolder world;
-    const QStringList fixtures{"vcard21-quoted-printable-note.vcf", "vcard30-apple-ann-lee.vcf",
-                               "vcard40-unknown-properties-lf.vcf", "no-uid-lf.vcf",
-                               "unterminated-card.vcf",            "not-a-vcard.vcf",
-                               "begin-inside-card.vcf"};
-    world.addFixtures(fixtures);
-    ASSERT_TRUE(quorvell::importToAddressBook(
-        QStringLiteral("Jörg Brandt <j@x>\nann lee <a@x>\nBob Roe <b@x>\nCarla Nguyen <c@x>\nDana Unfinished <d@x>")));
-
-    const auto files = world.files();
-    for (const QString& name : fixtures) {
-        if (name == QLatin1String("no-uid-lf.vcf"))
-            continue;
-        EXPECT_EQ(files.value(name), BookFolder::fixture(name)) << name.toStdString();
-    }
-    const QByteArray carla = files.value(QStringLiteral("no-uid-lf.vcf"));
-    const QRegularExpression inserted(QStringLiteral("^(BEGIN:VCARD\nVERSION:3.0\n)(UID:urn:uuid:[0-9a-f-]{36}\n)(.*)$"),
-                                      QRegularExpression::DotMatchesEverythingOption);
-    const auto match = inserted.match(QString::fromUtf8(carla));
-    ASSERT_TRUE(match.hasMatch()) << carla.constData();
-    EXPECT_EQ((match.captured(1) + match.captured(3)).toUtf8(), BookFolder::fixture(QStringLiteral("no-uid-lf.vcf")));
-
-    // Four people were found, Dana (broken) is new; the group names all five.
-    EXPECT_EQ(files.size(), fixtures.size() + 2);
-    const QStringList members = onlyGroup(world).members();
-    EXPECT_EQ(members.size(), 5);
-    EXPECT_TRUE(members.contains(match.captured(2).mid(4).trimmed()));
-    EXPECT_TRUE(members.contains(QStringLiteral("urn:uuid:0e7c5c1a-4000-4000-8000-000000000040")));
-    EXPECT_TRUE(members.contains(QStringLiteral("urn:uuid:b7a1c2d3-2101-4000-8000-000000000021")));
-    EXPECT_EQ(world.logLines().filter(QStringLiteral("unterminated-card.vcf")).size(), 1);
+    ASSERT_TRUE(QDir().mkpath(world.folder()));
+    QFile lock(world.folder() + QStringLiteral("/.quorvell.lock"));
+    ASSERT_TRUE(lock.open(QIODevice::WriteOnly));
+    lock.close();
+    const auto everyone = QFileDevice::ReadOwner | QFileDevice::ReadGroup | QFileDevice::ReadOther
+        | QFileDevice::ExeOwner | QFileDevice::ExeGroup | QFileDevice::ExeOther;
+    ASSERT_TRUE(lock.setPermissions(everyone | QFileDevice::WriteOwner | QFileDevice::WriteGroup | QFileDevice::WriteOther));
+    for (const QString& dir : {world.root(), world.root() + QStringLiteral("/data"),
+                               world.root() + QStringLiteral("/data/quorvell"), world.folder()})
+        ASSERT_TRUE(QFile::setPermissions(dir, everyone | (dir == world.folder() ? QFileDevice::Permissions() : QFileDevice::WriteOwner)));
+    // root writes anywhere: the import runs as nobody.
+    const bool asRoot = ::geteuid() == 0;
+    ASSERT_TRUE(!asRoot || ::seteuid(65534) == 0);
+    const bool imported = quorvell::importToAddressBook(QStringLiteral("Ann <a>"));
+    ASSERT_TRUE(!asRoot || ::seteuid(0) == 0);
+    EXPECT_FALSE(imported);
+    EXPECT_EQ(world.logLines().filter(QStringLiteral("Could not save the address book")).size(), 1) << world.logLines().join(u'\n').toStdString();
+    EXPECT_TRUE(world.files().isEmpty());
+    QFile::setPermissions(world.folder(), everyone | QFileDevice::WriteOwner);
 }
 
 // khard, configured on the same folder, lists the people and their addresses.

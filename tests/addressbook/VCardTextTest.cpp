@@ -29,6 +29,9 @@ TEST(SplitCards, ReadsTheLineStructureOfRealFiles)
         {"BEGIN:VCARD\rVERSION:3.0\rFN:A\rEND:VCARD", 1, false},
         {"begin:vcard\nversion:3.0\nitem1.uid:x\nend:vcard\n", 1, true},
         {"BEGIN:VCARD\nNOTE:folded\n UID:not a property\nEND:VCARD\n", 1, false},
+        {"BEGIN:VCARD\nU\n ID:folded name\nEND:VCARD\n", 1, true},
+        {"BEGIN:VCARD\nNOTE;ENCODING=QUOTED-PRINTABLE:soft=\nUID:not a property\nEND:VCARD\n", 1, false},
+        {"\xEF\xBB\xBF" "BEGIN:VCARD\r\nUID:x\r\nEND:VCARD\r\n", 1, true},
         {"BEGIN:VCARD\nVERSION:4.0\nEND:VCARD\n\nBEGIN:VCARD\nUID:2\nEND:VCARD\n", 2, false},
         {"BEGIN:VCARD\nEND:VCARD\ntrailing words\n", std::nullopt, false},
         {"END:VCARD\n", std::nullopt, false},
@@ -55,6 +58,7 @@ TEST(InsertUid, AddsOneLineAfterVersionInTheFilesOwnLineBreaks)
          "BEGIN:VCARD\r\nFN:A\r\nVERSION:2.1\r\nUID:u\r\nEND:VCARD\r\n"},
         {"BEGIN:VCARD\r\nFN:A\r\nEND:VCARD\r\n", "BEGIN:VCARD\r\nUID:u\r\nFN:A\r\nEND:VCARD\r\n"},
         {"BEGIN:VCARD\rVERSION:3.0\rEND:VCARD", "BEGIN:VCARD\rVERSION:3.0\rUID:u\rEND:VCARD"},
+        {"BEGIN:VCARD\r\nVERSION:\r\n 3.0\r\nEND:VCARD\r\n", "BEGIN:VCARD\r\nVERSION:\r\n 3.0\r\nUID:u\r\nEND:VCARD\r\n"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.file.toPercentEncoding().constData());
