@@ -32,8 +32,6 @@ public slots:
         }
         return ++m_last;
     }
-    QStringList GetCapabilities() { return {QStringLiteral("body"), QStringLiteral("actions")}; }
-    void CloseNotification(uint /*id*/) { }
 
 private:
     QString m_path;

@@ -15,45 +15,27 @@ using Source = platform::mail::MailboxLookup::Source;
 
 namespace {
 
-enum class Setting {Unset, Empty, Maildir, Missing, File, PlainFolder};
-
+// MAILDIR: nullptr unset, "" empty, else a path in the home folder, where "Other"
+// is a Maildir, "a-file" a file, "plain" a folder without cur/ and new/.
 struct LookupCase {
     const char* name;
-    Setting maildir;
+    const char* maildir;
     bool homeMaildir;
     Source source;
     const char* problem;  // a phrase of the problem; nullptr: none
 };
 
 const LookupCase kCases[] = {
-    {"set to a Maildir", Setting::Maildir, true, Source::Environment, nullptr},
-    {"set to a missing folder", Setting::Missing, true, Source::None, "does not exist"},
-    {"set to a file", Setting::File, true, Source::None, "is a file"},
-    {"set to a folder without cur and new", Setting::PlainFolder, true, Source::None, "no cur/ or new/"},
-    {"unset, with ~/Maildir", Setting::Unset, true, Source::Home, nullptr},
-    {"empty, with ~/Maildir", Setting::Empty, true, Source::Home, nullptr},
-    {"unset, without ~/Maildir", Setting::Unset, false, Source::Sample, nullptr},
+    {"set to a Maildir", "Other", true, Source::Environment, nullptr},
+    {"set to a missing folder", "no-such-maildir", true, Source::None, "does not exist"},
+    {"set to a file", "a-file", true, Source::None, "is a file"},
+    {"set to a folder without cur and new", "plain", true, Source::None, "no cur/ or new/"},
+    {"unset, with ~/Maildir", nullptr, true, Source::Home, nullptr},
+    {"empty, with ~/Maildir", "", true, Source::Home, nullptr},
+    {"unset, without ~/Maildir", nullptr, false, Source::Sample, nullptr},
 };
 
-QString pathFor(const MailEnvironment& env, Setting setting)
-{
-    switch (setting) {
-    case Setting::Maildir:
-        return env.home() + QStringLiteral("/Other");
-    case Setting::Missing:
-        return env.home() + QStringLiteral("/no-such-maildir");
-    case Setting::File:
-        return env.home() + QStringLiteral("/a-file");
-    case Setting::PlainFolder:
-        return env.home() + QStringLiteral("/plain");
-    case Setting::Unset:
-    case Setting::Empty:
-        break;
-    }
-    return {};
-}
-
-// MAILDIR as the case sets it, with the folders and files it names.
+// Sets MAILDIR as the case says, beside the folders and the file it may name.
 QString arrange(const MailEnvironment& env, const LookupCase& c)
 {
     QDir().mkpath(env.home() + QStringLiteral("/Other/cur"));
@@ -62,11 +44,12 @@ QString arrange(const MailEnvironment& env, const LookupCase& c)
     EXPECT_TRUE(file.open(QIODevice::WriteOnly));
     if (!c.homeMaildir)
         QDir(env.maildir()).removeRecursively();
-    const QString path = pathFor(env, c.maildir);
-    if (c.maildir == Setting::Unset)
+    if (!c.maildir) {
         qunsetenv("MAILDIR");
-    else
-        qputenv("MAILDIR", path.toUtf8());
+        return {};
+    }
+    const QString path = *c.maildir ? env.home() + QLatin1Char('/') + QLatin1String(c.maildir) : QString();
+    qputenv("MAILDIR", path.toUtf8());
     return path;
 }
 

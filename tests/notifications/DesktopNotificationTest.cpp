@@ -36,8 +36,6 @@ public slots:
         calls.append({appName, icon, summary, body, actions});
         return uint(calls.size());
     }
-    QStringList GetCapabilities() { return {QStringLiteral("body"), QStringLiteral("actions")}; }
-    void CloseNotification(uint /*id*/) { }
 };
 
 namespace {
