@@ -61,9 +61,11 @@ private:
 
     void listenOn(QDBusConnection& bus)
     {
-        if (m_listening == bus.name())
+        // A new connection (after the bus went away) has a new unique name and
+        // none of the old one's subscriptions.
+        if (m_listening == bus.baseService())
             return;
-        m_listening = bus.name();
+        m_listening = bus.baseService();
         const QString service = QLatin1String(kNotificationsService);
         const QString path = QLatin1String(kNotificationsPath);
         const QString interface = QLatin1String(kNotificationsInterface);
