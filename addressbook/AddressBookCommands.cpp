@@ -1,6 +1,7 @@
 #include "addressbook/AddressBookImport.h"
 
 #include "platform/desktop/Log.h"
+#include "scripting/CommandFeedback.h"
 #include "scripting/ScriptRunner.h"
 #include "settings/Settings.h"
 
@@ -28,6 +29,8 @@ void runAddressBookCommand(Command command)
     for (const AddressBookCommand& known : kAddressBookCommands) {
         if (known.command != command)
             continue;
+        if (!selectionReady())
+            return;
         platform::desktop::log(QString::fromUtf8(known.logLine.data(), qsizetype(known.logLine.size())));
         const bool reverseOrder = readReverseOrder();
         const std::string_view script = commandRow(command).script;

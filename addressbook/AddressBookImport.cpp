@@ -3,9 +3,11 @@
 #include "addressbook/SenderList.h"
 #include "platform/addressbook/AddressBook.h"
 #include "platform/desktop/Log.h"
+#include "scripting/CommandFeedback.h"
 
 #include <QDateTime>
 #include <QLocale>
+#include <QSet>
 
 namespace quorvell {
 namespace {
@@ -109,14 +111,17 @@ bool importToAddressBook(const QString& scriptText)
         return false;
     }
 
+    QSet<RecordId> members;
     for (const QString& line : splitSenderList(scriptText, false)) {
         const SenderEntry entry = parseSenderEntry(line);
         const std::optional<RecordId> person =
             findOrCreatePerson(book.get(), entry.firstName, entry.lastName, entry.address);
         // A person on whom nothing was set (an empty line) is in no address book; as
         // a member it would name a card that exists nowhere.
-        if (person && book->isPartOfBook(*person))
+        if (person && book->isPartOfBook(*person)) {
             book->addMember(*group, *person);
+            members.insert(*person);
+        }
     }
     // A save that fails (a read-only folder) is not the success the caller would
     // otherwise report.
@@ -125,6 +130,9 @@ bool importToAddressBook(const QString& scriptText)
             QStringLiteral("Could not save the address book; the group \"%1\" is incomplete").arg(groupName));
         return false;
     }
+    const QString people = members.size() == 1 ? QStringLiteral("1 person")
+                                               : QStringLiteral("%1 people").arg(members.size());
+    showResult(QStringLiteral("%1 added to the group \"%2\"").arg(people, groupName));
     return true;
 }
 

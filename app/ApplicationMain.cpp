@@ -1,8 +1,10 @@
 #include "app/ApplicationMain.h"
 
 #include "app/AppController.h"
+#include "app/CommandLine.h"
 
 #include "app/service/CommandService.h"
+#include "scripting/CommandFeedback.h"
 #include "settings/QuorvellPrefPane.h"
 
 #include <QApplication>
@@ -14,8 +16,12 @@ namespace quorvell {
 
 int applicationMain(int argc, char* argv[])
 {
+    if (const auto status = answerInformationOptions(argc, argv))
+        return *status;
     // QApplication keeps a reference to argc: this frame outlives it.
+    beginOpeningDisplay();
     QApplication app(argc, argv);
+    endOpeningDisplay();
     // Bus trays show the application name as the item's title.
     QApplication::setApplicationName(QStringLiteral("Quorvell"));
     QApplication::setApplicationDisplayName(QStringLiteral("Quorvell"));
@@ -23,6 +29,8 @@ int applicationMain(int argc, char* argv[])
     QApplication::setDesktopFileName(QStringLiteral("quorvell"));
     // A tray app lives on when its last window closes; only "Quit" ends it.
     QApplication::setQuitOnLastWindowClosed(false);
+    if (const auto status = refuseOtherArguments(app))
+        return *status;
 
     AppController controller;
     QObject::connect(&controller, &AppController::terminateRequested, &app, &QApplication::quit);
@@ -44,6 +52,8 @@ int applicationMain(int argc, char* argv[])
     case ServiceRegistration::Registered:
         break;
     }
+
+    announceMailbox();
 
     // What loading the main interface file ends with.
     controller.awakeFromNib();

@@ -6,7 +6,8 @@
 
 namespace quorvell {
 
-// Takes main's arguments unchanged and returns the process's exit status. A second
+// Takes main's arguments unchanged and returns the process's exit status. --help
+// and --version answer and return 0; without a display one line and 1. A second
 // instance (the session-bus name is taken) prints one line and returns 0 without
 // showing an icon.
 int applicationMain(int argc, char* argv[]);

@@ -1,6 +1,6 @@
 #include "app/ApplicationMain.h"
 
-// No options and no settings are read here: the arguments go on unchanged.
+// The arguments go on unchanged; the application main reads its two options.
 int main(int argc, char* argv[])
 {
     return quorvell::applicationMain(argc, argv);

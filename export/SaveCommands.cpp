@@ -3,6 +3,7 @@
 #include "export/SystemSettings.h"
 #include "platform/desktop/Log.h"
 #include "platform/desktop/widgets/FrontProcess.h"
+#include "scripting/CommandFeedback.h"
 #include "scripting/ScriptRunner.h"
 
 #include <array>
@@ -59,6 +60,25 @@ platform::desktop::OpenPanelOptions folderChooser()
     return options;
 }
 
+// The export scripts answer with the number of files they wrote; a script of the
+// person's own that answers otherwise is taken to have saved something.
+void tellSaved(const QString& scriptResult, const QString& folder, const SaveCommandSeams& seams)
+{
+    bool counted = false;
+    const int files = scriptResult.trimmed().toInt(&counted);
+    if (counted && files == 0) {
+        showResult(QStringLiteral("No files saved in %1").arg(folder));
+        return;
+    }
+    const QString summary = !counted ? QStringLiteral("Messages saved in %1").arg(folder)
+        : files == 1                 ? QStringLiteral("1 file saved in %1").arg(folder)
+                                     : QStringLiteral("%1 files saved in %2").arg(files).arg(folder);
+    std::function<void()> openFolder;
+    if (seams.openURL)
+        openFolder = [openURL = seams.openURL, url = QUrl::fromLocalFile(folder)] { openURL(url); };
+    showResult(summary, QStringLiteral("Open Folder"), std::move(openFolder));
+}
+
 }  // namespace
 
 QString escapedForScriptString(const QString& text)
@@ -107,16 +127,23 @@ std::optional<QString> runSaveCommand(Command command, const SaveCommandSeams& s
 
     platform::desktop::log(QStringLiteral("Saving messages to %1...").arg(QLatin1String(text->format)));
 
+    if (!selectionReady())
+        return std::nullopt;
+
     const platform::desktop::OpenPanelResult chosen =
         seams.runOpenPanel ? seams.runOpenPanel(folderChooser()) : platform::desktop::OpenPanelResult{};
     if (chosen.button != platform::desktop::kOKButton || chosen.filenames.isEmpty()
         || chosen.filenames.first().isEmpty())
         return std::nullopt;
 
-    return runMailScriptReplacing(QString::fromLatin1(commandRow(command).script.data(),
-                                                      static_cast<int>(commandRow(command).script.size())),
-                                  QString::fromLatin1(text->placeholder),
-                                  escapedForScriptString(chosen.filenames.first()));
+    const QString folder = chosen.filenames.first();
+    std::optional<QString> result =
+        runMailScriptReplacing(QString::fromLatin1(commandRow(command).script.data(),
+                                                   static_cast<int>(commandRow(command).script.size())),
+                               QString::fromLatin1(text->placeholder), escapedForScriptString(folder));
+    if (result)
+        tellSaved(*result, folder, seams);
+    return result;
 }
 
 void runSaveCommand(Command command)

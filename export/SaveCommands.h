@@ -1,7 +1,8 @@
 #pragma once
 // The two save commands (SaveToPDF, SaveToRTF): bring the app to the front, check
-// the accessibility access, ask for a folder, run the export script with the
-// folder written into it.
+// the accessibility access, make sure messages are selected, ask for a folder, run
+// the export script with the folder written into it, and tell the person how many
+// files it saved (a desktop notification whose action opens the folder).
 //
 // The chosen folder's path is written into the script inside a string literal, so
 // it is escaped for that context first (backslash and double quote): a folder named

@@ -1,6 +1,7 @@
 #include "scripting/CopyCommands.h"
 
 #include "addressbook/SenderList.h"
+#include "scripting/CommandFeedback.h"
 #include "scripting/ScriptRunner.h"
 #include "settings/Settings.h"
 
@@ -84,6 +85,9 @@ void runCopyCommand(Command command)
 {
     const CopyCommandRow* row = copyCommandRow(command);
     if (!row)
+        return;
+    // Nothing to copy leaves the clipboard as the person had it.
+    if (!selectionReady())
         return;
     // Read afresh every time, in this order: a change in the preferences window
     // applies to the next command.

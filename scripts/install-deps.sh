@@ -10,10 +10,10 @@ packages=(
   qtbase5-dev qttools5-dev qttools5-dev-tools libqt5svg5-dev
   qt5-image-formats-plugins
   libkf5mime-dev libkf5contacts-dev libkf5guiaddons-dev
-  libcanberra-dev
+  libcanberra-dev libasound2-dev
   libgtest-dev libgmock-dev libbenchmark-dev libclang-rt-14-dev
   # running
-  dbus dbus-x11 sound-theme-freedesktop fonts-dejavu-core fonts-wqy-microhei qtwayland5
+  dbus dbus-x11 sound-theme-freedesktop fonts-dejavu-core fonts-wqy-microhei fonts-symbola qtwayland5
   # tests
   xvfb xauth trayer xdotool xclip x11-utils imagemagick poppler-utils mblaze khard notmuch neomutt
   # tests of the bus tray and of Wayland (a headless compositor and its clipboard tools)

@@ -5,6 +5,7 @@
 #include <QFileInfo>
 #include <QStringList>
 
+#include <alsa/asoundlib.h>
 #include <canberra.h>
 
 #include <mutex>
@@ -15,12 +16,22 @@ namespace {
 std::mutex g_observerMutex;
 SoundObserver g_observer;
 
+// ALSA reports a missing card or device by writing to standard error from inside
+// the library, several lines per play; for us a missing device is silence, so the
+// process's ALSA error handler says nothing. (libcanberra's ALSA backend shares the
+// process's one libasound.)
+void silentAlsaError(const char* /*file*/, int /*line*/, const char* /*function*/, int /*err*/,
+                     const char* /*fmt*/, ...)
+{
+}
+
 // One context for the process. libcanberra plays asynchronously: ca_context_play
 // hands the file to the sound service (or ALSA) and returns; without a service or
 // a device it returns an error at once, which we ignore: a missing sound is silence.
 ca_context* sharedContext()
 {
     static ca_context* context = [] {
+        snd_lib_error_set_handler(silentAlsaError);
         ca_context* c = nullptr;
         if (ca_context_create(&c) != CA_SUCCESS)
             return static_cast<ca_context*>(nullptr);

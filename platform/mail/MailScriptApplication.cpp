@@ -38,7 +38,12 @@ Terminology makeTerminology()
 
 Reply selection()
 {
-    const Mailbox mailbox = Mailbox::locate();
+    // A MAILDIR that names no Maildir is an error of the script's run, never an
+    // empty selection or another mailbox's.
+    const MailboxLookup found = Mailbox::lookup();
+    if (!found.problem.isEmpty())
+        return Reply::error(-1728, found.problem);
+    const Mailbox mailbox(found.root);
     const MailState state;
     const QList<MessageLocation> selected = state.selection(mailbox);
     QStringList names;

@@ -25,20 +25,39 @@ qint64 deliverySeconds(const QString& uniqueName)
 
 }  // namespace
 
-Mailbox Mailbox::locate()
+MailboxLookup Mailbox::lookup()
 {
-    const QString fromEnvironment = qEnvironmentVariable("MAILDIR");
-    if (QFileInfo(fromEnvironment).isDir())
-        return Mailbox(QDir::cleanPath(fromEnvironment));
+    using Source = MailboxLookup::Source;
+    // An empty MAILDIR counts as unset, as the shells' own mail checks take it.
+    if (!qEnvironmentVariableIsEmpty("MAILDIR")) {
+        const QString fromEnvironment = qEnvironmentVariable("MAILDIR");
+        const QFileInfo info(fromEnvironment);
+        if (info.isDir() && isMaildir(fromEnvironment))
+            return {Source::Environment, QDir::cleanPath(fromEnvironment), {}};
+        QString why;
+        if (!info.exists())
+            why = QStringLiteral("MAILDIR names %1, which does not exist").arg(fromEnvironment);
+        else if (!info.isDir())
+            why = QStringLiteral("MAILDIR names %1, which is a file, not a Maildir").arg(fromEnvironment);
+        else
+            why = QStringLiteral("MAILDIR names %1, which is no Maildir (it has no cur/ or new/ folder)")
+                      .arg(fromEnvironment);
+        return {Source::None, {}, why};
+    }
     const QString home = QDir::homePath() + QStringLiteral("/Maildir");
     if (QFileInfo(home).isDir())
-        return Mailbox(home);
+        return {Source::Home, home, {}};
     if (const auto resources = platform::desktop::resourcesDirectory()) {
         const QString sample = *resources + QStringLiteral("/SampleMaildir");
         if (QFileInfo(sample).isDir())
-            return Mailbox(sample);
+            return {Source::Sample, sample, {}};
     }
-    return Mailbox(QString());
+    return {};
+}
+
+Mailbox Mailbox::locate()
+{
+    return Mailbox(lookup().root);
 }
 
 Mailbox::Mailbox(QString root) : m_root(std::move(root)) {}

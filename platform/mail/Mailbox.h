@@ -1,8 +1,10 @@
 #pragma once
 // The Maildir the mail application shows, with its Maildir++ subfolders.
 //
-// The mailbox is $MAILDIR when that folder exists, else ~/Maildir when it exists,
-// else the sample mailbox shipped in the resources ("SampleMaildir"). The top
+// The mailbox is $MAILDIR when that variable is set and not empty; one that names no
+// Maildir (missing, a file, a folder without cur/ and new/) is an error, never a
+// reason to show other mail. With MAILDIR unset or empty it is ~/Maildir when that folder
+// exists, else the sample mailbox shipped in the resources ("SampleMaildir"). The top
 // folder is "INBOX"; a subfolder ".Sent" is "Sent", ".Archive.2024" is
 // "Archive.2024". Messages are the files of cur/ and new/ (tmp/ holds deliveries in
 // progress and is never read); a message is known by its unique name, the file
@@ -19,8 +21,17 @@
 
 namespace platform::mail {
 
+// Where the rule above found the mailbox, or why it found none.
+struct MailboxLookup {
+    enum class Source { Environment, Home, Sample, None };
+    Source source = Source::None;
+    QString root;     // empty when there is no mailbox
+    QString problem;  // why a set MAILDIR was refused, naming its path; else empty
+};
+
 class Mailbox {
 public:
+    [[nodiscard]] static MailboxLookup lookup();
     // The mailbox found by the rule above; root() is empty when there is none.
     [[nodiscard]] static Mailbox locate();
     explicit Mailbox(QString root);

@@ -21,6 +21,12 @@ QString entriesScript(const char* first, const char* second)
         .arg(QString::fromUtf8(first), QString::fromUtf8(second));
 }
 
+// The stand-in scripts ignore the selection, but a command runs only with one.
+void selectOne(const ScriptTestEnvironment& environment)
+{
+    environment.select({environment.addMessage(QStringLiteral("1700000000.any.host"), "Subject: any\r\n\r\nx\r\n")});
+}
+
 struct CommandCase {
     quorvell::Command command;
     const char* script;
@@ -45,6 +51,7 @@ TEST(AddressBookCommand, RunsItsScriptAndFilesTheEntriesInOrder)
         SCOPED_TRACE(testing::Message() << c.script << (c.reverse ? " reversed" : "") << (c.commas ? " commas" : ""));
         ScriptTestEnvironment environment;
         BookFolder world;
+        selectOne(environment);
         ASSERT_TRUE(environment.writeScript(QString::fromUtf8(c.script),
                                             entriesScript("Ann Lee <ann@example.org>", "bob@example.org")));
         ScriptTestEnvironment::setSetting("ReverseOrder", c.reverse);
@@ -75,6 +82,7 @@ TEST(AddressBookCommand, AFailedScriptMakesNoGroup)
 {
     ScriptTestEnvironment environment;
     BookFolder world;
+    selectOne(environment);
     ASSERT_TRUE(environment.writeScript(QStringLiteral("Mail Sender.applescript"),
                                         QStringLiteral("error \"Mail got an error\"")));
     quorvell::runAddressBookCommand(quorvell::Command::AddToAddressBook);

@@ -143,5 +143,47 @@ TEST(OpenPanelTest, CancelGivesNothing)
     EXPECT_TRUE(result.filenames.isEmpty());
 }
 
+TEST(OpenPanelTest, OpensWhereTheLastChoiceWasElseAtHome)
+{
+    QTemporaryDir home;
+    ASSERT_TRUE(home.isValid());
+    const QByteArray savedHome = qgetenv("HOME");
+    const QByteArray savedState = qgetenv("XDG_STATE_HOME");
+    qputenv("HOME", home.path().toUtf8());
+    qunsetenv("XDG_STATE_HOME");
+    const QString chosen = home.filePath(QStringLiteral("Saved Mail"));
+    ASSERT_TRUE(QDir().mkpath(chosen));
+    // The working folder is never where a chooser opens.
+    const QString savedCurrent = QDir::currentPath();
+    ASSERT_TRUE(QDir().mkpath(home.filePath(QStringLiteral("elsewhere"))));
+    ASSERT_TRUE(QDir::setCurrent(home.filePath(QStringLiteral("elsewhere"))));
+
+    // choose: the folder the person picks (empty: cancel). Gives the folder the
+    // chooser opened in.
+    auto openedIn = [](const QString& choose) {
+        QString opened;
+        whenModal<QFileDialog>([&](QFileDialog* dialog) {
+            opened = dialog->directory().absolutePath();
+            if (choose.isEmpty())
+                return dialog->reject();
+            dialog->setDirectory(choose + QLatin1Char('/'));
+            static_cast<QDialog*>(dialog)->accept();
+        });
+        (void)runOpenPanel(folderChooser());
+        return opened;
+    };
+    EXPECT_EQ(openedIn(chosen), home.path());
+    EXPECT_EQ(openedIn({}), chosen);
+    ASSERT_TRUE(QDir(chosen).removeRecursively());
+    EXPECT_EQ(openedIn({}), home.path());
+
+    QDir::setCurrent(savedCurrent);
+    qputenv("HOME", savedHome);
+    if (savedState.isNull())
+        qunsetenv("XDG_STATE_HOME");
+    else
+        qputenv("XDG_STATE_HOME", savedState);
+}
+
 }  // namespace
 }  // namespace platform::desktop

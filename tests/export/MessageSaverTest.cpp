@@ -273,6 +273,23 @@ TEST(PdfContent, ShowsHeadersAndTextInLatinGreekCyrillicAndCjk)
         EXPECT_TRUE(text.contains(expected)) << expected.toStdString() << "\nin:\n" << text.toStdString();
 }
 
+// Text copied out of the PDF is the message's: no "ﬁ"-style ligatures. Emoji are
+// drawn with an outline font (a bitmap colour font would be embedded and show nothing).
+TEST(PdfContent, LatinTextHasNoLigaturesAndEmojiHaveOutlines)
+{
+    QTemporaryDir dir;
+    MessageDocument m;
+    m.subject = QStringLiteral("Office");
+    m.body = u("Write to office@fixme.example, fluffy waffles 😀👍");
+    const auto result = saveMessageDocument(m, dir.path(), SaveFormat::Pdf);
+    ASSERT_TRUE(result.ok()) << result.error.toStdString();
+    EXPECT_TRUE(pdfText(result.path).contains(QStringLiteral("Write to office@fixme.example, fluffy waffles")))
+        << pdfText(result.path).toStdString();
+    const QByteArray pdf = readAll(result.path);
+    EXPECT_TRUE(pdf.contains("/BaseFont /Symbola"));
+    EXPECT_FALSE(pdf.contains("/BaseFont /NotoColorEmoji"));
+}
+
 TEST(PdfContent, LongTextRunsOntoFurtherPages)
 {
     QTemporaryDir dir;

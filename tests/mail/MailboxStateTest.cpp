@@ -2,7 +2,6 @@
 
 #include "MailTestSupport.h"
 
-#include "platform/desktop/Bundle.h"
 #include "platform/mail/MailState.h"
 #include "platform/mail/Mailbox.h"
 
@@ -21,28 +20,6 @@ QStringList names(const QList<MessageLocation>& messages)
     for (const MessageLocation& m : messages)
         result.append(m.uniqueName);
     return result;
-}
-
-TEST(Mailbox, LocationFollowsMaildirThenHomeThenTheSample)
-{
-    MailEnvironment env;
-    const QString other = env.home() + QStringLiteral("/Other");
-    QDir().mkpath(other + QStringLiteral("/cur"));
-    QTemporaryDir resources;
-    QDir().mkpath(resources.path() + QStringLiteral("/SampleMaildir/cur"));
-    platform::desktop::setResourcesDirectoryOverride(resources.path());
-
-    qputenv("MAILDIR", other.toUtf8());
-    EXPECT_EQ(Mailbox::locate().root(), other);
-    qputenv("MAILDIR", (env.home() + QStringLiteral("/missing")).toUtf8());
-    EXPECT_EQ(Mailbox::locate().root(), env.home() + QStringLiteral("/Maildir"));
-    qunsetenv("MAILDIR");
-    QDir(env.maildir()).removeRecursively();
-    EXPECT_EQ(Mailbox::locate().root(), resources.path() + QStringLiteral("/SampleMaildir"));
-    platform::desktop::setResourcesDirectoryOverride(QString());
-    EXPECT_FALSE(Mailbox::locate().exists());
-    EXPECT_TRUE(Mailbox::locate().folders().isEmpty());
-    platform::desktop::setResourcesDirectoryOverride(std::nullopt);
 }
 
 TEST(Mailbox, FoldersAreInboxAndTheMaildirPlusPlusSubfolders)

@@ -7,9 +7,11 @@
 #include "app/CommandTable.h"
 #include "scripting/CopyCommands.h"
 
+#include <QFile>
 #include <QFileInfo>
 
 #include <algorithm>
+#include <functional>
 
 #include <gtest/gtest.h>
 
@@ -102,6 +104,8 @@ protected:
             ASSERT_TRUE(env.writeScript(name, selfNamingScript(name)));
         }
         ASSERT_TRUE(env.writeScript(QStringLiteral("Mail Sender.applescript"), kSenderScript));
+        // The stand-ins ignore the selection, but a command runs only with one.
+        env.select({env.addMessage(QStringLiteral("1700000000.M0P1.test"), "Subject: any\r\n\r\nx\r\n")});
     }
 
     ScriptTestEnvironment env;
@@ -152,6 +156,43 @@ TEST_F(CopyCommandsTest, SenderFieldsAreParsedAfterTheSound)
     quorvell::runCopyCommand(Command::CopySenderAddress);
     EXPECT_EQ(env.sounds().size(), 1);
     EXPECT_EQ(env.logLines().count(QStringLiteral("Parsing sender data...")), 1);
+}
+
+// Nothing to work on: the command ends before its script, the clipboard keeps
+// what the person had, nothing plays, and the log says why.
+TEST_F(CopyCommandsTest, NothingSelectedLeavesTheClipboardAndSaysSo)
+{
+    const QString maildir = qEnvironmentVariable("MAILDIR");
+    const QString missing = env.path(QStringLiteral("no-such-maildir"));
+    struct Case {
+        const char* name;
+        std::function<void()> arrange;
+        QString logLine;
+    };
+    const Case cases[] = {
+        {"empty selection", [&] { env.select({}); }, QStringLiteral("No messages selected")},
+        {"every selected file gone",
+         [&] {
+             env.select({env.addMessage(QStringLiteral("1700000009.M9P1.test"), "Subject: gone\r\n\r\nx\r\n")});
+             ASSERT_TRUE(QFile::remove(maildir + QStringLiteral("/cur/1700000009.M9P1.test:2,S")));
+         },
+         QStringLiteral("No messages selected")},
+        {"MAILDIR names no Maildir", [&] { qputenv("MAILDIR", missing.toUtf8()); },
+         QStringLiteral("No mailbox: MAILDIR names %1, which does not exist").arg(missing)},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        c.arrange();
+        for (const Command command : {Command::CopySubject, Command::CopyContent, Command::CopySummary,
+                                      Command::CopySenderAddress}) {
+            ScriptTestEnvironment::setClipboardText(QStringLiteral("the person's own text"));
+            quorvell::runCopyCommand(command);
+            EXPECT_EQ(ScriptTestEnvironment::clipboardText(), QStringLiteral("the person's own text"));
+            EXPECT_EQ(env.logLines().last(), c.logLine);
+        }
+        qputenv("MAILDIR", maildir.toUtf8());
+    }
+    EXPECT_TRUE(env.sounds().isEmpty());
 }
 
 // The project's own scripts over a real Maildir and selection.

@@ -102,7 +102,10 @@ int run(const QStringList& arguments)
         usage();
         return kOk;
     }
-    const Mailbox mailbox = Mailbox::locate();
+    const platform::mail::MailboxLookup found = Mailbox::lookup();
+    if (!found.problem.isEmpty())
+        return fail(found.problem);
+    const Mailbox mailbox(found.root);
     if (!mailbox.exists())
         return fail(QStringLiteral("no mailbox: set MAILDIR or create ~/Maildir"));
     const MailState state;

@@ -1,9 +1,49 @@
 #include "platform/desktop/widgets/OpenPanel.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileDialog>
+#include <QFileInfo>
+#include <QSaveFile>
 
 namespace platform::desktop {
+namespace {
+
+QString rememberedFolderFile()
+{
+    QString base = qEnvironmentVariable("XDG_STATE_HOME");
+    // The XDG rule: a relative path is invalid and ignored.
+    if (base.isEmpty() || !QDir::isAbsolutePath(base))
+        base = QDir::homePath() + QStringLiteral("/.local/state");
+    return base + QStringLiteral("/quorvell/last-folder");
+}
+
+}  // namespace
+
+QString openPanelStartFolder()
+{
+    QFile file(rememberedFolderFile());
+    if (file.open(QIODevice::ReadOnly)) {
+        const QString remembered = QString::fromUtf8(file.readAll()).trimmed();
+        if (QDir::isAbsolutePath(remembered) && QFileInfo(remembered).isDir())
+            return remembered;
+    }
+    return QDir::homePath();
+}
+
+void rememberOpenPanelChoice(const QString& path)
+{
+    const QFileInfo chosen(path);
+    const QString folder = chosen.isDir() ? chosen.absoluteFilePath() : chosen.absolutePath();
+    const QString target = rememberedFolderFile();
+    if (!QDir().mkpath(QFileInfo(target).absolutePath()))
+        return;
+    QSaveFile file(target);
+    if (file.open(QIODevice::WriteOnly)) {
+        file.write(folder.toUtf8() + '\n');
+        (void)file.commit();
+    }
+}
 
 OpenPanelResult runOpenPanel(const OpenPanelOptions& options)
 {
@@ -16,6 +56,7 @@ OpenPanelResult runOpenPanel(const OpenPanelOptions& options)
         dialog.setWindowTitle(options.title);
     if (!options.prompt.isEmpty())
         dialog.setLabelText(QFileDialog::Accept, options.prompt);
+    dialog.setDirectory(openPanelStartFolder());
 
     // A chooser that takes folders and files at once has no Qt mode: it takes files,
     // and folders are chosen only in the folders-only mode.
@@ -40,8 +81,10 @@ OpenPanelResult runOpenPanel(const OpenPanelOptions& options)
         if (!options.allowsMultipleSelection)
             break;
     }
-    if (!result.filenames.isEmpty())
+    if (!result.filenames.isEmpty()) {
         result.button = kOKButton;
+        rememberOpenPanelChoice(result.filenames.first());
+    }
     return result;
 }
 

@@ -33,7 +33,15 @@ void buildDocument(QTextDocument& document, const MessageDocument& message)
     }};
 
     QFont font(QStringLiteral("DejaVu Sans"), kBodyPointSize);
+    // Emoji come from Symbola, whose glyphs are outlines. The system's usual emoji
+    // fallback is a colour font of bitmaps, which Qt 5's PDF writer embeds without
+    // drawing anything.
+    font.setFamilies({QStringLiteral("DejaVu Sans"), QStringLiteral("Symbola")});
     font.setStyleHint(QFont::SansSerif);
+    // Latin text is laid out without the font's ligatures: a "fi" drawn as one glyph
+    // is copied out of the PDF as "ﬁ", which breaks addresses and searches. Scripts
+    // that need shaping (Arabic, the Indic scripts) are still shaped.
+    font.setStyleStrategy(QFont::PreferNoShaping);
     document.setDefaultFont(font);
     document.setDocumentMargin(0);
 

@@ -1,0 +1,106 @@
+// Which mailbox is shown: a set MAILDIR is the mailbox or an error naming it, never
+// a reason to show other mail; the sample serves only with MAILDIR unset and no
+// ~/Maildir. The tools fail on a MAILDIR that names no Maildir.
+
+#include "MailTestSupport.h"
+
+#include "platform/desktop/Bundle.h"
+#include "platform/mail/Mailbox.h"
+
+#include <QProcess>
+
+using mailtest::MailEnvironment;
+using platform::mail::Mailbox;
+using Source = platform::mail::MailboxLookup::Source;
+
+namespace {
+
+// MAILDIR: nullptr unset, "" empty, else a path in the home folder, where "Other"
+// is a Maildir, "a-file" a file, "plain" a folder without cur/ and new/.
+struct LookupCase {
+    const char* name;
+    const char* maildir;
+    bool homeMaildir;
+    Source source;
+    const char* problem;  // a phrase of the problem; nullptr: none
+};
+
+const LookupCase kCases[] = {
+    {"set to a Maildir", "Other", true, Source::Environment, nullptr},
+    {"set to a missing folder", "no-such-maildir", true, Source::None, "does not exist"},
+    {"set to a file", "a-file", true, Source::None, "is a file"},
+    {"set to a folder without cur and new", "plain", true, Source::None, "no cur/ or new/"},
+    {"unset, with ~/Maildir", nullptr, true, Source::Home, nullptr},
+    {"empty, with ~/Maildir", "", true, Source::Home, nullptr},
+    {"unset, without ~/Maildir", nullptr, false, Source::Sample, nullptr},
+};
+
+// Sets MAILDIR as the case says, beside the folders and the file it may name.
+QString arrange(const MailEnvironment& env, const LookupCase& c)
+{
+    QDir().mkpath(env.home() + QStringLiteral("/Other/cur"));
+    QDir().mkpath(env.home() + QStringLiteral("/plain/tmp"));
+    QFile file(env.home() + QStringLiteral("/a-file"));
+    EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+    if (!c.homeMaildir)
+        QDir(env.maildir()).removeRecursively();
+    if (!c.maildir) {
+        qunsetenv("MAILDIR");
+        return {};
+    }
+    const QString path = *c.maildir ? env.home() + QLatin1Char('/') + QLatin1String(c.maildir) : QString();
+    qputenv("MAILDIR", path.toUtf8());
+    return path;
+}
+
+int runTool(const QString& tool, const QStringList& arguments, QString* err)
+{
+    QProcess process;
+    process.start(qEnvironmentVariable("QUORVELL_BINARY_DIR") + QStringLiteral("/tools/%1/%1").arg(tool), arguments);
+    EXPECT_TRUE(process.waitForFinished(30000));
+    *err = QString::fromUtf8(process.readAllStandardError());
+    return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+}
+
+TEST(MailboxLookup, AppliesTheRuleAndNamesARefusedMaildir)
+{
+    QTemporaryDir resources;
+    QDir().mkpath(resources.path() + QStringLiteral("/SampleMaildir/cur"));
+    platform::desktop::setResourcesDirectoryOverride(resources.path());
+    for (const LookupCase& c : kCases) {
+        SCOPED_TRACE(c.name);
+        MailEnvironment env;
+        const QString path = arrange(env, c);
+        const auto found = Mailbox::lookup();
+        EXPECT_EQ(found.source, c.source);
+        if (c.problem) {
+            EXPECT_TRUE(found.root.isEmpty());
+            EXPECT_TRUE(found.problem.contains(path)) << found.problem.toStdString();
+            EXPECT_TRUE(found.problem.contains(QLatin1String(c.problem))) << found.problem.toStdString();
+            EXPECT_FALSE(Mailbox::locate().exists());
+        } else {
+            EXPECT_TRUE(found.problem.isEmpty()) << found.problem.toStdString();
+            EXPECT_EQ(Mailbox::locate().root(), found.root);
+        }
+    }
+    platform::desktop::setResourcesDirectoryOverride(std::nullopt);
+}
+
+TEST(MailboxLookup, ToolsFailOnARefusedMaildirNamingIt)
+{
+    const QString subjectScript = mailtest::sourceDir() + QStringLiteral("/resources/Mail Subject.applescript");
+    for (const LookupCase& c : kCases) {
+        if (!c.problem)
+            continue;
+        SCOPED_TRACE(c.name);
+        MailEnvironment env;
+        const QString path = arrange(env, c);
+        QString err;
+        EXPECT_EQ(runTool(QStringLiteral("quorvell-mail"), {QStringLiteral("list")}, &err), 1);
+        EXPECT_TRUE(err.contains(path)) << err.toStdString();
+        EXPECT_EQ(runTool(QStringLiteral("quorvell-script"), {subjectScript}, &err), 1);
+        EXPECT_TRUE(err.contains(path)) << err.toStdString();
+    }
+}
+
+}  // namespace
