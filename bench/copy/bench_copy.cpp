@@ -15,7 +15,10 @@
 // peak_rss_MiB (this process during the command), rss_growth_MiB and text_MiB (the
 // clipboard's UTF-8 bytes). Without mblaze the ratios are skipped and the label says so.
 //
-// The Maildirs (MailCorpus.h) are written once into a temporary folder; one untimed
+// The Maildirs (MailCorpus.h) are written once into a temporary folder, or kept in
+// $QUORVELL_BENCH_MAILDIRS between runs (a set found complete there is reused; its
+// "names" file marks it complete, so delete the folder after changing the
+// generator). One untimed
 // run of each command and each peer first gives the messages their ids, as the
 // app's first command does, and warms the page cache for both sides alike.
 
@@ -95,6 +98,29 @@ QTemporaryDir& workFolder()
     return dir;
 }
 
+QString corpusFolder()
+{
+    const QString kept = qEnvironmentVariable("QUORVELL_BENCH_MAILDIRS");
+    return kept.isEmpty() ? workFolder().path() : kept;
+}
+
+// The unique names of the set under base, written when it is not complete there.
+QStringList corpusNames(CorpusSet set, const QString& base)
+{
+    QFile list(base + QStringLiteral("/names"));
+    if (list.open(QIODevice::ReadOnly)) {
+        const QStringList names = QString::fromUtf8(list.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        if (names.size() == quorvell::bench::corpusShape(set).count)
+            return names;
+    }
+    const QStringList names = quorvell::bench::writeCorpus(set, base + QStringLiteral("/Maildir"));
+    QSaveFile out(base + QStringLiteral("/names"));
+    const QByteArray data = names.join(QLatin1Char('\n')).toUtf8();
+    if (names.isEmpty() || !out.open(QIODevice::WriteOnly) || out.write(data) != data.size() || !out.commit())
+        return {};
+    return names;
+}
+
 // One generated Maildir with its own state folder, so each keeps its ids.
 struct PreparedSet {
     QString maildir;
@@ -108,12 +134,12 @@ const PreparedSet* prepare(CorpusSet set)
     static std::map<CorpusSet, std::unique_ptr<PreparedSet>> prepared;
     auto& slot = prepared[set];
     if (!slot) {
-        const QString base = workFolder().filePath(set == CorpusSet::Mixed ? QStringLiteral("mixed")
-                                                                           : QStringLiteral("large"));
+        const QString base = corpusFolder()
+                             + (set == CorpusSet::Mixed ? QStringLiteral("/mixed") : QStringLiteral("/large"));
         auto result = std::make_unique<PreparedSet>();
         result->maildir = base + QStringLiteral("/Maildir");
         result->state = base + QStringLiteral("/state");
-        const QStringList names = quorvell::bench::writeCorpus(set, result->maildir);
+        const QStringList names = corpusNames(set, base);
         if (names.isEmpty())
             return nullptr;
         QByteArray selection;

@@ -7,6 +7,7 @@
 #include "app/CommandTable.h"
 #include "scripting/CopyCommands.h"
 
+#include <QFile>
 #include <QFileInfo>
 
 #include <algorithm>
@@ -229,6 +230,25 @@ TEST_F(CopyCommandsEndToEndTest, SenderNamesAndAddressesAlone)
     EXPECT_TRUE(names[0].contains(QLatin1String("Lee, Ann"))) << names[0].toStdString();
     EXPECT_EQ(names[1], QStringLiteral("bob@example.org"));
     EXPECT_EQ(names[2], QStringLiteral("Jörg Müller"));
+}
+
+// Nothing read for one command may show in the next: a message rewritten in place,
+// one renamed by a flag change and one deleted between two runs of each command.
+TEST_F(CopyCommandsEndToEndTest, EachCommandSeesTheMailboxAsItIsThen)
+{
+    quorvell::runCopyCommand(Command::CopySubject);
+    quorvell::runCopyCommand(Command::CopyContent);
+    const QString cur = env.path(QStringLiteral("Maildir/cur/"));
+    ASSERT_TRUE(QFile::rename(cur + QStringLiteral("1700000001.M1P1.test:2,S"),
+                              cur + QStringLiteral("1700000001.M1P1.test:2,RS")));
+    ASSERT_TRUE(QFile::remove(cur + QStringLiteral("1700000003.M3P1.test:2,S")));
+    env.addMessage(QStringLiteral("1700000002.M2P1.test"),
+                   "From: bob@example.org\nSubject: Lunch moved to Monday\n\nSee you then.\n");
+
+    quorvell::runCopyCommand(Command::CopySubject);
+    EXPECT_EQ(clipboardLines(), (QStringList{QStringLiteral("Quarterly report"), QStringLiteral("Lunch moved to Monday")}));
+    quorvell::runCopyCommand(Command::CopyContent);
+    EXPECT_EQ(clipboardLines(), (QStringList{QStringLiteral("Body."), QString(), QStringLiteral("See you then.")}));
 }
 
 }  // namespace
