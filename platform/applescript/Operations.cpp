@@ -5,6 +5,7 @@
 
 #include <QLocale>
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <limits>
@@ -246,7 +247,13 @@ QString toText(const Value& v, const TextRules& rules)
     case Value::Kind::Missing: return QStringLiteral("missing value");
     case Value::Kind::List: {
         const QString delimiter = rules.delimiters.isEmpty() ? QString() : rules.delimiters.first();
+        // Joined texts are measured first, so a large result is allocated once at its
+        // size instead of being copied at every growth (up to the length bound).
+        qint64 length = 0;
+        for (const Value& item : v.items())
+            length += (item.kind() == Value::Kind::Text ? item.text().size() : 0) + delimiter.size();
         QString out;
+        out.reserve(static_cast<int>(std::min<qint64>(length, kMaxTextLength)));
         bool first = true;
         for (const Value& item : v.items()) {
             if (item.kind() == Value::Kind::Record || item.kind() == Value::Kind::Object)

@@ -4,25 +4,42 @@
 
 #include <QTextCodec>
 
+#include <cstring>
+
 namespace platform::mail {
 namespace {
 
-bool isContinuation(const QByteArray& line)
+// One line of a block: its length without the line end, and where the next begins
+// (past the end of the block after the last line).
+struct Line {
+    qsizetype length;
+    qsizetype next;
+};
+
+Line lineAt(const char* data, qsizetype size, qsizetype start)
 {
-    return !line.isEmpty() && (line.at(0) == ' ' || line.at(0) == '\t');
+    const auto* lf = static_cast<const char*>(std::memchr(data + start, '\n', static_cast<size_t>(size - start)));
+    const qsizetype end = lf ? lf - data : size;
+    const qsizetype length = (end > start && data[end - 1] == '\r') ? end - start - 1 : end - start;
+    return {length, end + 1};
 }
 
-// Does line open a field called name ("Name:" or the obsolete "Name :")?
+bool isContinuation(const char* line, qsizetype length)
+{
+    return length > 0 && (line[0] == ' ' || line[0] == '\t');
+}
+
+// Does the line open a field called name ("Name:" or the obsolete "Name :")?
 // Gives the offset after the colon, or -1.
-qsizetype fieldValueOffset(const QByteArray& line, const char* name)
+qsizetype fieldValueOffset(const char* line, qsizetype size, const char* name)
 {
     const qsizetype length = qstrlen(name);
-    if (line.size() <= length || qstrnicmp(line.constData(), name, length) != 0)
+    if (size <= length || qstrnicmp(line, name, length) != 0)
         return -1;
     qsizetype i = length;
-    while (i < line.size() && (line.at(i) == ' ' || line.at(i) == '\t'))
+    while (i < size && (line[i] == ' ' || line[i] == '\t'))
         ++i;
-    return (i < line.size() && line.at(i) == ':') ? i + 1 : -1;
+    return (i < size && line[i] == ':') ? i + 1 : -1;
 }
 
 // KMime takes 8-bit header text as UTF-8; text that is not valid UTF-8 is Latin-1
@@ -49,18 +66,31 @@ HeaderBlock::HeaderBlock(QByteArray block) : m_block(std::move(block)) {}
 
 HeaderBlock::Split HeaderBlock::split(const QByteArray& message)
 {
-    if (message.startsWith('\n'))
+    return split(message.constData(), message.size());
+}
+
+HeaderBlock::Split HeaderBlock::split(const char* data, qsizetype size)
+{
+    if (size > 0 && data[0] == '\n')
         return {0, 1, true};
-    if (message.startsWith("\r\n"))
+    if (size > 1 && data[0] == '\r' && data[1] == '\n')
         return {0, 2, true};
-    const qsizetype lf = message.indexOf("\n\n");
-    const qsizetype crlf = message.indexOf("\n\r\n");
-    if (lf < 0 && crlf < 0)
-        return {message.size(), message.size(), false};
-    const bool useLf = crlf < 0 || (lf >= 0 && lf < crlf);
-    const qsizetype at = useLf ? lf : crlf;
-    const qsizetype headerLength = (at > 0 && message.at(at - 1) == '\r') ? at - 1 : at;
-    return {headerLength, at + (useLf ? 2 : 3), true};
+    // The first line break followed by an empty line, LF or CRLF, ends the block:
+    // one pass from line break to line break.
+    const char* const end = data + size;
+    for (const char* at = data; at < end;) {
+        const auto* lf = static_cast<const char*>(std::memchr(at, '\n', static_cast<size_t>(end - at)));
+        if (!lf)
+            break;
+        const qsizetype offset = lf - data;
+        const qsizetype headerLength = (offset > 0 && lf[-1] == '\r') ? offset - 1 : offset;
+        if (lf + 1 < end && lf[1] == '\n')
+            return {headerLength, offset + 2, true};
+        if (lf + 2 < end && lf[1] == '\r' && lf[2] == '\n')
+            return {headerLength, offset + 3, true};
+        at = lf + 1;
+    }
+    return {size, size, false};
 }
 
 bool HeaderBlock::isValidUtf8(const QByteArray& bytes)
@@ -91,22 +121,23 @@ QString HeaderBlock::decodeUndeclared(const QByteArray& bytes)
 
 std::optional<QByteArray> HeaderBlock::rawValue(const char* name) const
 {
-    const QList<QByteArray> lines = m_block.split('\n');
-    for (qsizetype i = 0; i < lines.size(); ++i) {
-        QByteArray line = lines.at(i);
-        if (line.endsWith('\r'))
-            line.chop(1);
-        const qsizetype offset = fieldValueOffset(line, name);
-        if (offset < 0)
+    // Lines are looked at in place; only the value found is copied.
+    const char* const data = m_block.constData();
+    const qsizetype size = m_block.size();
+    for (qsizetype start = 0; start <= size;) {
+        const Line line = lineAt(data, size, start);
+        const qsizetype offset = fieldValueOffset(data + start, line.length, name);
+        if (offset < 0) {
+            start = line.next;
             continue;
-        QByteArray value = line.mid(offset);
-        for (qsizetype j = i + 1; j < lines.size(); ++j) {
-            QByteArray next = lines.at(j);
-            if (next.endsWith('\r'))
-                next.chop(1);
-            if (!isContinuation(next))
+        }
+        QByteArray value(data + start + offset, line.length - offset);
+        for (qsizetype next = line.next; next <= size;) {
+            const Line more = lineAt(data, size, next);
+            if (!isContinuation(data + next, more.length))
                 break;
-            value += next;  // unfolding drops the line break, keeps the blank
+            value.append(data + next, more.length);  // unfolding drops the line break, keeps the blank
+            next = more.next;
         }
         value.replace('\0', ' ');
         return value.trimmed();

@@ -54,6 +54,7 @@ public:
         bool complete = false;  // an empty line was found
     };
     [[nodiscard]] static Split split(const QByteArray& message);
+    [[nodiscard]] static Split split(const char* data, qsizetype size);
 
     // The mailboxes of an address list written as text ("Ann Lee <ann@x.org>, bob@y").
     [[nodiscard]] static QList<MailAddress> parseAddressList(const QByteArray& value);

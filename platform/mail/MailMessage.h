@@ -6,6 +6,13 @@
 // (content, source) reads and parses the whole message with KMime. A file that
 // vanished or cannot be read answers with empty values, never an error. Every
 // property answers for every input: broken messages give what can be read.
+//
+// What a message has read it keeps only while it is one of the last
+// kKeptMessages messages of its thread to read their file: a script reads one
+// message's properties together, so a few cover it, and walking 10,000 messages
+// holds a few header blocks and bodies rather than all of them. A message read
+// again reads its file again and so shows what is on disk then. A message is used
+// and destroyed on one thread.
 
 #include "platform/mail/HeaderBlock.h"
 
@@ -14,6 +21,7 @@
 #include <QList>
 #include <QString>
 
+#include <cstddef>
 #include <optional>
 
 namespace platform::mail {
@@ -30,6 +38,11 @@ struct MessageLocation {
 class MailMessage {
 public:
     explicit MailMessage(MessageLocation location);
+    ~MailMessage();
+    MailMessage(const MailMessage&) = delete;
+    MailMessage& operator=(const MailMessage&) = delete;
+
+    static constexpr std::size_t kKeptMessages = 4;
 
     [[nodiscard]] const MessageLocation& location() const { return m_location; }
 
@@ -57,6 +70,9 @@ public:
 private:
     const HeaderBlock& header();
     void loadBody();
+    // Counts this message among the latest that keep what they read; the oldest
+    // of them forgets.
+    void keepRead();
 
     MessageLocation m_location;
     std::optional<HeaderBlock> m_header;

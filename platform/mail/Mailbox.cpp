@@ -3,9 +3,15 @@
 #include "platform/desktop/Bundle.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 
 #include <algorithm>
+#include <utility>
+#include <vector>
+
+#include <dirent.h>
+#include <sys/stat.h>
 
 namespace platform::mail {
 namespace {
@@ -19,8 +25,33 @@ bool isMaildir(const QString& path)
 qint64 deliverySeconds(const QString& uniqueName)
 {
     bool ok = false;
-    const qint64 seconds = uniqueName.section(QLatin1Char('.'), 0, 0).toLongLong(&ok);
+    const qsizetype dot = uniqueName.indexOf(QLatin1Char('.'));
+    const qint64 seconds = QStringView(uniqueName).left(dot < 0 ? uniqueName.size() : dot).toLongLong(&ok);
     return ok ? seconds : 0;
+}
+
+// Calls take(name) for each file of a cur/ or new/ folder whose name does not
+// start with a dot: regular files and links to them, as the directory lists them
+// (no order, and no stat for file systems that tell the kind in the entry).
+template <class Take>
+void forEachMessageFile(const QString& directory, Take take)
+{
+    DIR* dir = ::opendir(QFile::encodeName(directory).constData());
+    if (!dir)
+        return;
+    while (const dirent* entry = ::readdir(dir)) {
+        if (entry->d_name[0] == '.')
+            continue;
+        bool file = entry->d_type == DT_REG;
+        if (entry->d_type == DT_UNKNOWN || entry->d_type == DT_LNK) {
+            struct stat info {};
+            const QByteArray path = QFile::encodeName(directory) + '/' + entry->d_name;
+            file = ::stat(path.constData(), &info) == 0 && S_ISREG(info.st_mode);
+        }
+        if (file)
+            take(QFile::decodeName(entry->d_name));
+    }
+    ::closedir(dir);
 }
 
 }  // namespace
@@ -119,14 +150,9 @@ QList<MessageLocation> Mailbox::unsortedMessages(const QString& folder) const
     const QString base = folderPath(folder);
     for (const char* sub : {"cur", "new"}) {
         const QString directory = base + QLatin1Char('/') + QLatin1String(sub);
-        // Unsorted: QDir's default order compares names without case, a large
-        // share of listing a big folder, and every caller orders by itself.
-        const QStringList files = QDir(directory).entryList(QDir::Files | QDir::NoDotAndDotDot, QDir::Unsorted);
-        for (const QString& file : files) {
-            if (file.startsWith(QLatin1Char('.')))
-                continue;
+        forEachMessageFile(directory, [&](const QString& file) {
             result.append({folder, uniqueName(file), directory + QLatin1Char('/') + file, flags(file)});
-        }
+        });
     }
     return result;
 }
@@ -134,12 +160,19 @@ QList<MessageLocation> Mailbox::unsortedMessages(const QString& folder) const
 QList<MessageLocation> Mailbox::messages(const QString& folder) const
 {
     QList<MessageLocation> result = unsortedMessages(folder);
-    std::sort(result.begin(), result.end(), [](const MessageLocation& a, const MessageLocation& b) {
-        const qint64 left = deliverySeconds(a.uniqueName);
-        const qint64 right = deliverySeconds(b.uniqueName);
-        return left != right ? left < right : a.uniqueName < b.uniqueName;
+    // The delivery time is taken from each name once, not at every comparison.
+    std::vector<std::pair<qint64, qsizetype>> order;
+    order.reserve(static_cast<size_t>(result.size()));
+    for (qsizetype i = 0; i < result.size(); ++i)
+        order.emplace_back(deliverySeconds(result.at(i).uniqueName), i);
+    std::sort(order.begin(), order.end(), [&result](const auto& a, const auto& b) {
+        return a.first != b.first ? a.first < b.first : result.at(a.second).uniqueName < result.at(b.second).uniqueName;
     });
-    return result;
+    QList<MessageLocation> sorted;
+    sorted.reserve(result.size());
+    for (const auto& [seconds, at] : order)
+        sorted.append(std::move(result[at]));
+    return sorted;
 }
 
 QHash<QString, MessageLocation> Mailbox::index() const
@@ -148,6 +181,7 @@ QHash<QString, MessageLocation> Mailbox::index() const
     const QStringList all = folders();
     for (const QString& folder : all) {
         const QList<MessageLocation> found = unsortedMessages(folder);
+        result.reserve(result.size() + found.size());
         for (const MessageLocation& location : found) {
             if (!result.contains(location.uniqueName))
                 result.insert(location.uniqueName, location);

@@ -57,6 +57,7 @@ public:
 
 private:
     [[nodiscard]] QString folderPath(const QString& folder) const;
+    // The messages of one folder in the order the directories list them.
     [[nodiscard]] QList<MessageLocation> unsortedMessages(const QString& folder) const;
 
     QString m_root;

@@ -80,10 +80,12 @@ Reply MessageObject::elements(const QString& className) const
         groups.append({QStringLiteral("bcc recipient"), m_message->bccRecipients()});
     if (groups.isEmpty())
         return Reply::error(-1728);
+    // One description for all of them: it is built with two arg() calls.
+    const QString owner = describe();
     List items;
     for (const auto& [kind, addresses] : std::as_const(groups)) {
         for (const MailAddress& address : addresses)
-            items.emplace_back(std::make_shared<RecipientObject>(kind, address, describe()));
+            items.emplace_back(std::make_shared<RecipientObject>(kind, address, owner));
     }
     return Value::list(std::move(items));
 }

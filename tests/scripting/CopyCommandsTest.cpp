@@ -272,4 +272,23 @@ TEST_F(CopyCommandsEndToEndTest, SenderNamesAndAddressesAlone)
     EXPECT_EQ(names[2], QStringLiteral("Jörg Müller"));
 }
 
+// Nothing read for one command may show in the next: a message rewritten in place,
+// one renamed by a flag change and one deleted between two runs of each command.
+TEST_F(CopyCommandsEndToEndTest, EachCommandSeesTheMailboxAsItIsThen)
+{
+    quorvell::runCopyCommand(Command::CopySubject);
+    quorvell::runCopyCommand(Command::CopyContent);
+    const QString cur = env.path(QStringLiteral("Maildir/cur/"));
+    ASSERT_TRUE(QFile::rename(cur + QStringLiteral("1700000001.M1P1.test:2,S"),
+                              cur + QStringLiteral("1700000001.M1P1.test:2,RS")));
+    ASSERT_TRUE(QFile::remove(cur + QStringLiteral("1700000003.M3P1.test:2,S")));
+    env.addMessage(QStringLiteral("1700000002.M2P1.test"),
+                   "From: bob@example.org\nSubject: Lunch moved to Monday\n\nSee you then.\n");
+
+    quorvell::runCopyCommand(Command::CopySubject);
+    EXPECT_EQ(clipboardLines(), (QStringList{QStringLiteral("Quarterly report"), QStringLiteral("Lunch moved to Monday")}));
+    quorvell::runCopyCommand(Command::CopyContent);
+    EXPECT_EQ(clipboardLines(), (QStringList{QStringLiteral("Body."), QString(), QStringLiteral("See you then.")}));
+}
+
 }  // namespace
