@@ -34,6 +34,36 @@ QByteArray asUtf8(const QByteArray& value)
     return QString::fromLatin1(value).toUtf8();
 }
 
+// The unfolded, trimmed values of the fields called name; only the first when
+// firstOnly, which spares the rest of the block.
+QList<QByteArray> fieldValues(const QByteArray& block, const char* name, bool firstOnly)
+{
+    QList<QByteArray> values;
+    const QList<QByteArray> lines = block.split('\n');
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        QByteArray line = lines.at(i);
+        if (line.endsWith('\r'))
+            line.chop(1);
+        const qsizetype offset = fieldValueOffset(line, name);
+        if (offset < 0)
+            continue;
+        QByteArray value = line.mid(offset);
+        for (qsizetype j = i + 1; j < lines.size(); ++j) {
+            QByteArray next = lines.at(j);
+            if (next.endsWith('\r'))
+                next.chop(1);
+            if (!isContinuation(next))
+                break;
+            value += next;  // unfolding drops the line break, keeps the blank
+        }
+        value.replace('\0', ' ');
+        values.append(value.trimmed());
+        if (firstOnly)
+            break;
+    }
+    return values;
+}
+
 }  // namespace
 
 QString MailAddress::display() const
@@ -89,29 +119,26 @@ QString HeaderBlock::decodeUndeclared(const QByteArray& bytes)
     return QString::fromLatin1(bytes);
 }
 
+QString HeaderBlock::withoutControls(QString text)
+{
+    for (QChar& c : text) {
+        if (c.unicode() < 0x20 || c.unicode() == 0x7F)
+            c = QLatin1Char(' ');
+    }
+    return text;
+}
+
+QList<QByteArray> HeaderBlock::rawValues(const char* name) const
+{
+    return fieldValues(m_block, name, false);
+}
+
 std::optional<QByteArray> HeaderBlock::rawValue(const char* name) const
 {
-    const QList<QByteArray> lines = m_block.split('\n');
-    for (qsizetype i = 0; i < lines.size(); ++i) {
-        QByteArray line = lines.at(i);
-        if (line.endsWith('\r'))
-            line.chop(1);
-        const qsizetype offset = fieldValueOffset(line, name);
-        if (offset < 0)
-            continue;
-        QByteArray value = line.mid(offset);
-        for (qsizetype j = i + 1; j < lines.size(); ++j) {
-            QByteArray next = lines.at(j);
-            if (next.endsWith('\r'))
-                next.chop(1);
-            if (!isContinuation(next))
-                break;
-            value += next;  // unfolding drops the line break, keeps the blank
-        }
-        value.replace('\0', ' ');
-        return value.trimmed();
-    }
-    return std::nullopt;
+    QList<QByteArray> values = fieldValues(m_block, name, true);
+    if (values.isEmpty())
+        return std::nullopt;
+    return values.takeFirst();
 }
 
 QString HeaderBlock::text(const char* name) const
@@ -121,15 +148,16 @@ QString HeaderBlock::text(const char* name) const
         return {};
     KMime::Headers::Subject header;
     header.from7BitString(asUtf8(*value));
-    return header.asUnicodeString();
+    return withoutControls(header.asUnicodeString());
 }
 
 QList<MailAddress> HeaderBlock::addresses(const char* name) const
 {
-    const auto value = rawValue(name);
-    if (!value || value->isEmpty())
-        return {};
-    return parseAddressList(*value);
+    QList<MailAddress> result;
+    const QList<QByteArray> values = rawValues(name);
+    for (const QByteArray& value : values)
+        result += parseAddressList(value);
+    return result;
 }
 
 QList<MailAddress> HeaderBlock::parseAddressList(const QByteArray& rawList)
@@ -150,14 +178,17 @@ QList<MailAddress> HeaderBlock::parseAddressList(const QByteArray& rawList)
     QList<MailAddress> result;
     const auto mailboxes = header.mailboxes();
     for (const auto& mailbox : mailboxes)
-        result.append({mailbox.name(), QString::fromUtf8(mailbox.address())});
+        result.append({withoutControls(mailbox.name()).trimmed(),
+                       withoutControls(QString::fromUtf8(mailbox.address())).trimmed()});
     if (result.isEmpty()) {
         // Not an address list KMime can read ("From: the office"): keep the text
-        // rather than lose the field.
+        // rather than lose the field. A group without members
+        // ("undisclosed-recipients:;") names nobody: it stays empty.
         KMime::Headers::Subject fallback;
         fallback.from7BitString(value);
-        const QString text = fallback.asUnicodeString().trimmed();
-        if (!text.isEmpty() && text != QLatin1String("undisclosed-recipients:;"))
+        const QString text = withoutControls(fallback.asUnicodeString()).trimmed();
+        const bool group = text.endsWith(QLatin1Char(';')) && text.contains(QLatin1Char(':'));
+        if (!text.isEmpty() && !group)
             result.append({QString(), text});
     }
     return result;
@@ -191,7 +222,7 @@ QString HeaderBlock::identifier(const char* name) const
         if (blank >= 0)
             id.truncate(blank);
     }
-    return decodeUndeclared(id.trimmed());
+    return withoutControls(decodeUndeclared(id.trimmed()));
 }
 
 }  // namespace platform::mail

@@ -55,7 +55,9 @@ void MailMessage::loadBody()
     QFile file(m_location.path);
     if (file.open(QIODevice::ReadOnly))
         m_source = file.readAll();
-    m_content = MessageBody::plainText(m_source);
+    MessageBody body(m_source);
+    m_content = body.text();
+    m_attachments = body.attachments();
 }
 
 QString MailMessage::subject()
@@ -118,10 +120,16 @@ QString MailMessage::content()
     return m_content;
 }
 
+QList<Attachment> MailMessage::attachments()
+{
+    loadBody();
+    return m_attachments;
+}
+
 QString MailMessage::source()
 {
     loadBody();
-    return HeaderBlock::decodeUndeclared(m_source);
+    return MessageBody::sourceText(m_source);
 }
 
 QDateTime MailMessage::dateSent()

@@ -8,6 +8,7 @@
 // property answers for every input: broken messages give what can be read.
 
 #include "platform/mail/HeaderBlock.h"
+#include "platform/mail/MessageBody.h"
 
 #include <QByteArray>
 #include <QDateTime>
@@ -44,6 +45,7 @@ public:
     [[nodiscard]] QString messageId();   // without angle brackets
     [[nodiscard]] QString allHeaders();  // the raw header block
     [[nodiscard]] QString content();     // decoded plain text, trailing white space removed
+    [[nodiscard]] QList<Attachment> attachments();  // in the order of the message
     [[nodiscard]] QString source();      // the raw message
     [[nodiscard]] QDateTime dateSent();  // invalid when the Date field is absent or unreadable
     [[nodiscard]] QDateTime dateReceived();
@@ -63,6 +65,7 @@ private:
     bool m_bodyLoaded = false;
     QByteArray m_source;
     QString m_content;
+    QList<Attachment> m_attachments;
 };
 
 }  // namespace platform::mail
