@@ -116,7 +116,7 @@ QString HeaderBlock::decodeUndeclared(const QByteArray& bytes)
     QString text = QTextCodec::codecForMib(106)->toUnicode(bytes.constData(), int(bytes.size()), &state);
     if (state.invalidChars == 0 && state.remainingChars == 0)
         return text;
-    return QString::fromLatin1(bytes);
+    return QString::fromLatin1(bytes.constData(), int(bytes.size()));  // the QByteArray overload stops at NUL
 }
 
 QString HeaderBlock::withoutControls(QString text)

@@ -111,7 +111,8 @@ QString MailMessage::messageId()
 
 QString MailMessage::allHeaders()
 {
-    return HeaderBlock::decodeUndeclared(header().raw());
+    // Decoded as the source is, so that the source starts with these lines.
+    return MessageBody::sourceText(header().raw());
 }
 
 QString MailMessage::content()

@@ -253,8 +253,9 @@ MessageBody::MessageBody(const QByteArray& message)
 
 QString MessageBody::sourceText(const QByteArray& message)
 {
+    // (The QByteArray overloads of fromUtf8 and fromLatin1 stop at a NUL byte.)
     if (HeaderBlock::isValidUtf8(message))
-        return QString::fromUtf8(message);
+        return QString::fromUtf8(message.constData(), int(message.size()));
     QString text;
     text.reserve(message.size());
     QTextCodec* declared = nullptr;
@@ -280,9 +281,9 @@ QString MessageBody::sourceText(const QByteArray& message)
             declared = (codec && codec->mibEnum() != 106) ? codec : nullptr;
         }
         if (HeaderBlock::isValidUtf8(line))
-            text += QString::fromUtf8(line);
+            text += QString::fromUtf8(line.constData(), int(line.size()));
         else
-            text += declared ? declared->toUnicode(line) : QString::fromLatin1(line);
+            text += declared ? declared->toUnicode(line) : QString::fromLatin1(line.constData(), int(line.size()));
     }
     return text;
 }
