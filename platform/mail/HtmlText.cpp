@@ -341,6 +341,7 @@ private:
         case Role::Numbers:
             if (!m_lists.empty())
                 m_lists.pop_back();
+            m_out.prefix({});  // an empty item marks nothing after its list
             m_out.block(m_lists.empty() ? 2 : 1);
             break;
         case Role::Cell:
