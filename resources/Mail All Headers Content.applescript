@@ -1,6 +1,7 @@
 set reverseOrder to false
 -- Copies the header lines and the text of every selected message; an empty
--- line separates the headers from the text and one message from the next.
+-- line separates the headers from the text, and a line of 40 dashes one message
+-- from the next.
 -- reverseOrder above takes the messages from the last selected to the first.
 
 tell application "Mail"
@@ -11,7 +12,7 @@ tell application "Mail"
 		set end of theItems to (all headers of theMessage) & linefeed & linefeed & (content of theMessage)
 	end repeat
 end tell
-return joinList(theItems, linefeed & linefeed)
+return joinList(theItems, linefeed & "----------------------------------------" & linefeed)
 
 on joinList(theList, theDelimiter)
 	set savedDelimiters to AppleScript's text item delimiters

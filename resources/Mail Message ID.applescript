@@ -1,6 +1,6 @@
 set reverseOrder to false
 -- Copies the Message-ID header of every selected message, one a line, without
--- its angle brackets; a message without one gives an empty line.
+-- its angle brackets; a message without one adds no line.
 -- reverseOrder above takes the messages from the last selected to the first.
 
 tell application "Mail"
@@ -8,7 +8,8 @@ tell application "Mail"
 	if reverseOrder then set theMessages to reverse of theMessages
 	set theItems to {}
 	repeat with theMessage in theMessages
-		set end of theItems to (message id of theMessage)
+		set theID to message id of theMessage
+		if theID is not "" then set end of theItems to theID
 	end repeat
 end tell
 return joinList(theItems, linefeed)

@@ -1,6 +1,7 @@
 set reverseOrder to false
--- Copies the raw source of every selected message; an empty line separates the
--- messages.
+-- Copies the raw source of every selected message. A line of 40 dashes
+-- separates the messages, so that it cannot be taken for the empty line that
+-- ends a header block.
 -- reverseOrder above takes the messages from the last selected to the first.
 
 tell application "Mail"
@@ -11,7 +12,7 @@ tell application "Mail"
 		set end of theItems to (source of theMessage)
 	end repeat
 end tell
-return joinList(theItems, linefeed & linefeed)
+return joinList(theItems, linefeed & "----------------------------------------" & linefeed)
 
 on joinList(theList, theDelimiter)
 	set savedDelimiters to AppleScript's text item delimiters

@@ -6,6 +6,7 @@
 // one warm-up run gives every message its id, as the app's first command would.
 
 #include "platform/applescript/AppleScript.h"
+#include "platform/mail/HtmlText.h"
 #include "platform/mail/MailApplication.h"
 #include "platform/mail/MailMessage.h"
 #include "platform/mail/MailState.h"
@@ -143,11 +144,25 @@ void BM_SubjectOfOneLargeMessage(benchmark::State& state)
     }
 }
 
+// An HTML part turned into text at growing sizes: the time per byte stays flat.
+void BM_HtmlToText(benchmark::State& state)
+{
+    QString html;
+    while (html.size() < state.range(0))
+        html += QStringLiteral("<tr><td><a href=\"https://e.x/\">Caf&eacute;</a></td><td title='a>b'>text &amp; "
+                               "more<br></td></tr><!-- note --><ul><li>item</li></ul>\n");
+    for (auto _ : state)
+        benchmark::DoNotOptimize(platform::mail::htmlToText(html).size());
+    state.SetBytesProcessed(state.iterations() * html.size() * 2);
+    state.SetComplexityN(state.range(0));
+}
+
 }  // namespace
 
 BENCHMARK(BM_SubjectResource10000)->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(5)->ReportAggregatesOnly(true);
 BENCHMARK(BM_ContentResource1000x50KB)->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(5)->ReportAggregatesOnly(true);
 BENCHMARK(BM_ContentOnly1000x50KB)->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(3)->ReportAggregatesOnly(true);
 BENCHMARK(BM_SubjectOfOneLargeMessage)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_HtmlToText)->RangeMultiplier(8)->Range(64 << 10, 4 << 20)->Unit(benchmark::kMillisecond)->Complexity(benchmark::oN);
 
 BENCHMARK_MAIN();

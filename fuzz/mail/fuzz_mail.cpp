@@ -1,7 +1,9 @@
-// Reads arbitrary bytes as a message: every header property and the body text.
-// Nothing may crash, hang or read out of bounds.
+// Reads arbitrary bytes as a message: every header property, the body text, the
+// attachments, the source, and the same bytes as an HTML part. Nothing may crash,
+// hang or read out of bounds, and nothing may need a GUI application object.
 
 #include "platform/mail/HeaderBlock.h"
+#include "platform/mail/HtmlText.h"
 #include "platform/mail/MessageBody.h"
 
 #include <cstddef>
@@ -20,7 +22,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             total += address.display().size();
     }
     total += header.dateTime("Date").isValid() ? 1 : 0;
-    total += MessageBody::plainText(message).size();
+    const MessageBody body(message);
+    total += body.text().size() + body.attachments().size();
+    total += MessageBody::sourceText(message).size();
+    total += platform::mail::htmlToText(QString::fromUtf8(message)).size();
     total += HeaderBlock::parseAddressList(message.left(256)).size();
     return total < 0 ? -1 : 0;
 }

@@ -51,6 +51,39 @@ QByteArray asUtf8(const QByteArray& value)
     return QString::fromLatin1(value).toUtf8();
 }
 
+// The unfolded, trimmed values of the fields called name; only the first when
+// firstOnly, which spares the rest of the block. Lines are looked at in place; only
+// the values found are copied.
+QList<QByteArray> fieldValues(const QByteArray& block, const char* name, bool firstOnly)
+{
+    QList<QByteArray> values;
+    const char* const data = block.constData();
+    const qsizetype size = block.size();
+    for (qsizetype start = 0; start <= size;) {
+        const Line line = lineAt(data, size, start);
+        const qsizetype offset = fieldValueOffset(data + start, line.length, name);
+        if (offset < 0) {
+            start = line.next;
+            continue;
+        }
+        QByteArray value(data + start + offset, line.length - offset);
+        qsizetype next = line.next;
+        while (next <= size) {
+            const Line more = lineAt(data, size, next);
+            if (!isContinuation(data + next, more.length))
+                break;
+            value.append(data + next, more.length);  // unfolding drops the line break, keeps the blank
+            next = more.next;
+        }
+        value.replace('\0', ' ');
+        values.append(value.trimmed());
+        if (firstOnly)
+            break;
+        start = next;
+    }
+    return values;
+}
+
 }  // namespace
 
 QString MailAddress::display() const
@@ -116,33 +149,29 @@ QString HeaderBlock::decodeUndeclared(const QByteArray& bytes)
     QString text = QTextCodec::codecForMib(106)->toUnicode(bytes.constData(), int(bytes.size()), &state);
     if (state.invalidChars == 0 && state.remainingChars == 0)
         return text;
-    return QString::fromLatin1(bytes);
+    return QString::fromLatin1(bytes.constData(), int(bytes.size()));  // the QByteArray overload stops at NUL
+}
+
+QString HeaderBlock::withoutControls(QString text)
+{
+    for (QChar& c : text) {
+        if (c.unicode() < 0x20 || c.unicode() == 0x7F)
+            c = QLatin1Char(' ');
+    }
+    return text;
+}
+
+QList<QByteArray> HeaderBlock::rawValues(const char* name) const
+{
+    return fieldValues(m_block, name, false);
 }
 
 std::optional<QByteArray> HeaderBlock::rawValue(const char* name) const
 {
-    // Lines are looked at in place; only the value found is copied.
-    const char* const data = m_block.constData();
-    const qsizetype size = m_block.size();
-    for (qsizetype start = 0; start <= size;) {
-        const Line line = lineAt(data, size, start);
-        const qsizetype offset = fieldValueOffset(data + start, line.length, name);
-        if (offset < 0) {
-            start = line.next;
-            continue;
-        }
-        QByteArray value(data + start + offset, line.length - offset);
-        for (qsizetype next = line.next; next <= size;) {
-            const Line more = lineAt(data, size, next);
-            if (!isContinuation(data + next, more.length))
-                break;
-            value.append(data + next, more.length);  // unfolding drops the line break, keeps the blank
-            next = more.next;
-        }
-        value.replace('\0', ' ');
-        return value.trimmed();
-    }
-    return std::nullopt;
+    QList<QByteArray> values = fieldValues(m_block, name, true);
+    if (values.isEmpty())
+        return std::nullopt;
+    return values.takeFirst();
 }
 
 QString HeaderBlock::text(const char* name) const
@@ -152,15 +181,16 @@ QString HeaderBlock::text(const char* name) const
         return {};
     KMime::Headers::Subject header;
     header.from7BitString(asUtf8(*value));
-    return header.asUnicodeString();
+    return withoutControls(header.asUnicodeString());
 }
 
 QList<MailAddress> HeaderBlock::addresses(const char* name) const
 {
-    const auto value = rawValue(name);
-    if (!value || value->isEmpty())
-        return {};
-    return parseAddressList(*value);
+    QList<MailAddress> result;
+    const QList<QByteArray> values = rawValues(name);
+    for (const QByteArray& value : values)
+        result += parseAddressList(value);
+    return result;
 }
 
 QList<MailAddress> HeaderBlock::parseAddressList(const QByteArray& rawList)
@@ -181,14 +211,17 @@ QList<MailAddress> HeaderBlock::parseAddressList(const QByteArray& rawList)
     QList<MailAddress> result;
     const auto mailboxes = header.mailboxes();
     for (const auto& mailbox : mailboxes)
-        result.append({mailbox.name(), QString::fromUtf8(mailbox.address())});
+        result.append({withoutControls(mailbox.name()).trimmed(),
+                       withoutControls(QString::fromUtf8(mailbox.address())).trimmed()});
     if (result.isEmpty()) {
         // Not an address list KMime can read ("From: the office"): keep the text
-        // rather than lose the field.
+        // rather than lose the field. A group without members
+        // ("undisclosed-recipients:;") names nobody: it stays empty.
         KMime::Headers::Subject fallback;
         fallback.from7BitString(value);
-        const QString text = fallback.asUnicodeString().trimmed();
-        if (!text.isEmpty() && text != QLatin1String("undisclosed-recipients:;"))
+        const QString text = withoutControls(fallback.asUnicodeString()).trimmed();
+        const bool group = text.endsWith(QLatin1Char(';')) && text.contains(QLatin1Char(':'));
+        if (!text.isEmpty() && !group)
             result.append({QString(), text});
     }
     return result;
@@ -222,7 +255,7 @@ QString HeaderBlock::identifier(const char* name) const
         if (blank >= 0)
             id.truncate(blank);
     }
-    return decodeUndeclared(id.trimmed());
+    return withoutControls(decodeUndeclared(id.trimmed()));
 }
 
 }  // namespace platform::mail

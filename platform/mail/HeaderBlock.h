@@ -8,6 +8,11 @@
 // messageID() drops identifiers without "<>" or without "@". Values with 8-bit
 // bytes that are not valid UTF-8 are taken as Latin-1 first, because KMime decodes
 // raw 8-bit header text as UTF-8 and turns Latin-1 into U+FFFD.
+//
+// Every decoded value (text, names, addresses, identifiers) carries no control
+// characters: an encoded word may decode to CR, LF or any other C0 control, and a
+// line break inside a name would split every list that holds it; each becomes a
+// blank.
 
 #include <QByteArray>
 #include <QDateTime>
@@ -39,7 +44,10 @@ public:
     [[nodiscard]] std::optional<QByteArray> rawValue(const char* name) const;
     // Unstructured text (Subject and the like), RFC 2047 words decoded; empty when absent.
     [[nodiscard]] QString text(const char* name) const;
-    // Every mailbox of an address-list field; groups are flattened.
+    // The unfolded raw values of every field called name, in order.
+    [[nodiscard]] QList<QByteArray> rawValues(const char* name) const;
+    // Every mailbox of every field called name (mail often carries two To or Cc
+    // fields); groups give their members, an empty group nothing.
     [[nodiscard]] QList<MailAddress> addresses(const char* name) const;
     // A date field; invalid when absent or unreadable.
     [[nodiscard]] QDateTime dateTime(const char* name) const;
@@ -62,6 +70,8 @@ public:
     // UTF-8 when valid, Latin-1 otherwise: how undeclared 8-bit text is read.
     [[nodiscard]] static QString decodeUndeclared(const QByteArray& bytes);
     [[nodiscard]] static bool isValidUtf8(const QByteArray& bytes);
+    // text with every C0 control character and DEL as a blank.
+    [[nodiscard]] static QString withoutControls(QString text);
 
 private:
     QByteArray m_block;

@@ -133,7 +133,9 @@ void MailMessage::loadBody()
     QFile file(m_location.path);
     if (file.open(QIODevice::ReadOnly))
         m_source = file.readAll();
-    m_content = MessageBody::plainText(m_source);
+    MessageBody body(m_source);
+    m_content = body.text();
+    m_attachments = body.attachments();
 }
 
 QString MailMessage::subject()
@@ -187,7 +189,8 @@ QString MailMessage::messageId()
 
 QString MailMessage::allHeaders()
 {
-    return HeaderBlock::decodeUndeclared(header().raw());
+    // Decoded as the source is, so that the source starts with these lines.
+    return MessageBody::sourceText(header().raw());
 }
 
 QString MailMessage::content()
@@ -196,10 +199,16 @@ QString MailMessage::content()
     return m_content;
 }
 
+QList<Attachment> MailMessage::attachments()
+{
+    loadBody();
+    return m_attachments;
+}
+
 QString MailMessage::source()
 {
     loadBody();
-    return HeaderBlock::decodeUndeclared(m_source);
+    return MessageBody::sourceText(m_source);
 }
 
 QDateTime MailMessage::dateSent()

@@ -15,6 +15,7 @@
 // and destroyed on one thread.
 
 #include "platform/mail/HeaderBlock.h"
+#include "platform/mail/MessageBody.h"
 
 #include <QByteArray>
 #include <QDateTime>
@@ -57,6 +58,7 @@ public:
     [[nodiscard]] QString messageId();   // without angle brackets
     [[nodiscard]] QString allHeaders();  // the raw header block
     [[nodiscard]] QString content();     // decoded plain text, trailing white space removed
+    [[nodiscard]] QList<Attachment> attachments();  // in the order of the message
     [[nodiscard]] QString source();      // the raw message
     [[nodiscard]] QDateTime dateSent();  // invalid when the Date field is absent or unreadable
     [[nodiscard]] QDateTime dateReceived();
@@ -79,6 +81,7 @@ private:
     bool m_bodyLoaded = false;
     QByteArray m_source;
     QString m_content;
+    QList<Attachment> m_attachments;
 };
 
 }  // namespace platform::mail

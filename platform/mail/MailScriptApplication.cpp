@@ -23,10 +23,11 @@ Terminology makeTerminology()
         {QStringLiteral("to recipient"), QStringLiteral("to recipients")},
         {QStringLiteral("cc recipient"), QStringLiteral("cc recipients")},
         {QStringLiteral("bcc recipient"), QStringLiteral("bcc recipients")},
+        {QStringLiteral("mail attachment"), QStringLiteral("mail attachments")},
     };
     for (const char* name : {"selection", "subject", "sender", "reply to", "message id", "id", "all headers",
                              "content", "source", "date sent", "date received", "message size", "read status",
-                             "flagged status", "mailbox", "name", "address"})
+                             "flagged status", "mailbox", "name", "address", "file size"})
         t.properties.push_back(QString::fromLatin1(name));
     t.commands = {
         {QStringLiteral("extract name from"), true, {}},

@@ -1,13 +1,13 @@
 #include "platform/mail/MessageBody.h"
 
 #include "platform/mail/HeaderBlock.h"
+#include "platform/mail/HtmlText.h"
 
 #include <KMime/Content>
 #include <KMime/Headers>
 #include <KMime/Util>
 
 #include <QTextCodec>
-#include <QTextDocument>
 
 #include <deque>
 
@@ -41,6 +41,41 @@ struct Entity {
     {
         const auto value = header.rawValue("Content-Disposition");
         return value && value->trimmed().toLower().startsWith("attachment");
+    }
+
+    // The file name of the disposition, else the name of the type, else the type.
+    [[nodiscard]] QString fileName() const
+    {
+        QString name;
+        if (const auto value = header.rawValue("Content-Disposition")) {
+            KMime::Headers::ContentDisposition disposition;
+            disposition.from7BitString(*value);
+            name = disposition.filename();
+        }
+        if (name.trimmed().isEmpty())
+            name = type.name();
+        name = HeaderBlock::withoutControls(name).trimmed();
+        return name.isEmpty() ? QString::fromLatin1(type.mimeType()) : name;
+    }
+
+    // The size after transfer decoding; base64 is counted, not decoded.
+    [[nodiscard]] qint64 decodedSize() const
+    {
+        const auto encoding = header.rawValue("Content-Transfer-Encoding");
+        const QByteArray name = encoding ? encoding->trimmed().toLower() : QByteArray();
+        if (name == "base64") {
+            qint64 symbols = 0;
+            for (const char c : body)
+                symbols += ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '+' || c == '/') ? 1 : 0;
+            return symbols * 3 / 4;
+        }
+        if (name == "quoted-printable") {
+            KMime::Content scratch;
+            scratch.contentTransferEncoding()->from7BitString(name);
+            scratch.setBody(body);
+            return scratch.decodedContent().size();
+        }
+        return body.size();
     }
 };
 
@@ -112,60 +147,96 @@ QByteArray guessBoundary(const QByteArray& body)
     return {};
 }
 
-QString textOf(const Entity& entity, int depth);
+// Walks the MIME tree once, collecting the inline texts and the attachments.
+class Collector {
+public:
+    void entity(const Entity& entity, int depth)
+    {
+        if (depth > kMaxDepth)
+            return;
+        const KMime::Headers::ContentType& type = entity.type;
+        if (type.isMultipart())
+            multipart(entity, depth);
+        else if (type.mimeType() == "message/rfc822")
+            this->entity(Entity(entity.body), depth + 1);
+        else if (type.isText() && !entity.isAttachment())
+            addText(textOf(entity));
+        else
+            m_attachments.append({entity.fileName(), entity.decodedSize()});
+    }
 
-QString textOfMultipart(const Entity& entity, int depth)
-{
-    QList<QByteArray> parts = cutParts(entity.body, entity.type.boundary());
-    // KMime would not report a multipart it cannot cut: it would show it as plain
-    // text. A guessed boundary usually finds the parts.
-    if (parts.isEmpty())
-        parts = cutParts(entity.body, guessBoundary(entity.body));
-    if (parts.isEmpty())
-        return HeaderBlock::decodeUndeclared(entity.body);
-    std::deque<Entity> children;  // KMime headers cannot be copied or moved
-    for (const QByteArray& part : std::as_const(parts))
-        children.emplace_back(part);
-    if (entity.type.subType() == "alternative") {
-        // The plain part first, the HTML one when there is none.
-        for (const Entity& child : std::as_const(children)) {
-            if (child.type.isPlainText() && !child.isAttachment())
-                return textOf(child, depth + 1);
+    QString takeText() { return std::move(m_text); }
+    QList<Attachment> takeAttachments() { return std::move(m_attachments); }
+
+private:
+    void multipart(const Entity& entity, int depth)
+    {
+        QList<QByteArray> parts = cutParts(entity.body, entity.type.boundary());
+        // KMime would not report a multipart it cannot cut: it would show it as
+        // plain text. A guessed boundary usually finds the parts.
+        if (parts.isEmpty())
+            parts = cutParts(entity.body, guessBoundary(entity.body));
+        if (parts.isEmpty()) {
+            addText(HeaderBlock::decodeUndeclared(entity.body));
+            return;
+        }
+        std::deque<Entity> children;  // KMime headers cannot be copied or moved
+        for (const QByteArray& part : std::as_const(parts))
+            children.emplace_back(part);
+        const QByteArray subType = entity.type.subType();
+        if (subType == "alternative") {
+            this->entity(preferredAlternative(children), depth + 1);
+        } else if (subType == "related") {
+            // The root part is the message; the others are what it shows (images).
+            this->entity(children.front(), depth + 1);
+        } else {
+            for (const Entity& child : std::as_const(children))
+                this->entity(child, depth + 1);
         }
     }
-    for (const Entity& child : std::as_const(children)) {
-        if (child.isAttachment())
-            continue;
-        const QString text = textOf(child, depth + 1);
-        if (!text.isEmpty())
-            return text;
-    }
-    return {};
-}
 
-QString textOf(const Entity& entity, int depth)
-{
-    if (depth > kMaxDepth)
-        return {};
-    const KMime::Headers::ContentType& type = entity.type;
-    if (type.isMultipart())
-        return textOfMultipart(entity, depth);
-    if (type.mimeType() == "message/rfc822") {
-        const Entity inner(entity.body);
-        return textOf(inner, depth + 1);
+    // The plain part, else the HTML part, else the first one.
+    static const Entity& preferredAlternative(const std::deque<Entity>& children)
+    {
+        for (const bool plain : {true, false}) {
+            for (const Entity& child : children) {
+                if (!child.isAttachment() && (plain ? child.type.isPlainText() : child.type.isHTMLText()))
+                    return child;
+            }
+        }
+        return children.front();
     }
-    if (type.isPlainText())
-        return decodeText(entity);
-    if (type.isHTMLText())
-        return MessageBody::htmlToText(decodeText(entity));
-    if (type.isText() && !entity.isAttachment())
-        return decodeText(entity);
-    return {};
-}
+
+    static QString textOf(const Entity& entity)
+    {
+        const QString text = decodeText(entity);
+        if (entity.type.isHTMLText())
+            return htmlToText(text);
+        if (entity.type.isPlainText() && entity.type.parameter("format").compare(QLatin1String("flowed"), Qt::CaseInsensitive) == 0)
+            return MessageBody::unflow(text, entity.type.parameter("delsp").compare(QLatin1String("yes"), Qt::CaseInsensitive) == 0);
+        return text;
+    }
+
+    void addText(QString text)
+    {
+        qsizetype end = text.size();
+        while (end > 0 && text.at(end - 1).isSpace())
+            --end;
+        if (end == 0)
+            return;
+        text.truncate(end);
+        if (!m_text.isEmpty())
+            m_text += QStringLiteral("\n\n");
+        m_text += text;
+    }
+
+    QString m_text;
+    QList<Attachment> m_attachments;
+};
 
 }  // namespace
 
-QString MessageBody::plainText(const QByteArray& message)
+MessageBody::MessageBody(const QByteArray& message)
 {
     // NUL bytes cut KMime's text off where they stand; they carry nothing a reader
     // wants, so they read as blanks.
@@ -174,20 +245,90 @@ QString MessageBody::plainText(const QByteArray& message)
         lf.replace('\0', ' ');
     if (lf.contains("\r\n"))
         lf = KMime::CRLFtoLF(lf);
-    const Entity top(lf);
-    QString text = textOf(top, 0);
-    qsizetype end = text.size();
-    while (end > 0 && text.at(end - 1).isSpace())
-        --end;
-    text.truncate(end);
+    Collector collector;
+    collector.entity(Entity(lf), 0);
+    m_text = collector.takeText();
+    m_attachments = collector.takeAttachments();
+}
+
+QString MessageBody::sourceText(const QByteArray& message)
+{
+    // (The QByteArray overloads of fromUtf8 and fromLatin1 stop at a NUL byte.)
+    if (HeaderBlock::isValidUtf8(message))
+        return QString::fromUtf8(message.constData(), int(message.size()));
+    QString text;
+    text.reserve(message.size());
+    QTextCodec* declared = nullptr;
+    bool inContentType = false;
+    for (qsizetype start = 0; start < message.size();) {
+        qsizetype end = message.indexOf('\n', start);
+        end = end < 0 ? message.size() : end + 1;
+        const QByteArray line = message.mid(start, end - start);
+        start = end;
+        // The charset of a Content-Type field (or of its continuation lines) holds
+        // for the part below it, up to the next boundary line.
+        const bool continuation = line.startsWith(' ') || line.startsWith('\t');
+        inContentType = qstrnicmp(line.constData(), "content-type:", 13) == 0 || (inContentType && continuation);
+        if (line.startsWith("--") && !line.contains(' '))
+            declared = nullptr;
+        const qsizetype at = inContentType ? line.toLower().indexOf("charset=") : -1;
+        if (at >= 0) {
+            QByteArray name = line.mid(at + 8).trimmed();
+            if (name.startsWith('"'))
+                name = name.mid(1, name.indexOf('"', 1) - 1);
+            const qsizetype stop = name.indexOf(';');
+            QTextCodec* codec = QTextCodec::codecForName(stop < 0 ? name : name.left(stop));
+            declared = (codec && codec->mibEnum() != 106) ? codec : nullptr;
+        }
+        if (HeaderBlock::isValidUtf8(line))
+            text += QString::fromUtf8(line.constData(), int(line.size()));
+        else
+            text += declared ? declared->toUnicode(line) : QString::fromLatin1(line.constData(), int(line.size()));
+    }
     return text;
 }
 
-QString MessageBody::htmlToText(const QString& html)
+QString MessageBody::unflow(const QString& text, bool delSp)
 {
-    QTextDocument document;
-    document.setHtml(html);
-    return document.toPlainText();
+    QString result;
+    result.reserve(text.size());
+    QString paragraph;
+    int paragraphDepth = 0;
+    bool open = false;  // the last line ended in a soft break
+    auto finish = [&] {
+        if (!result.isEmpty())
+            result += QLatin1Char('\n');
+        if (paragraphDepth > 0)
+            result += QString(paragraphDepth, QLatin1Char('>')) + QLatin1Char(' ');
+        result += paragraph;
+        paragraph.clear();
+        open = false;
+    };
+    const QList<QStringView> lines = QStringView(text).split(QLatin1Char('\n'));
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        QStringView line = lines.at(i);
+        if (i == lines.size() - 1 && line.isEmpty())
+            break;
+        int depth = 0;
+        while (depth < line.size() && line.at(depth) == QLatin1Char('>'))
+            ++depth;
+        line = line.mid(depth);
+        if (line.startsWith(QLatin1Char(' ')))
+            line = line.mid(1);  // space-stuffing
+        // A paragraph ends where the quote depth changes, whatever its last line said.
+        if (open && depth != paragraphDepth)
+            finish();
+        paragraphDepth = depth;
+        const bool soft = line.endsWith(QLatin1Char(' ')) && line != QLatin1String("-- ");
+        paragraph += (soft && delSp) ? line.chopped(1) : line;
+        if (soft)
+            open = true;
+        else
+            finish();
+    }
+    if (open)
+        finish();
+    return result;
 }
 
 }  // namespace platform::mail

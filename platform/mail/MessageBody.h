@@ -1,6 +1,11 @@
 #pragma once
-// The readable text of a whole message: the decoded text/plain part, or the text
-// of the rendered HTML when the message has no plain part.
+// The readable text of a whole message and the attachments it carries.
+//
+// The text is every inline text part in order, set apart by an empty line; of a
+// multipart/alternative the plain part, else the HTML one turned into text; of a
+// multipart/related its root part. Plain text sent as format=flowed is unwrapped
+// into its paragraphs. Every other leaf part (a file, an inline image) is an
+// attachment: its file name and its decoded size.
 //
 // The MIME structure is cut here and KMime decodes what it finds (header values,
 // quoted-printable and base64): Content::parse() is slow on large bodies (it scans
@@ -12,17 +17,42 @@
 // read as UTF-8 when valid and as Latin-1 otherwise.
 
 #include <QByteArray>
+#include <QList>
 #include <QString>
 
 namespace platform::mail {
 
+struct Attachment {
+    QString name;  // the file name; the MIME type when the part has none
+    qint64 size = 0;  // bytes after transfer decoding
+    friend bool operator==(const Attachment&, const Attachment&) = default;
+};
+
 class MessageBody {
 public:
-    // message: the raw message, any line ends. Gives the text without trailing
-    // white space; empty when the message carries no text part.
-    [[nodiscard]] static QString plainText(const QByteArray& message);
-    // The text of an HTML document as a reader sees it.
-    [[nodiscard]] static QString htmlToText(const QString& html);
+    // message: the raw message, any line ends.
+    explicit MessageBody(const QByteArray& message);
+
+    // The text without trailing white space; empty when there is no text part.
+    [[nodiscard]] const QString& text() const { return m_text; }
+    [[nodiscard]] const QList<Attachment>& attachments() const { return m_attachments; }
+
+    [[nodiscard]] static QString plainText(const QByteArray& message) { return MessageBody(message).text(); }
+
+    // The raw message as text. Valid UTF-8 (ASCII included) is read as it is;
+    // otherwise each line is read on its own: as UTF-8 when valid, else in the
+    // charset last declared above it (the part's), else as Latin-1, so that raw
+    // UTF-8 headers and a Latin-1 body both read right.
+    [[nodiscard]] static QString sourceText(const QByteArray& message);
+
+    // Undoes format=flowed (RFC 3676): soft line breaks joined, space-stuffing and
+    // with delSp the space before a soft break removed; quoted lines keep their
+    // depth as "> " marks. text has LF line ends.
+    [[nodiscard]] static QString unflow(const QString& text, bool delSp);
+
+private:
+    QString m_text;
+    QList<Attachment> m_attachments;
 };
 
 }  // namespace platform::mail

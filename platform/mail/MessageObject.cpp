@@ -1,5 +1,6 @@
 #include "platform/mail/MessageObject.h"
 
+#include "platform/mail/AttachmentObject.h"
 #include "platform/mail/MailSaveCommand.h"
 #include "platform/mail/MailboxObject.h"
 #include "platform/mail/RecipientObject.h"
@@ -70,6 +71,13 @@ Reply MessageObject::property(const QString& name) const
 
 Reply MessageObject::elements(const QString& className) const
 {
+    if (className == QLatin1String("mail attachment")) {
+        List items;
+        const QList<Attachment> attachments = m_message->attachments();
+        for (const Attachment& attachment : attachments)
+            items.emplace_back(std::make_shared<AttachmentObject>(attachment, describe()));
+        return Value::list(std::move(items));
+    }
     QList<std::pair<QString, QList<MailAddress>>> groups;
     const bool all = className == QLatin1String("recipient");
     if (all || className == QLatin1String("to recipient"))

@@ -6,7 +6,7 @@
 //             source, date sent, date received, message size, read status,
 //             flagged status, mailbox
 // elements    recipient (To, then Cc, then Bcc), to recipient, cc recipient,
-//             bcc recipient (RecipientObject)
+//             bcc recipient (RecipientObject), mail attachment (AttachmentObject)
 // Text properties are empty text when the message lacks the field; date sent is
 // missing value when the Date field is absent or unreadable; dates are in the
 // user's time zone.

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The commands on the session bus, on a real X server with the app in the tray:
 # introspection lists every command, CopySubject and CopySenderAddress reach the
-# clipboard, an unknown method is refused, a second start exits at once and leaves
+# clipboard, HTML content is copied without loading what it names, an unknown
+# method is refused, a second start exits at once and leaves
 # the first alone, and Quit ends the app.
 source "$(dirname "$0")/lib.sh"
 e2e_init dbus "$@"
@@ -53,6 +54,18 @@ bus CopySubject >/dev/null || e2e_fail "CopySubject was refused"
 wait_clipboard 'First over the bus|Второе письмо' || e2e_fail "CopySubject did not reach the clipboard"
 bus CopySenderAddress >/dev/null || e2e_fail "CopySenderAddress was refused"
 wait_clipboard 'ann@example.com|bob@example.org' || e2e_fail "CopySenderAddress did not reach the clipboard"
+
+# An HTML message whose stylesheet, link and image name a FIFO that nobody writes:
+# opening it would freeze the app. Copy Content gives the text, the app answers on.
+fifo=$E2E_TMP/fifo
+mkfifo "$fifo"
+printf 'From: x@example.com\r\nSubject: HTML over the bus\r\nContent-Type: text/html\r\n\r\n<html><head><style>@import url("file://%s");</style><link rel="stylesheet" href="file://%s"></head><body><p>Hello <a href="https://e.x/">link</a><img src="file://%s"><img src="cid:logo"></p></body></html>\r\n' \
+    "$fifo" "$fifo" "$fifo" >"$maildir/cur/1700000003.c.e2e:2,S"
+printf '%s\n' 1700000003.c.e2e >"$HOME/.local/state/quorvell/mail/selection"
+bus CopyContent >/dev/null || e2e_fail "CopyContent of an HTML message was refused"
+wait_clipboard 'Hello link' || e2e_fail "CopyContent of an HTML message did not reach the clipboard"
+bus CopySubject >/dev/null || e2e_fail "the app stopped answering after an HTML message"
+wait_clipboard 'HTML over the bus' || e2e_fail "CopySubject after an HTML message did not reach the clipboard"
 
 bus CopyEverything >/dev/null 2>&1 && e2e_fail "an unknown method was accepted"
 

@@ -7,6 +7,7 @@
 
 using mailtest::MailEnvironment;
 using mailtest::messageAt;
+using platform::mail::Attachment;
 using platform::mail::MailAddress;
 using platform::mail::MessageBody;
 
@@ -34,7 +35,22 @@ const ContentCase kContentCases[] = {
     {"html only renders to text",
      "Content-Type: text/html; charset=utf-8\n\n<html><head><title>T</title><style>p{color:red}</style></head>"
      "<body><p>Caf&eacute; &amp; <b>cr&egrave;me</b></p><p>two</p></body></html>\n",
-     "Café & crème\ntwo"},
+     "Café & crème\n\ntwo"},
+    {"every inline text part, in order",
+     "Content-Type: multipart/mixed; boundary=m\n\n--m\nContent-Type: text/plain\n\nfirst\n"
+     "--m\nContent-Type: image/png\nContent-Disposition: inline\nContent-Transfer-Encoding: base64\n\niVBORw==\n"
+     "--m\nContent-Type: text/html\n\n<p>second</p>\n--m--\n",
+     "first\n\nsecond"},
+    {"related gives its root part only",
+     "Content-Type: multipart/related; boundary=r\n\n--r\nContent-Type: text/html\n\n<img src=cid:a>root\n"
+     "--r\nContent-Type: text/plain\nContent-ID: <a>\n\nnot text\n--r--\n",
+     "root"},
+    {"format=flowed is unwrapped, quotes and signatures kept",
+     "Content-Type: text/plain; format=flowed\n\nOne long \nline.\n>Quoted \n>text.\n>> deeper\n"
+     " >stuffed\n\n-- \nsig\n",
+     "One long line.\n> Quoted text.\n>> deeper\n>stuffed\n\n-- \nsig"},
+    {"format=flowed with delsp joins without the space",
+     "Content-Type: text/plain; charset=utf-8; format=Flowed; DelSp=Yes\n\nSpl \nit words\n", "Split words"},
     {"attachment is not the text",
      "Content-Type: multipart/mixed; boundary=\"m\"\n\n--m\nContent-Type: application/pdf\n"
      "Content-Disposition: attachment; filename=a.pdf\nContent-Transfer-Encoding: base64\n\nJVBERi0xLjQK\n"
@@ -56,6 +72,24 @@ const ContentCase kContentCases[] = {
      "été"},
     {"base64 utf-8", "Content-Type: text/plain; charset=utf-8\nContent-Transfer-Encoding: base64\n\nw6l0w6kK\n", "été"},
 };
+
+TEST(MailMessage, AttachmentsAreNamedWithTheirDecodedSize)
+{
+    const QByteArray raw =
+        "Content-Type: multipart/mixed; boundary=m\n\n--m\nContent-Type: text/plain\n\nletter\n"
+        "--m\nContent-Type: application/pdf; name=ignored.pdf\nContent-Disposition: attachment; filename=\"a b.pdf\"\n"
+        "Content-Transfer-Encoding: base64\n\nJVBERi0x\nLjQK\n"
+        "--m\nContent-Type: text/plain\nContent-Disposition: attachment;\n filename*=utf-8''Gr%C3%BC%C3%9Fe%0A.txt\n\nhello\n"
+        "--m\nContent-Type: image/png; name=\"=?utf-8?q?logo=0D.png?=\"\n\nPNG\n"
+        "--m\nContent-Type: application/octet-stream\n\nxy\n--m--\n";
+    const MessageBody body(raw);
+    EXPECT_EQ(body.text(), QStringLiteral("letter"));
+    const QList<Attachment> expected = {{QStringLiteral("a b.pdf"), 9},
+                                        {QStringLiteral("Grüße .txt"), 5},
+                                        {QStringLiteral("logo .png"), 3},
+                                        {QStringLiteral("application/octet-stream"), 2}};
+    EXPECT_EQ(body.attachments(), expected);
+}
 
 TEST(MailMessage, BodiesDecodeToTheirText)
 {
@@ -164,6 +198,64 @@ TEST(MailMessage, RecipientsKeepTheirOrderAndNames)
     EXPECT_EQ(message.bccRecipients().at(0).display(), QStringLiteral("hidden@example.org"));
     EXPECT_EQ(message.replyTo(), QStringLiteral("List <list@example.org>"));
     EXPECT_EQ(message.sender(), QString());
+}
+
+struct AddressCase {
+    const char* name;
+    QByteArray header;
+    QStringList to;  // display forms of the To recipients
+    QStringList cc;
+};
+
+const AddressCase kAddressCases[] = {
+    {"a group without members names nobody", "To: undisclosed-recipients:;\nCc: Hidden : ;", {}, {}},
+    {"a group gives its members", "To: Team: a@x.example, \"B\" <b@y.example>;", {"a@x.example", "B <b@y.example>"}, {}},
+    {"a field given twice gives both",
+     "To: a@x.example\nCc: c@z.example\nTo: B <b@y.example>\ncc: d@z.example",
+     {"a@x.example", "B <b@y.example>"}, {"c@z.example", "d@z.example"}},
+    {"decoded line breaks and controls become blanks",
+     "To: =?utf-8?q?Alice_Smith_<ceo@evil.example>=0A?= <bob@x.example>\nCc: =?utf-8?q?Tab=09Bell=07?= <c@z.example>",
+     {"Alice Smith <ceo@evil.example> <bob@x.example>"}, {"Tab Bell <c@z.example>"}},
+};
+
+TEST(MailMessage, AddressFieldsAsMailReadersShowThem)
+{
+    MailEnvironment env;
+    int n = 0;
+    for (const AddressCase& c : kAddressCases) {
+        SCOPED_TRACE(c.name);
+        const QString path = env.addMessage({}, QStringLiteral("1700000000.M%1.test:2,").arg(++n), c.header + "\n\nx\n");
+        auto message = messageAt(path);
+        QStringList to;
+        for (const MailAddress& address : message.toRecipients())
+            to.append(address.display());
+        QStringList cc;
+        for (const MailAddress& address : message.ccRecipients())
+            cc.append(address.display());
+        EXPECT_EQ(to, c.to);
+        EXPECT_EQ(cc, c.cc);
+    }
+}
+
+TEST(MailMessage, SourceDecodesLineByLineWhenItMixesEncodings)
+{
+    MailEnvironment env;
+    const struct {
+        QByteArray raw;
+        const char* text;
+    } cases[] = {
+        {"Subject: Gr\xc3\xbc\xc3\x9f" "e\nContent-Type: text/plain; charset=iso-8859-1\n\nGr\xfc\xdf" "e\n",
+         "Subject: Grüße\nContent-Type: text/plain; charset=iso-8859-1\n\nGrüße\n"},
+        {"Subject: \xc3\xa9\nContent-Type: text/plain;\r\n charset=\"windows-1252\"\r\n\r\n\x80 5\r\n",
+         "Subject: é\nContent-Type: text/plain;\r\n charset=\"windows-1252\"\r\n\r\n€ 5\r\n"},
+        {"Subject: \xe9t\xe9\n\n<meta content=\"text/html; charset=utf-8\">\xe9\n", "Subject: été\n\n<meta content=\"text/html; charset=utf-8\">é\n"},
+        {"Subject: plain\r\n\r\nascii \x01 stays\r\n", "Subject: plain\r\n\r\nascii \x01 stays\r\n"},
+    };
+    int n = 0;
+    for (const auto& c : cases) {
+        const QString path = env.addMessage({}, QStringLiteral("1700000000.M%1.test:2,").arg(++n), c.raw);
+        EXPECT_EQ(messageAt(path).source(), QString::fromUtf8(c.text));
+    }
 }
 
 TEST(MailMessage, DatesAndFlagsComeFromTheHeaderAndTheFileName)

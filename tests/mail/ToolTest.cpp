@@ -7,6 +7,8 @@
 
 #include <QProcess>
 
+#include <sys/stat.h>
+
 using mailtest::MailEnvironment;
 using mailtest::readFile;
 
@@ -171,6 +173,31 @@ TEST_F(MailTool, ListAndSelectionPrintOneLinePerMessage)
     ASSERT_EQ(quorvellMail({"clear"}).status, 0);
     EXPECT_EQ(quorvellMail({"selection"}).out, QString());
     EXPECT_EQ(quorvellMail({"folders"}).out, QStringLiteral("INBOX\nSent\n"));
+}
+
+// The content resource run by quorvell-script, a process without a GUI application
+// object, over HTML whose stylesheet, link and images name a FIFO nobody writes:
+// opening it would block for good, so the time bound catches any resource load.
+TEST_F(MailTool, HtmlContentLoadsNothingAndNeedsNoGuiApplication)
+{
+    const QString fifo = env.home() + QStringLiteral("/fifo");
+    ASSERT_EQ(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    const QByteArray url = "file://" + QFile::encodeName(fifo);
+    const QString path = env.addMessage({}, QStringLiteral("500.M5.x:2,S"),
+        "Subject: html\nContent-Type: text/html\n\n<html><head><style>@import url(\"" + url + "\");</style>"
+        "<link rel=stylesheet href=\"" + url + "\"></head><body style=\"background: url('" + url + "')\">"
+        "<p>Hello <a href=\"https://e.x/\">link</a><img src=\"" + url + "\"><img src=\"cid:logo\"></p></body></html>\n");
+    ASSERT_EQ(quorvellMail({"select", path}).status, 0);
+    QProcess script;
+    script.start(qEnvironmentVariable("QUORVELL_BINARY_DIR") + QStringLiteral("/tools/quorvell-script/quorvell-script"),
+                 {mailtest::sourceDir() + QStringLiteral("/resources/Mail Content.applescript")});
+    const bool finished = script.waitForFinished(20000);
+    if (!finished)
+        script.kill();
+    ASSERT_TRUE(finished) << "the script blocked on the FIFO";
+    EXPECT_EQ(script.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(script.exitCode(), 0) << script.readAllStandardError().toStdString();
+    EXPECT_EQ(QString::fromUtf8(script.readAllStandardOutput()), QStringLiteral("Hello link\n"));
 }
 
 TEST_F(MailTool, WrongUsageExitsWithTwo)

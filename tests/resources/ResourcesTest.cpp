@@ -33,13 +33,13 @@ const char* const kHeaders[] = {
     "Date: Tue, 09 Dec 2025 07:05:09 +0100\r\nContent-Type: text/html; charset=utf-8",
     "From: Robin Ashdown <robin@ashdown.example>\nTo: Ann Lee <ann@example.org>\n"
     "Bcc: archive@ashdown.example\nSubject: Re: Quarterly plan\nMessage-ID: <no-at-sign>\n"
-    "Content-Type: multipart/alternative; boundary=\"alt\"",
+    "Content-Type: multipart/mixed; boundary=\"mix\"",
 };
 const char* const kContents[] = {"Draft attached.\nSee you at ten.", "The café is closed today.", "Thanks, Ann."};
 
 struct ResourceCase {
     const char* script;
-    const char* separator;        // between the pieces of two messages
+    const char* separator;        // between the pieces of two messages; null: the line of dashes
     QStringList pieces;           // what each message gives, in selection order
 };
 
@@ -65,20 +65,21 @@ QList<ResourceCase> cases()
          {"Bob Roe\ncarl@example.org\nZoë Ng", "Renée Dupont", "Ann Lee\narchive@ashdown.example"}},
         {"Mail Recipient Address", "\n",
          {"bob@example.org\ncarl@example.org\nzoe@example.org", "renee@example.fr", "ann@example.org\narchive@ashdown.example"}},
-        {"Mail Message ID", "\n", {"plan-1@example.org", "", "no-at-sign"}},
+        {"Mail Message ID", "\n", {"plan-1@example.org", "no-at-sign"}},
         {"Mail Mail Message ID", "\n", {"1", "2", "3"}},
         {"Mail Date", "\n", {"Monday, 8 December 2025", "Tuesday, 9 December 2025", "Thursday, 11 December 2025"}},
         {"Mail Time", "\n", {"11:20:00", "06:05:09", "06:00:00"}},
-        {"Mail Content", "\n\n", {c0, c1, c2}},
+        {"Mail Content", nullptr, {c0, c1, c2 + "\n\nAttachment: plan.pdf (9 bytes)"}},
         {"Mail All Headers", "\n\n", {h0, h1, h2}},
-        {"Mail All Headers Content", "\n\n", {h0 + "\n\n" + c0, h1 + "\n\n" + c1, h2 + "\n\n" + c2}},
+        {"Mail All Headers Content", nullptr, {h0 + "\n\n" + c0, h1 + "\n\n" + c1, h2 + "\n\n" + c2}},
         {"Mail Summary", nullptr,
          {"From: Lee, Ann <ann@example.org>\nSubject: Quarterly plan\nDate: Monday, 8 December 2025\nTime: 11:20:00\n"
-          "To: Bob Roe <bob@example.org>, carl@example.org, Zoë Ng <zoe@example.org>\n\n" + c0,
+          "To: Bob Roe <bob@example.org>, carl@example.org\nCc: Zoë Ng <zoe@example.org>\n\n" + c0,
           "From: alerts@status.example\nSubject: Café closed\nDate: Tuesday, 9 December 2025\nTime: 06:05:09\n"
           "To: Renée Dupont <renee@example.fr>\n\n" + c1,
           "From: Robin Ashdown <robin@ashdown.example>\nSubject: Re: Quarterly plan\nDate: Thursday, 11 December 2025\n"
-          "Time: 06:00:00\nTo: Ann Lee <ann@example.org>, archive@ashdown.example\n\n" + c2}},
+          "Time: 06:00:00\nTo: Ann Lee <ann@example.org>\nBcc: archive@ashdown.example\n"
+          "Attachment: plan.pdf (9 bytes)\n\n" + c2}},
     };
 }
 
@@ -145,9 +146,9 @@ TEST_F(MailResources, SourceIsEveryRawMessage)
         EXPECT_TRUE(file.open(QIODevice::ReadOnly));
         files.append(QString::fromUtf8(file.readAll()));
     }
-    EXPECT_EQ(run(QStringLiteral("Mail Source"), false), files.join(QStringLiteral("\n\n")));
+    EXPECT_EQ(run(QStringLiteral("Mail Source"), false), files.join(dashes()));
     std::reverse(files.begin(), files.end());
-    EXPECT_EQ(run(QStringLiteral("Mail Source"), true), files.join(QStringLiteral("\n\n")));
+    EXPECT_EQ(run(QStringLiteral("Mail Source"), true), files.join(dashes()));
 }
 
 TEST_F(MailResources, NothingSelectedGivesEmptyText)
