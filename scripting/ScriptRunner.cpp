@@ -4,6 +4,7 @@
 #include "platform/desktop/Bundle.h"
 #include "platform/desktop/Sound.h"
 #include "platform/mail/MailApplication.h"
+#include "platform/pasteboard/ScriptClipboard.h"
 #include "scripting/Clipboard.h"
 #include "settings/Settings.h"
 
@@ -45,6 +46,7 @@ std::optional<QString> readScriptResource(const QString& scriptName)
 std::optional<QString> executeForText(const QString& source)
 {
     platform::mail::registerMailApplication();
+    platform::pasteboard::registerScriptClipboard();
     const platform::applescript::AppleScript script(source);
     const auto result = script.executeAndReturnError(nullptr);
     if (!result)
