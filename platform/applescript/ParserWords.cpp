@@ -159,10 +159,13 @@ NodePtr Parser::parseWordPrimary()
         int classLength = 0;
         const Term* property = matchTerm(terms.properties, &propertyLength);
         const Term* cls = matchTerm(terms.classes, &classLength);
-        if (cls && classLength >= propertyLength) {
+        // `message id 7` is a message by its id, not the property "message id".
+        const bool byId = cls && !cls->plural && isWord("id", classLength) && !isWord("of", classLength + 1)
+            && ahead(classLength + 1).kind != TokenKind::EndOfLine && ahead(classLength + 1).kind != TokenKind::EndOfFile;
+        if (cls && (classLength >= propertyLength || byId)) {
             const size_t saved = m_pos;
             m_pos += static_cast<size_t>(classLength);
-            if (classLength > propertyLength || cls->plural || startsIndex() || cur().kind == TokenKind::String)
+            if (byId || classLength > propertyLength || cls->plural || startsIndex() || cur().kind == TokenKind::String)
                 return parseElement(*cls, at);
             m_pos = saved;
         }
