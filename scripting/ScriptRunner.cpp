@@ -1,9 +1,12 @@
 #include "scripting/ScriptRunner.h"
 
 #include "platform/applescript/AppleScript.h"
+#include "platform/applescript/Engine.h"
 #include "platform/desktop/Bundle.h"
+#include "platform/desktop/Log.h"
 #include "platform/desktop/Sound.h"
 #include "platform/mail/MailApplication.h"
+#include "platform/pasteboard/ScriptClipboard.h"
 #include "scripting/Clipboard.h"
 #include "settings/Settings.h"
 
@@ -15,7 +18,8 @@ namespace quorvell {
 namespace {
 
 // The resource named scriptName, straight inside the resources directory, read as
-// Mac OS Roman (every byte decodes). None when there is no resources directory, the
+// Mac OS Roman (every byte decodes), or as UTF-8 when it starts with a UTF-8
+// byte-order mark: those three bytes cannot begin a meaningful Mac OS Roman script. None when there is no resources directory, the
 // name is not a single path component, or the file cannot be read.
 std::optional<QString> readScriptResource(const QString& scriptName)
 {
@@ -34,21 +38,30 @@ std::optional<QString> readScriptResource(const QString& scriptName)
     const QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError)
         return std::nullopt;
-    QTextCodec* macRoman = QTextCodec::codecForName("Apple Roman");
-    if (!macRoman)
+    if (!bytes.startsWith("\xEF\xBB\xBF") && !QTextCodec::codecForName("Apple Roman"))
         return std::nullopt;
-    return macRoman->toUnicode(bytes);
+    return platform::applescript::decodeScriptFile(bytes);
 }
 
-// Compiles and runs the text against the mail application. The engine's error
-// report is dropped: a failed run is silent.
-std::optional<QString> executeForText(const QString& source)
+// Compiles and runs the text against the mail application. A failed run does
+// nothing for the user and leaves one log line naming the resource, the line and
+// the error, so a person editing a resource can see why it did nothing.
+std::optional<QString> executeForText(const QString& scriptName, const QString& source)
 {
     platform::mail::registerMailApplication();
+    platform::pasteboard::registerScriptClipboard();
     const platform::applescript::AppleScript script(source);
-    const auto result = script.executeAndReturnError(nullptr);
-    if (!result)
+    platform::applescript::ErrorInfo error;
+    const auto result = script.executeAndReturnError(&error);
+    if (!result) {
+        platform::desktop::log(QStringLiteral("%1: %2 error at line %3: %4 (%5)")
+                                   .arg(scriptName, error.compileError ? QStringLiteral("syntax")
+                                                                       : QStringLiteral("execution"))
+                                   .arg(error.line)
+                                   .arg(error.message)
+                                   .arg(error.number));
         return std::nullopt;
+    }
     return result->stringValue;
 }
 
@@ -75,7 +88,7 @@ std::optional<QString> runMailScript(const QString& scriptName, bool reverseOrde
             if (at >= 0)
                 text->replace(at, 5, QStringLiteral("true"));
         }
-        text = executeForText(*text);
+        text = executeForText(scriptName, *text);
     }
     if (text && commaDelimited)
         text = commaDelimitedText(*text);
@@ -101,7 +114,7 @@ std::optional<QString> runMailScriptReplacing(const QString& scriptName, const s
     // replacement between every two characters of the script.
     if (target && !target->isEmpty())
         text->replace(*target, replacement, Qt::CaseInsensitive);
-    return executeForText(*text);
+    return executeForText(scriptName, *text);
 }
 
 }  // namespace quorvell

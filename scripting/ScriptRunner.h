@@ -1,8 +1,10 @@
 #pragma once
 // Runs the script resources. The resource is read from the resources directory as
-// Mac OS Roman text at every run, adjusted, compiled and run against the mail
-// application, and its result taken as text. Any failure gives no result and
-// touches nothing (no clipboard, no sound, no log). A script name is one file name
+// Mac OS Roman text (UTF-8 when it starts with a UTF-8 byte-order mark) at every
+// run, adjusted, compiled and run against the mail application, and its result
+// taken as text. Any failure gives no result and touches nothing (no clipboard, no
+// sound); a script that fails to compile or run leaves one log line
+// "NAME: syntax|execution error at line N: MESSAGE (NUMBER)". A script name is one file name
 // straight inside the resources directory: a name with "/" in it finds nothing.
 
 #include <QString>

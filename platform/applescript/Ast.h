@@ -22,7 +22,9 @@ enum class BinaryOp {
 enum class TypeName { Text, Integer, Real, Number, List, Boolean, Date, Record };
 
 // Which elements an Element node selects.
-enum class Selector { All, Index, Range, First, Last, Middle, Beginning, End };
+// Which elements an Element node selects; Index also selects by name when its
+// value is text (`mailbox "Sent"`).
+enum class Selector { All, Index, Range, First, Last, Middle, Some, Id, Beginning, End };
 
 enum class NodeKind {
     // expressions
@@ -36,7 +38,8 @@ enum class NodeKind {
     Not,              // a
     Coerce,           // a, type
     Property,         // name, a = container (null: the tell target), dictionary = a dictionary term
-    Element,          // name = class, selector, a = container (null: tell target), b, c = indexes
+    Element,          // name = class, selector, a = container (null: tell target), b, c = indexes,
+                      // kids[0] = `whose` filter, run with each element as the target (may be absent)
     Count,            // a
     Offset,           // a (needle), b (haystack)
     CurrentDate,      //
@@ -45,6 +48,9 @@ enum class NodeKind {
     Call,             // name, kids = arguments, my
     Command,          // name, a = direct (may be null), names = labels, kids = labelled values
     Delimiters,       // AppleScript's text item delimiters
+    Builtin,          // name = command ("round", "ascii character", ...), a = direct, value = rounding
+    Clipboard,        // the clipboard
+    It,               // the current target: the element a `whose` filter is testing, else the tell target
     // statements
     ExprStatement,    // a
     Set,              // a = target, b = value
@@ -61,7 +67,7 @@ enum class NodeKind {
     Return,           // a (may be null)
     Try,              // blocks[0] = body, blocks[1] = handler (may be empty), names = {message var, number var}
     Error,            // a = message (may be null), b = number (may be null)
-    Considering,      // flag = case considered, blocks[0]
+    Considering,      // flag = considering (else ignoring), value = TextAttribute bits named, blocks[0]
     Global,           // names
     Local,            // names
 };

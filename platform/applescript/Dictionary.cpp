@@ -11,6 +11,7 @@ namespace {
 struct Registry {
     std::mutex mutex;
     QHash<QString, std::shared_ptr<Application>> applications;  // keyed by lower-case name
+    std::shared_ptr<ClipboardAccess> clipboard;
 };
 
 Registry& registry()
@@ -67,6 +68,20 @@ std::shared_ptr<Application> findApplication(const QString& name)
     Registry& r = registry();
     std::lock_guard lock(r.mutex);
     return r.applications.value(name.toLower());
+}
+
+void registerClipboard(std::shared_ptr<ClipboardAccess> clipboard)
+{
+    Registry& r = registry();
+    std::lock_guard lock(r.mutex);
+    r.clipboard = std::move(clipboard);
+}
+
+std::shared_ptr<ClipboardAccess> findClipboard()
+{
+    Registry& r = registry();
+    std::lock_guard lock(r.mutex);
+    return r.clipboard;
 }
 
 }  // namespace platform::applescript

@@ -32,6 +32,10 @@
 // understand the “save” message." for -1708); any other number is allowed and is
 // reported as given, so `try … on error number n` sees it.
 //
+// The clipboard. `the clipboard` and `set the clipboard to x` reach the desktop's
+// clipboard through a ClipboardAccess registered by the program that runs scripts
+// (the app, quorvell-script); without one they are error -1728 / -10006.
+//
 // Threading. The registry is guarded and may be used from any thread; the engine
 // calls an application's objects only from the thread running the script.
 
@@ -40,6 +44,7 @@
 #include <QString>
 
 #include <memory>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -118,6 +123,19 @@ public:
     // Asked once per compiled tell block; must stay valid while the application is registered.
     [[nodiscard]] virtual const Terminology& terminology() const = 0;
 };
+
+class ClipboardAccess {
+public:
+    virtual ~ClipboardAccess() = default;
+    // The clipboard's text; none when it holds no text.
+    [[nodiscard]] virtual std::optional<QString> text() = 0;
+    // Replaces the clipboard's content with the text; false when that failed.
+    [[nodiscard]] virtual bool setText(const QString& text) = 0;
+};
+
+// Registers (or, with null, removes) the clipboard that scripts reach.
+void registerClipboard(std::shared_ptr<ClipboardAccess> clipboard);
+[[nodiscard]] std::shared_ptr<ClipboardAccess> findClipboard();
 
 // Registers (or replaces) the application known under this name; names compare
 // case-insensitively. A null pointer removes it.

@@ -313,7 +313,7 @@ Interpreter::Flow Interpreter::execTry(const Node& n)
             throw;
         m_tellTargets.resize(tells);
         m_frames.resize(frames);
-        m_rules.considerCase = rules.considerCase;
+        m_rules.considered = rules.considered;
         if (!n.names[0].isEmpty())
             write(n.names[0], Value(e.message));
         if (!n.names[1].isEmpty())
@@ -338,14 +338,14 @@ void Interpreter::execError(const Node& n)
 
 Interpreter::Flow Interpreter::execConsidering(const Node& n)
 {
-    const bool before = m_rules.considerCase;
-    if (n.kids.empty())
-        m_rules.considerCase = n.flag;
+    const unsigned named = static_cast<unsigned>(n.value.integer());
+    const unsigned before = m_rules.considered;
     struct Back {
-        bool& flag;
-        bool value;
-        ~Back() { flag = value; }
-    } back{m_rules.considerCase, before};
+        unsigned& rules;
+        unsigned value;
+        ~Back() { rules = value; }
+    } back{m_rules.considered, before};
+    m_rules.considered = n.flag ? before | named : before & ~named;
     return execBlock(n.blocks[0]);
 }
 
@@ -419,6 +419,12 @@ void Interpreter::assign(const Node& target, const Value& v)
     case NodeKind::Delimiters:
         setDelimiters(v);
         return;
+    case NodeKind::Clipboard: {
+        const auto clipboard = findClipboard();
+        if (!clipboard || !clipboard->setText(toText(v, m_rules)))
+            throwRuntime(errCantSet, QStringLiteral("Can’t set the clipboard to %1.").arg(displayForm(v)));
+        return;
+    }
     case NodeKind::ListLiteral: {
         const Value list = v.kind() == Value::Kind::List ? v : coerce(v, TypeName::List, m_rules);
         const List items = list.items();
@@ -473,126 +479,6 @@ void Interpreter::assignElement(const Node& target, const Value& v)
                                      .arg(index)
                                      .arg(displayForm(container), displayForm(v)));
     items[static_cast<size_t>(index - 1)] = v;
-}
-
-// --- expressions ---
-
-Value Interpreter::eval(const Node& n)
-{
-    Depth depth(m_evalDepth, m_limits.maxEvalDepth);
-    switch (n.kind) {
-    case NodeKind::Literal: return n.value;
-    case NodeKind::ListLiteral: {
-        List items;
-        items.reserve(n.kids.size());
-        for (const NodePtr& kid : n.kids) {
-            Value v = eval(*kid);
-            checkNesting(v, nullptr);
-            items.push_back(std::move(v));
-        }
-        return Value::list(std::move(items));
-    }
-    case NodeKind::RecordLiteral: {
-        Record r;
-        for (size_t i = 0; i < n.kids.size(); ++i) {
-            Value v = eval(*n.kids[i]);
-            checkNesting(v, nullptr);
-            r.fields.emplace_back(n.names[i], std::move(v));
-        }
-        return Value::record(std::move(r));
-    }
-    case NodeKind::Variable: m_current = &n; return read(n.name);
-    case NodeKind::MyVariable: {
-        m_current = &n;
-        const auto it = m_globals.constFind(n.name);
-        if (it == m_globals.constEnd())
-            throwRuntime(errUndefinedVariable, QStringLiteral("The variable %1 is not defined.").arg(n.name));
-        return *it;
-    }
-    case NodeKind::Binary: return evalBinary(n);
-    case NodeKind::Negate: {
-        Value v = eval(*n.a);
-        m_current = &n;
-        return negate(v);
-    }
-    case NodeKind::Not: {
-        Value v = eval(*n.a);
-        m_current = &n;
-        return Value(!toBoolean(v));
-    }
-    case NodeKind::Coerce: {
-        Value v = eval(*n.a);
-        m_current = &n;
-        return coerce(v, n.type, m_rules);
-    }
-    case NodeKind::Property: return evalProperty(n);
-    case NodeKind::Element: return evalElement(n);
-    case NodeKind::Count: {
-        Value v = eval(*n.a);
-        m_current = &n;
-        if (v.kind() == Value::Kind::Object)
-            v = elementsOf(v, QStringLiteral("item"));
-        return Value(countOf(v));
-    }
-    case NodeKind::Offset: {
-        const Value needle = eval(*n.a);
-        const Value haystack = eval(*n.b);
-        m_current = &n;
-        return Value(offsetOf(toText(needle, m_rules), toText(haystack, m_rules), m_rules));
-    }
-    case NodeKind::CurrentDate: {
-        QDateTime now = QDateTime::currentDateTime();
-        now.setTime(QTime(now.time().hour(), now.time().minute(), now.time().second()));
-        return Value(now);
-    }
-    case NodeKind::DateFromText: {
-        const Value v = eval(*n.a);
-        m_current = &n;
-        return coerce(v, TypeName::Date, m_rules);
-    }
-    case NodeKind::Application: return evalApplication(n);
-    case NodeKind::Call: return evalCall(n);
-    case NodeKind::Command: return evalCommand(n);
-    case NodeKind::Delimiters: return delimiters();
-    default: throwRuntime(errDefault, QStringLiteral("Unexpected expression."));
-    }
-}
-
-Value Interpreter::evalBinary(const Node& n)
-{
-    if (n.op == BinaryOp::And || n.op == BinaryOp::Or) {
-        const bool left = toBoolean(eval(*n.a));
-        if (left == (n.op == BinaryOp::Or))
-            return Value(left);
-        const Value right = eval(*n.b);
-        m_current = &n;
-        return Value(toBoolean(right));
-    }
-    const Value a = eval(*n.a);
-    const Value b = eval(*n.b);
-    m_current = &n;
-    // Searching one list in another may compare every pair: charge for it so a
-    // huge search ends at the step bound instead of running for hours.
-    if (a.kind() == Value::Kind::List && b.kind() == Value::Kind::List
-        && (n.op == BinaryOp::Contains || n.op == BinaryOp::IsIn))
-        step(static_cast<qint64>(std::min(1e15, double(a.items().size()) * double(b.items().size()) / 64)));
-    switch (n.op) {
-    case BinaryOp::Equal: return Value(equals(a, b, m_rules));
-    case BinaryOp::NotEqual: return Value(!equals(a, b, m_rules));
-    case BinaryOp::Less: return Value(compare(a, b, m_rules) < 0);
-    case BinaryOp::Greater: return Value(compare(a, b, m_rules) > 0);
-    case BinaryOp::LessEqual: return Value(compare(a, b, m_rules) <= 0);
-    case BinaryOp::GreaterEqual: return Value(compare(a, b, m_rules) >= 0);
-    case BinaryOp::Contains: return Value(contains(a, b, m_rules));
-    case BinaryOp::IsIn: return Value(contains(b, a, m_rules));
-    case BinaryOp::BeginsWith: return Value(beginsWith(a, b, m_rules));
-    case BinaryOp::EndsWith: return Value(endsWith(a, b, m_rules));
-    case BinaryOp::Concat: {
-        step(static_cast<qint64>(a.kind() == Value::Kind::List ? a.items().size() / 64 : 0));
-        return concat(a, b, m_rules);
-    }
-    default: return arithmetic(n.op, a, b);
-    }
 }
 
 }  // namespace platform::applescript

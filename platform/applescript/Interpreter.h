@@ -77,6 +77,10 @@ private:
 
     Value eval(const Node& n);
     Value evalBinary(const Node& n);
+    Value evalBuiltin(const Node& n);
+    Value filter(const Value& all, const Node& condition);
+    Value mapProperty(const Value& list, const Node& n, int depth);
+    static bool appliesToEach(const Value& list);
     Value evalProperty(const Node& n);
     Value evalElement(const Node& n);
     Value evalCall(const Node& n);
@@ -85,6 +89,7 @@ private:
     Value elementsOf(const Value& container, const QString& cls);
     Value pick(const Value& all, const Node& n, const Value& container, const QString& cls);
     qint64 indexValue(const Node& n);
+    qint64 indexValue(const Value& v);
     Value tellTarget(const Node& n) const;
 
     void assign(const Node& target, const Value& v);

@@ -6,6 +6,9 @@
 #include "platform/applescript/Dictionary.h"
 #include "platform/applescript/ScriptError.h"
 
+#include <QRandomGenerator>
+
+#include <algorithm>
 #include <cmath>
 
 namespace platform::applescript {
@@ -62,7 +65,44 @@ Value Interpreter::evalProperty(const Node& n)
             replyError(reply, QStringLiteral("Can’t get %1 of %2.").arg(n.name, container.object()->describe()));
         return reply.value();
     }
+    // A dictionary property of a list of elements is that property of each:
+    // `address of every to recipient of m` is a list of addresses.
+    // A list's own properties (length, reverse, rest, class) stay the list's.
+    static const QSet<QString> kListProperties = {QStringLiteral("length"), QStringLiteral("reverse"),
+                                                  QStringLiteral("rest"), QStringLiteral("class")};
+    if (container.kind() == Value::Kind::List && !kListProperties.contains(n.name)
+        && (n.flag || appliesToEach(container)))
+        return mapProperty(container, n, 0);
     return builtinProperty(container, n.name);
+}
+
+bool Interpreter::appliesToEach(const Value& list)
+{
+    const List& items = list.items();
+    return !items.empty()
+        && std::all_of(items.begin(), items.end(), [](const Value& v) { return v.kind() == Value::Kind::Object; });
+}
+
+Value Interpreter::mapProperty(const Value& list, const Node& n, int depth)
+{
+    if (depth >= kMaxValueDepth)
+        throwRuntime(errStackOverflow, QStringLiteral("Lists and records are nested too deeply."));
+    List out;
+    out.reserve(list.items().size());
+    for (const Value& item : list.items()) {
+        step();
+        if (item.kind() == Value::Kind::Object) {
+            const Reply reply = item.object()->property(n.name);
+            if (!reply.ok())
+                replyError(reply, QStringLiteral("Can’t get %1 of %2.").arg(n.name, item.object()->describe()));
+            out.push_back(reply.value());
+        } else if (item.kind() == Value::Kind::List) {
+            out.push_back(mapProperty(item, n, depth + 1));
+        } else {
+            out.push_back(builtinProperty(item, n.name));
+        }
+    }
+    return Value::list(std::move(out));
 }
 
 Value Interpreter::elementsOf(const Value& container, const QString& cls)
@@ -99,7 +139,11 @@ Value Interpreter::elementsOf(const Value& container, const QString& cls)
 
 qint64 Interpreter::indexValue(const Node& n)
 {
-    const Value v = eval(n);
+    return indexValue(eval(n));
+}
+
+qint64 Interpreter::indexValue(const Value& v)
+{
     if (v.kind() == Value::Kind::Real && v.real() != std::trunc(v.real()))
         throwRuntime(errInvalidIndex, QStringLiteral("Invalid index %1.").arg(displayForm(v)));
     try {
@@ -133,7 +177,29 @@ Value Interpreter::evalElement(const Node& n)
         return container;
     const QString cls = n.name == u"text" ? QStringLiteral("character") : n.name;
     const Value all = elementsOf(container, cls);
-    return pick(all, n, container, n.name);
+    if (n.kids.empty())
+        return pick(all, n, container, n.name);
+    const Value kept = filter(all, *n.kids[0]);
+    m_current = &n;
+    return pick(kept, n, container, n.name);
+}
+
+// The elements for which the `whose` condition holds, each tested as the target
+// of the condition's bare property names and of `it`.
+Value Interpreter::filter(const Value& all, const Node& condition)
+{
+    List kept;
+    for (const Value& element : all.items()) {
+        step();
+        m_tellTargets.push_back(element);
+        struct Pop {
+            std::vector<Value>& targets;
+            ~Pop() { targets.pop_back(); }
+        } pop{m_tellTargets};
+        if (toBoolean(eval(condition)))
+            kept.push_back(element);
+    }
+    return Value::list(std::move(kept));
 }
 
 // Selects from the list `all` as the node asks; errors name the container.
@@ -155,9 +221,35 @@ Value Interpreter::pick(const Value& all, const Node& n, const Value& container,
             throwRuntime(errCantGet, QStringLiteral("Can’t get %1 %2 of %3.").arg(cls).arg(original).arg(described()));
         return items[static_cast<size_t>(index - 1)];
     };
+    auto byProperty = [&](const char* property, const Value& wanted) -> Value {
+        for (const Value& item : items) {
+            if (item.kind() != Value::Kind::Object)
+                continue;
+            const Reply reply = item.object()->property(QLatin1String(property));
+            if (reply.ok() && equals(reply.value(), wanted, m_rules))
+                return item;
+        }
+        throwRuntime(errCantGet,
+                     QStringLiteral("Can’t get %1 %2%3 of %4.")
+                         .arg(cls, property == QLatin1String("id") ? QStringLiteral("id ") : QString(),
+                              displayForm(wanted), described()));
+    };
     switch (n.selector) {
     case Selector::All: return all;
-    case Selector::Index: return at(indexValue(*n.b));
+    case Selector::Index: {
+        const Value index = eval(*n.b);
+        m_current = &n;
+        if (index.kind() == Value::Kind::Text)
+            return byProperty("name", index);
+        return at(indexValue(index));
+    }
+    case Selector::Id: {
+        const Value id = eval(*n.b);
+        m_current = &n;
+        return byProperty("id", id);
+    }
+    case Selector::Some:
+        return at(count == 0 ? 1 : 1 + static_cast<qint64>(QRandomGenerator::global()->bounded(static_cast<quint32>(count))));
     case Selector::First: return at(1);
     case Selector::Last:
     case Selector::End: return at(count == 0 ? 1 : count);

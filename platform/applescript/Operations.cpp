@@ -1,104 +1,22 @@
+// Arithmetic, concatenation, text elements, built-in properties and dates.
+
 #include "platform/applescript/Operations.h"
 
 #include "platform/applescript/Dictionary.h"
+#include "platform/applescript/OperationsInternal.h"
 #include "platform/applescript/ScriptError.h"
 
 #include <QLocale>
+#include <QTextCodec>
 
-#include <algorithm>
-#include <charconv>
 #include <cmath>
 #include <limits>
-#include <string>
 
 namespace platform::applescript {
 
+using namespace detail;
+
 namespace {
-
-constexpr const char* kMonths[] = {"January", "February", "March",     "April",   "May",      "June",
-                                   "July",    "August",   "September", "October", "November", "December"};
-// Qt numbers weekdays from Monday = 1; the language from Sunday = 1.
-constexpr const char* kWeekdays[] = {"Sunday", "Monday", "Tuesday", "Wednesday", "Thursday", "Friday", "Saturday"};
-
-Qt::CaseSensitivity sensitivity(const TextRules& rules)
-{
-    return rules.considerCase ? Qt::CaseSensitive : Qt::CaseInsensitive;
-}
-
-[[noreturn]] void cantMake(const Value& v, TypeName t)
-{
-    throwRuntime(errCantMake, QStringLiteral("Can’t make %1 into type %2.").arg(displayForm(v), typeName(t)));
-}
-
-QString escapeText(const QString& s)
-{
-    QString out;
-    out.reserve(s.size() + 2);
-    out += u'"';
-    for (const QChar c : s) {
-        if (c == u'"' || c == u'\\')
-            out += u'\\';
-        out += c;
-    }
-    out += u'"';
-    return out;
-}
-
-QString display(const Value& v, int depth)
-{
-    if (depth > kMaxValueDepth)
-        return QStringLiteral("{…}");
-    switch (v.kind()) {
-    case Value::Kind::Missing: return QStringLiteral("missing value");
-    case Value::Kind::Boolean: return v.boolean() ? QStringLiteral("true") : QStringLiteral("false");
-    case Value::Kind::Integer: return QString::number(v.integer());
-    case Value::Kind::Real: return formatReal(v.real());
-    case Value::Kind::Text: return escapeText(v.text().size() > 200 ? v.text().left(200) + QStringLiteral("…") : v.text());
-    case Value::Kind::Date: return QStringLiteral("date \"%1\"").arg(dateText(v.date()));
-    case Value::Kind::List: {
-        QStringList parts;
-        for (const Value& item : v.items()) {
-            if (parts.size() == 20) {
-                parts << QStringLiteral("…");
-                break;
-            }
-            parts << display(item, depth + 1);
-        }
-        return u'{' + parts.join(QStringLiteral(", ")) + u'}';
-    }
-    case Value::Kind::Record: {
-        QStringList parts;
-        for (const auto& [key, value] : v.recordPointer()->fields)
-            parts << key + u':' + display(value, depth + 1);
-        return u'{' + parts.join(QStringLiteral(", ")) + u'}';
-    }
-    case Value::Kind::Object: return v.object()->describe();
-    }
-    return {};
-}
-
-std::optional<double> parseNumber(const QString& text)
-{
-    const QString t = text.trimmed();
-    if (t.isEmpty())
-        return std::nullopt;
-    bool ok = false;
-    const double d = QLocale::c().toDouble(t, &ok);
-    if (!ok || !std::isfinite(d))
-        return std::nullopt;
-    return d;
-}
-
-std::optional<qint64> constantNumber(const QString& text)
-{
-    for (int i = 0; i < 12; ++i)
-        if (text.compare(QLatin1String(kMonths[i]), Qt::CaseInsensitive) == 0)
-            return i + 1;
-    for (int i = 0; i < 7; ++i)
-        if (text.compare(QLatin1String(kWeekdays[i]), Qt::CaseInsensitive) == 0)
-            return i + 1;
-    return std::nullopt;
-}
 
 Value numberValue(double d)
 {
@@ -113,6 +31,17 @@ Value integerOrReal(long double exact)
     return Value(static_cast<double>(exact));
 }
 
+
+bool isWordChar(QChar c)
+{
+    return c.isLetterOrNumber() || c.isMark();
+}
+
+
+}  // namespace
+
+namespace detail {
+
 QString timeFormat()
 {
     QString f = QLocale().timeFormat(QLocale::LongFormat);
@@ -120,315 +49,8 @@ QString timeFormat()
     return f.trimmed();
 }
 
-bool isWordChar(QChar c)
-{
-    return c.isLetterOrNumber() || c.isMark();
-}
 
-bool listContains(const List& whole, const List& part, const TextRules& rules)
-{
-    if (part.empty())
-        return true;
-    if (part.size() > whole.size())
-        return false;
-    for (size_t i = 0; i + part.size() <= whole.size(); ++i) {
-        bool all = true;
-        for (size_t j = 0; j < part.size() && all; ++j)
-            all = equals(whole[i + j], part[j], rules);
-        if (all)
-            return true;
-    }
-    return false;
-}
-
-List asList(const Value& v)
-{
-    if (v.kind() == Value::Kind::List)
-        return v.items();
-    if (v.kind() == Value::Kind::Record) {
-        List out;
-        for (const auto& field : v.recordPointer()->fields)
-            out.push_back(field.second);
-        return out;
-    }
-    return List{v};
-}
-
-void nestingWalk(const Value& v, const void* into, int depth)
-{
-    if (v.kind() != Value::Kind::List && v.kind() != Value::Kind::Record)
-        return;
-    const void* self = v.kind() == Value::Kind::List ? static_cast<const void*>(v.listPointer().get())
-                                                     : static_cast<const void*>(v.recordPointer().get());
-    if (into && self == into)
-        throwRuntime(errDefault, QStringLiteral("Can’t put a list or record into itself."));
-    if (depth >= kMaxValueDepth)
-        throwRuntime(errStackOverflow, QStringLiteral("Lists and records are nested too deeply."));
-    if (v.kind() == Value::Kind::List) {
-        for (const Value& item : v.items())
-            nestingWalk(item, into, depth + 1);
-    } else {
-        for (const auto& field : v.recordPointer()->fields)
-            nestingWalk(field.second, into, depth + 1);
-    }
-}
-
-}  // namespace
-
-QString displayForm(const Value& v)
-{
-    return display(v, 0);
-}
-
-std::optional<QString> stringValue(const Value& v)
-{
-    switch (v.kind()) {
-    case Value::Kind::Text:
-    case Value::Kind::Integer:
-    case Value::Kind::Real:
-    case Value::Kind::Boolean:
-    case Value::Kind::Date:
-        return toText(v, TextRules{});
-    default:
-        return std::nullopt;
-    }
-}
-
-// Reals read as the language writes them: "1.5", "1500.0", "1.0E+4", "1.0E-5".
-QString formatReal(double d)
-{
-    if (std::isnan(d))
-        return QStringLiteral("NaN");
-    if (std::isinf(d))
-        return d < 0 ? QStringLiteral("-Infinity") : QStringLiteral("Infinity");
-    char buffer[64];
-    const double magnitude = std::fabs(d);
-    const bool scientific = magnitude != 0 && (magnitude >= 1e4 || magnitude < 1e-4);
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, d,
-                                      scientific ? std::chars_format::scientific : std::chars_format::fixed);
-    std::string s(buffer, result.ptr);
-    if (!scientific) {
-        if (s.find('.') == std::string::npos)
-            s += ".0";
-        return QString::fromStdString(s);
-    }
-    const size_t e = s.find('e');
-    std::string mantissa = s.substr(0, e);
-    if (mantissa.find('.') == std::string::npos)
-        mantissa += ".0";
-    const int exponent = std::stoi(s.substr(e + 1));
-    return QString::fromStdString(mantissa) + (exponent < 0 ? QStringLiteral("E-") : QStringLiteral("E+"))
-        + QString::number(std::abs(exponent));
-}
-
-QString typeName(TypeName t)
-{
-    switch (t) {
-    case TypeName::Text: return QStringLiteral("text");
-    case TypeName::Integer: return QStringLiteral("integer");
-    case TypeName::Real: return QStringLiteral("real");
-    case TypeName::Number: return QStringLiteral("number");
-    case TypeName::List: return QStringLiteral("list");
-    case TypeName::Boolean: return QStringLiteral("boolean");
-    case TypeName::Date: return QStringLiteral("date");
-    case TypeName::Record: return QStringLiteral("record");
-    }
-    return {};
-}
-
-QString toText(const Value& v, const TextRules& rules)
-{
-    switch (v.kind()) {
-    case Value::Kind::Text: return v.text();
-    case Value::Kind::Integer: return QString::number(v.integer());
-    case Value::Kind::Real: return formatReal(v.real());
-    case Value::Kind::Boolean: return v.boolean() ? QStringLiteral("true") : QStringLiteral("false");
-    case Value::Kind::Date: return dateText(v.date());
-    case Value::Kind::Missing: return QStringLiteral("missing value");
-    case Value::Kind::List: {
-        const QString delimiter = rules.delimiters.isEmpty() ? QString() : rules.delimiters.first();
-        // Joined texts are measured first, so a large result is allocated once at its
-        // size instead of being copied at every growth (up to the length bound).
-        qint64 length = 0;
-        for (const Value& item : v.items())
-            length += (item.kind() == Value::Kind::Text ? item.text().size() : 0) + delimiter.size();
-        QString out;
-        out.reserve(static_cast<int>(std::min<qint64>(length, kMaxTextLength)));
-        bool first = true;
-        for (const Value& item : v.items()) {
-            if (item.kind() == Value::Kind::Record || item.kind() == Value::Kind::Object)
-                cantMake(v, TypeName::Text);
-            if (!first)
-                out += delimiter;
-            first = false;
-            out += toText(item, rules);
-            checkTextLength(out.size());
-        }
-        return out;
-    }
-    default: cantMake(v, TypeName::Text);
-    }
-}
-
-double toNumber(const Value& v)
-{
-    switch (v.kind()) {
-    case Value::Kind::Integer:
-    case Value::Kind::Real: return v.number();
-    case Value::Kind::Text:
-        if (const auto d = parseNumber(v.text()))
-            return *d;
-        break;
-    case Value::Kind::List:
-        if (v.items().size() == 1)
-            return toNumber(v.items().front());
-        break;
-    default: break;
-    }
-    cantMake(v, TypeName::Number);
-}
-
-qint64 toInteger(const Value& v)
-{
-    if (v.kind() == Value::Kind::Integer)
-        return v.integer();
-    if (v.kind() == Value::Kind::Text)
-        if (const auto n = constantNumber(v.text()))
-            return *n;
-    double d = 0;
-    try {
-        d = toNumber(v);
-    } catch (const ScriptError&) {
-        cantMake(v, TypeName::Integer);
-    }
-    const double rounded = std::nearbyint(d);
-    if (!(rounded >= -9.2e18 && rounded <= 9.2e18))
-        cantMake(v, TypeName::Integer);
-    return static_cast<qint64>(rounded);
-}
-
-bool toBoolean(const Value& v)
-{
-    if (v.kind() == Value::Kind::Boolean)
-        return v.boolean();
-    if (v.kind() == Value::Kind::Text) {
-        if (v.text().compare(QLatin1String("true"), Qt::CaseInsensitive) == 0)
-            return true;
-        if (v.text().compare(QLatin1String("false"), Qt::CaseInsensitive) == 0)
-            return false;
-    }
-    if (v.kind() == Value::Kind::List && v.items().size() == 1)
-        return toBoolean(v.items().front());
-    cantMake(v, TypeName::Boolean);
-}
-
-Value coerce(const Value& v, TypeName type, const TextRules& rules)
-{
-    switch (type) {
-    case TypeName::Text: return Value(toText(v, rules));
-    case TypeName::Integer: return Value(toInteger(v));
-    case TypeName::Real: {
-        if (v.kind() == Value::Kind::Text && !parseNumber(v.text()))
-            cantMake(v, type);
-        try {
-            return Value(toNumber(v));
-        } catch (const ScriptError&) {
-            cantMake(v, type);
-        }
-    }
-    case TypeName::Number: {
-        if (v.isNumber())
-            return v;
-        if (v.kind() == Value::Kind::Text) {
-            const auto d = parseNumber(v.text());
-            if (!d)
-                cantMake(v, type);
-            if (std::trunc(*d) == *d && std::fabs(*d) < 9e15 && !v.text().contains(u'.')
-                && !v.text().contains(u'e', Qt::CaseInsensitive))
-                return Value(static_cast<qint64>(*d));
-            return Value(*d);
-        }
-        return Value(toNumber(v));
-    }
-    case TypeName::List: return Value::list(asList(v));
-    case TypeName::Boolean: return Value(toBoolean(v));
-    case TypeName::Date:
-        if (v.kind() == Value::Kind::Date)
-            return v;
-        if (v.kind() == Value::Kind::Text)
-            return dateFromText(v.text());
-        cantMake(v, type);
-    case TypeName::Record:
-        if (v.kind() == Value::Kind::Record)
-            return v;
-        cantMake(v, type);
-    }
-    cantMake(v, type);
-}
-
-bool equals(const Value& a, const Value& b, const TextRules& rules)
-{
-    if (a.isNumber() && b.isNumber()) {
-        if (a.kind() == Value::Kind::Integer && b.kind() == Value::Kind::Integer)
-            return a.integer() == b.integer();
-        return a.number() == b.number();
-    }
-    if (a.kind() != b.kind())
-        return false;
-    switch (a.kind()) {
-    case Value::Kind::Missing: return true;
-    case Value::Kind::Boolean: return a.boolean() == b.boolean();
-    case Value::Kind::Text: return a.text().compare(b.text(), sensitivity(rules)) == 0;
-    case Value::Kind::Date: return a.date() == b.date();
-    case Value::Kind::List: {
-        if (a.items().size() != b.items().size())
-            return false;
-        for (size_t i = 0; i < a.items().size(); ++i)
-            if (!equals(a.items()[i], b.items()[i], rules))
-                return false;
-        return true;
-    }
-    case Value::Kind::Record: {
-        const Record& ra = *a.recordPointer();
-        const Record& rb = *b.recordPointer();
-        if (ra.fields.size() != rb.fields.size())
-            return false;
-        for (const auto& [key, value] : ra.fields) {
-            const Value* other = rb.find(key);
-            if (!other || !equals(value, *other, rules))
-                return false;
-        }
-        return true;
-    }
-    case Value::Kind::Object: return a.object()->sameAs(*b.object());
-    default: return false;
-    }
-}
-
-int compare(const Value& a, const Value& b, const TextRules& rules)
-{
-    switch (a.kind()) {
-    case Value::Kind::Integer:
-    case Value::Kind::Real: {
-        if (a.kind() == Value::Kind::Integer && b.kind() == Value::Kind::Integer)
-            return a.integer() < b.integer() ? -1 : a.integer() > b.integer() ? 1 : 0;
-        const double x = a.number();
-        const double y = toNumber(b);
-        return x < y ? -1 : x > y ? 1 : 0;
-    }
-    case Value::Kind::Text: {
-        const int c = a.text().compare(toText(b, rules), sensitivity(rules));
-        return c < 0 ? -1 : c > 0 ? 1 : 0;
-    }
-    case Value::Kind::Date:
-        if (b.kind() == Value::Kind::Date)
-            return a.date() < b.date() ? -1 : a.date() > b.date() ? 1 : 0;
-        cantMake(b, TypeName::Date);
-    default:
-        throwRuntime(errCantMake,
-                     QStringLiteral("Can’t compare %1 with %2.").arg(displayForm(a), displayForm(b)));
-    }
-}
+}  // namespace detail
 
 Value negate(const Value& v)
 {
@@ -515,64 +137,6 @@ Value concat(const Value& a, const Value& b, const TextRules& rules)
     else
         out.push_back(b);
     return Value::list(std::move(out));
-}
-
-bool contains(const Value& container, const Value& part, const TextRules& rules)
-{
-    switch (container.kind()) {
-    case Value::Kind::Text: return container.text().contains(toText(part, rules), sensitivity(rules));
-    case Value::Kind::List:
-        return part.kind() == Value::Kind::List ? listContains(container.items(), part.items(), rules)
-                                                : listContains(container.items(), List{part}, rules);
-    case Value::Kind::Record: {
-        if (part.kind() != Value::Kind::Record)
-            cantMake(part, TypeName::Record);
-        for (const auto& [key, value] : part.recordPointer()->fields) {
-            const Value* mine = container.recordPointer()->find(key);
-            if (!mine || !equals(*mine, value, rules))
-                return false;
-        }
-        return true;
-    }
-    default:
-        return contains(Value(toText(container, rules)), part, rules);
-    }
-}
-
-bool beginsWith(const Value& whole, const Value& part, const TextRules& rules)
-{
-    if (whole.kind() == Value::Kind::List) {
-        const List p = asList(part);
-        if (p.size() > whole.items().size())
-            return false;
-        for (size_t i = 0; i < p.size(); ++i)
-            if (!equals(whole.items()[i], p[i], rules))
-                return false;
-        return true;
-    }
-    return toText(whole, rules).startsWith(toText(part, rules), sensitivity(rules));
-}
-
-bool endsWith(const Value& whole, const Value& part, const TextRules& rules)
-{
-    if (whole.kind() == Value::Kind::List) {
-        const List p = asList(part);
-        const List& w = whole.items();
-        if (p.size() > w.size())
-            return false;
-        for (size_t i = 0; i < p.size(); ++i)
-            if (!equals(w[w.size() - p.size() + i], p[i], rules))
-                return false;
-        return true;
-    }
-    return toText(whole, rules).endsWith(toText(part, rules), sensitivity(rules));
-}
-
-qint64 offsetOf(const QString& needle, const QString& haystack, const TextRules& rules)
-{
-    if (needle.isEmpty())
-        return 0;
-    return haystack.indexOf(needle, 0, sensitivity(rules)) + 1;
 }
 
 QStringList textElements(const QString& text, const QString& cls, const TextRules& rules)
@@ -672,6 +236,17 @@ Value builtinProperty(const Value& v, const QString& name)
     case Value::Kind::Text:
         if (name == u"length")
             return Value(countOf(v));
+        if (name == u"quoted form")
+            return Value(u'\'' + QString(v.text()).replace(u'\'', QStringLiteral("'\\''")) + u'\'');
+        if (name == u"id") {
+            const QVector<uint> points = v.text().toUcs4();
+            if (points.size() == 1)
+                return Value(static_cast<qint64>(points.front()));
+            List items;
+            for (const uint point : points)
+                items.emplace_back(static_cast<qint64>(point));
+            return Value::list(std::move(items));
+        }
         break;
     case Value::Kind::List:
         if (name == u"length")
@@ -707,6 +282,65 @@ Value builtinProperty(const Value& v, const QString& name)
     throwRuntime(errCantGet, QStringLiteral("Can’t get %1 of %2.").arg(name, displayForm(v)));
 }
 
+Value roundNumber(const Value& v, int mode)
+{
+    const double x = toNumber(v);
+    if (v.kind() == Value::Kind::Integer)
+        return v;
+    double r = 0;
+    switch (mode) {
+    case 1: r = std::ceil(x); break;
+    case 2: r = std::floor(x); break;
+    case 3: r = std::trunc(x); break;
+    case 5: r = std::round(x); break;
+    default: r = x - std::floor(x) == 0.5 ? 2 * std::round(x / 2) : std::round(x); break;
+    }
+    return integerOrReal(static_cast<long double>(r));
+}
+
+Value asciiCharacter(const Value& v)
+{
+    const qint64 code = toInteger(v);
+    if (code < 0 || code > 255)
+        throwRuntime(errCantMake, QStringLiteral("Can’t make %1 into type character.").arg(displayForm(v)));
+    if (code < 128)
+        return Value(QString(QChar(static_cast<ushort>(code))));
+    const char byte = static_cast<char>(code);
+    QTextCodec* roman = QTextCodec::codecForName("Apple Roman");
+    return Value(roman ? roman->toUnicode(&byte, 1) : QString(QChar(static_cast<ushort>(code))));
+}
+
+Value asciiNumber(const Value& v)
+{
+    const QString text = toText(v, TextRules{});
+    if (text.isEmpty())
+        throwRuntime(errCantMake, QStringLiteral("Can’t make \"\" into type character."));
+    const QChar c = text.front();
+    if (c.unicode() < 128)
+        return Value(static_cast<qint64>(c.unicode()));
+    QTextCodec* roman = QTextCodec::codecForName("Apple Roman");
+    QTextCodec::ConverterState state(QTextCodec::ConvertInvalidToNull);
+    const QByteArray bytes = roman ? roman->fromUnicode(&c, 1, &state) : QByteArray();
+    if (bytes.size() != 1 || state.invalidChars > 0)
+        throwRuntime(errCantMake, QStringLiteral("Can’t make %1 into type ASCII character.").arg(displayForm(Value(QString(c)))));
+    return Value(static_cast<qint64>(static_cast<unsigned char>(bytes.front())));
+}
+
+Value characterId(const Value& v)
+{
+    const List codes = v.kind() == Value::Kind::List ? v.items() : List{v};
+    checkTextLength(static_cast<int>(std::min<size_t>(codes.size(), INT32_MAX)));
+    QString out;
+    for (const Value& item : codes) {
+        const qint64 code = toInteger(item);
+        if (code < 0 || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF))
+            throwRuntime(errCantMake, QStringLiteral("Can’t make %1 into type character.").arg(displayForm(item)));
+        const char32_t point = static_cast<char32_t>(code);
+        out += QString::fromUcs4(&point, 1);
+    }
+    return Value(out);
+}
+
 QString dateText(const QDateTime& d)
 {
     const QLocale locale;
@@ -736,23 +370,6 @@ Value dateFromText(const QString& text)
             return Value(day.startOfDay());
     }
     throwRuntime(errInvalidDate, QStringLiteral("Invalid date and time date %1.").arg(displayForm(Value(text))));
-}
-
-void checkTextLength(int length)
-{
-    if (length > kMaxTextLength)
-        throwBound(errOutOfMemory, QStringLiteral("Out of memory."));
-}
-
-void checkListLength(size_t length)
-{
-    if (length > kMaxListLength)
-        throwBound(errOutOfMemory, QStringLiteral("Out of memory."));
-}
-
-void checkNesting(const Value& v, const void* into)
-{
-    nestingWalk(v, into, 1);
 }
 
 }  // namespace platform::applescript

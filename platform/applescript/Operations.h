@@ -4,7 +4,12 @@
 // their arguments plus a TextRules; every failure throws ScriptError with the
 // language's number and message.
 //
-// Text. Comparison and searching ignore case unless rules.considerCase. Texts are
+// Text. Comparison and searching follow the attributes of `considering` and
+// `ignoring` (TextRules): by default case is ignored and white space, hyphens,
+// punctuation, diacriticals and expansion count; an ignored one is left out of
+// both texts before they are compared ("a-b" equals "ab" ignoring hyphens), and
+// considering numeric strings compares runs of digits by their value ("1.10"
+// comes after "1.9"). Texts are
 // indexed by UTF-16 unit. Paragraphs split at CR LF, CR and LF; a final line break
 // ends an empty last paragraph, so paragraphs and `text items` with return as the
 // delimiter agree. Words are runs of letters, digits and marks, with an apostrophe
@@ -34,13 +39,30 @@ constexpr int kMaxTextLength = 1 << 27;
 constexpr size_t kMaxListLength = size_t(1) << 22;
 constexpr int kMaxValueDepth = 64;
 
+// The attributes of `considering` and `ignoring`. ORDER: bit positions in
+// TextRules::considered, and the parser's table of their names.
+enum class TextAttribute { Case, WhiteSpace, Diacriticals, Hyphens, Punctuation, Expansion, NumericStrings };
+
+constexpr unsigned attributeBit(TextAttribute a)
+{
+    return 1u << static_cast<unsigned>(a);
+}
+
 struct TextRules {
-    bool considerCase = false;
+    static constexpr unsigned kDefault = attributeBit(TextAttribute::WhiteSpace) | attributeBit(TextAttribute::Diacriticals)
+        | attributeBit(TextAttribute::Hyphens) | attributeBit(TextAttribute::Punctuation)
+        | attributeBit(TextAttribute::Expansion);
+    unsigned considered = kDefault;  // one bit per TextAttribute
+    [[nodiscard]] bool considers(TextAttribute a) const { return (considered & attributeBit(a)) != 0; }
     QStringList delimiters = {QString()};  // AppleScript's text item delimiters
 };
 
 // How a value reads in an error message: "abc" quoted, {1, 2}, date "…".
 [[nodiscard]] QString displayForm(const Value& v);
+// How a value reads to a person (the command-line runner's output): text as it is,
+// a list as its items joined by ", " (nested lists flattened), a record as
+// "name:x, age:3", an object as its reference.
+[[nodiscard]] QString readableForm(const Value& v);
 // The result's text: text, numbers, booleans and dates; none for anything else.
 [[nodiscard]] std::optional<QString> stringValue(const Value& v);
 [[nodiscard]] QString formatReal(double d);
@@ -68,7 +90,20 @@ struct TextRules {
 // count of, length of.
 [[nodiscard]] qint64 countOf(const Value& v);
 // A property of a text, list, record or date ("length", "year", "date string", …).
+// Of a text also "id" (its code point, or a list of them for several characters)
+// and "quoted form" (the text in single quotes, safe as one word of a shell line).
 [[nodiscard]] Value builtinProperty(const Value& v, const QString& name);
+
+// `round x rounding MODE`: mode 0 or 4 to nearest (halves to even), 1 up, 2 down,
+// 3 toward zero, 5 as taught in school (halves away from zero). An integer when
+// the result fits one.
+[[nodiscard]] Value roundNumber(const Value& v, int mode);
+// The scripting additions on characters: `ASCII character 65` (codes 0 to 255,
+// above 127 as Mac OS Roman), `ASCII number "A"` (of the first character),
+// `character id 65` or `character id {72, 105}` (Unicode code points).
+[[nodiscard]] Value asciiCharacter(const Value& v);
+[[nodiscard]] Value asciiNumber(const Value& v);
+[[nodiscard]] Value characterId(const Value& v);
 
 [[nodiscard]] QString dateText(const QDateTime& d);
 [[nodiscard]] Value dateFromText(const QString& text);

@@ -1,120 +1,13 @@
 #include "platform/applescript/Parser.h"
 
+#include "platform/applescript/Operations.h"
 #include "platform/applescript/ScriptError.h"
 
+#include <QHash>
+
+#include <iterator>
+
 namespace platform::applescript {
-
-Parser::Nesting::Nesting(Parser& p) : m_p(p)
-{
-    if (++m_p.m_nesting > m_p.m_maxNesting)
-        throwCompile(errSyntax, QStringLiteral("The script is nested too deeply."), m_p.cur().line, m_p.cur().column);
-}
-
-Parser::Parser(std::vector<Token> tokens, int maxNesting) : m_maxNesting(maxNesting)
-{
-    // The article "the" is noise in this language wherever it stands.
-    m_tokens.reserve(tokens.size());
-    for (Token& t : tokens)
-        if (!(t.kind == TokenKind::Word && !t.barred && t.text == u"the"))
-            m_tokens.push_back(std::move(t));
-}
-
-const Token& Parser::ahead(int k) const
-{
-    const size_t i = m_pos + static_cast<size_t>(k);
-    return i < m_tokens.size() ? m_tokens[i] : m_tokens.back();
-}
-
-bool Parser::isWord(const char* w, int k) const
-{
-    const Token& t = ahead(k);
-    return t.kind == TokenKind::Word && !t.barred && t.text == QLatin1String(w);
-}
-
-bool Parser::isSymbol(const char* s, int k) const
-{
-    const Token& t = ahead(k);
-    return t.kind == TokenKind::Symbol && t.text == QString::fromUtf8(s);
-}
-
-bool Parser::acceptWord(const char* w)
-{
-    if (!isWord(w))
-        return false;
-    ++m_pos;
-    return true;
-}
-
-bool Parser::acceptSymbol(const char* s)
-{
-    if (!isSymbol(s))
-        return false;
-    ++m_pos;
-    return true;
-}
-
-void Parser::expectWord(const char* w, const QString& closing)
-{
-    if (!acceptWord(w))
-        fail(QStringLiteral("\"%1\"%2").arg(QLatin1String(w), closing), cur());
-}
-
-void Parser::expectSymbol(const char* s)
-{
-    if (!acceptSymbol(s))
-        fail(QStringLiteral("\"%1\"").arg(QString::fromUtf8(s)), cur());
-}
-
-bool Parser::atLineEnd() const
-{
-    return cur().kind == TokenKind::EndOfLine || cur().kind == TokenKind::EndOfFile;
-}
-
-void Parser::expectLineEnd()
-{
-    if (!atLineEnd())
-        failHere(QStringLiteral("end of line"));
-    if (cur().kind == TokenKind::EndOfLine)
-        ++m_pos;
-}
-
-void Parser::skipLineEnds()
-{
-    while (cur().kind == TokenKind::EndOfLine)
-        ++m_pos;
-}
-
-int Parser::matchWords(const QStringList& words) const
-{
-    for (int i = 0; i < words.size(); ++i) {
-        const Token& t = ahead(i);
-        if (t.kind != TokenKind::Word || t.barred || t.text != words[i])
-            return 0;
-    }
-    return static_cast<int>(words.size());
-}
-
-void Parser::fail(const QString& expected, const Token& found) const
-{
-    throwCompile(errExpected, QStringLiteral("Expected %1 but found %2.").arg(expected, describeToken(found)),
-                 found.line, found.column);
-}
-
-NodePtr Parser::node(NodeKind kind, const Token& at) const
-{
-    auto n = std::make_unique<Node>();
-    n->kind = kind;
-    n->line = at.line;
-    n->column = at.column;
-    return n;
-}
-
-QString Parser::identifier(const char* what)
-{
-    if (cur().kind != TokenKind::Word)
-        failHere(QString::fromLatin1(what));
-    return m_tokens[m_pos++].text;
-}
 
 // program := { handler | property | statement } EOF
 Program Parser::parseProgram()
@@ -220,38 +113,45 @@ Block Parser::parseBlock()
 //            | considering | global | local | [ "get" | "log" ] expression
 NodePtr Parser::parseStatement()
 {
+    using Rule = NodePtr (Parser::*)();
+    // The statements by their first word; anything else is an expression.
+    static const QHash<QString, Rule> kStatements = {
+        {QStringLiteral("set"), &Parser::parseSet},           {QStringLiteral("copy"), &Parser::parseCopy},
+        {QStringLiteral("tell"), &Parser::parseTell},         {QStringLiteral("if"), &Parser::parseIf},
+        {QStringLiteral("repeat"), &Parser::parseRepeat},     {QStringLiteral("return"), &Parser::parseReturn},
+        {QStringLiteral("try"), &Parser::parseTry},           {QStringLiteral("error"), &Parser::parseError},
+        {QStringLiteral("considering"), &Parser::parseConsidering},
+        {QStringLiteral("ignoring"), &Parser::parseConsidering},
+        {QStringLiteral("global"), &Parser::parseDeclaration}, {QStringLiteral("local"), &Parser::parseDeclaration},
+        {QStringLiteral("exit"), &Parser::parseExit},         {QStringLiteral("get"), &Parser::parseGetOrLog},
+        {QStringLiteral("log"), &Parser::parseGetOrLog},
+    };
     Nesting nesting(*this);
+    if (cur().kind == TokenKind::Word && !cur().barred)
+        if (const auto it = kStatements.constFind(cur().text); it != kStatements.constEnd())
+            return (this->*it.value())();
+    NodePtr n = node(NodeKind::ExprStatement, cur());
+    n->a = parseExpression();
+    return n;
+}
+
+// exit := "exit" [ "repeat" ], inside a repeat loop
+NodePtr Parser::parseExit()
+{
     const Token at = cur();
-    if (cur().kind == TokenKind::Word && !cur().barred) {
-        const QString& w = cur().text;
-        if (w == u"set") return parseSet();
-        if (w == u"copy") return parseCopy();
-        if (w == u"tell") return parseTell();
-        if (w == u"if") return parseIf();
-        if (w == u"repeat") return parseRepeat();
-        if (w == u"return") return parseReturn();
-        if (w == u"try") return parseTry();
-        if (w == u"error") return parseError();
-        if (w == u"considering" || w == u"ignoring") return parseConsidering();
-        if (w == u"global" || w == u"local") return parseDeclaration();
-        if (w == u"exit") {
-            ++m_pos;
-            acceptWord("repeat");
-            if (m_loops == 0)
-                throwCompile(errSyntax, QStringLiteral("\"exit repeat\" stands outside of a repeat loop."), at.line,
-                             at.column);
-            return node(NodeKind::ExitRepeat, at);
-        }
-        if (w == u"get" || w == u"log") {
-            const bool log = w == u"log";
-            ++m_pos;
-            NodePtr n = node(NodeKind::ExprStatement, at);
-            n->a = parseExpression();
-            n->flag = log;  // a logged value does not become the result
-            return n;
-        }
-    }
-    NodePtr n = node(NodeKind::ExprStatement, at);
+    ++m_pos;
+    acceptWord("repeat");
+    if (m_loops == 0)
+        throwCompile(errSyntax, QStringLiteral("\"exit repeat\" stands outside of a repeat loop."), at.line, at.column);
+    return node(NodeKind::ExitRepeat, at);
+}
+
+// get-or-log := ( "get" | "log" ) expression; a logged value does not become the result
+NodePtr Parser::parseGetOrLog()
+{
+    NodePtr n = node(NodeKind::ExprStatement, cur());
+    n->flag = cur().text == u"log";
+    ++m_pos;
     n->a = parseExpression();
     return n;
 }
@@ -286,6 +186,7 @@ void Parser::checkAssignable(const Node& target) const
     case NodeKind::Variable:
     case NodeKind::MyVariable:
     case NodeKind::Delimiters:
+    case NodeKind::Clipboard:
         return;
     case NodeKind::ListLiteral:
         for (const NodePtr& kid : target.kids)
@@ -462,34 +363,30 @@ NodePtr Parser::parseError()
 // considering := ("considering" | "ignoring") attribute { ("," | "and") attribute } EOL block "end" [ keyword ]
 NodePtr Parser::parseConsidering()
 {
+    // ORDER: as TextAttribute.
     static const QStringList kAttributes[] = {
         {QStringLiteral("case")},        {QStringLiteral("white"), QStringLiteral("space")},
         {QStringLiteral("diacriticals")}, {QStringLiteral("hyphens")},
         {QStringLiteral("punctuation")}, {QStringLiteral("expansion")},
         {QStringLiteral("numeric"), QStringLiteral("strings")},
     };
+    static_assert(std::size(kAttributes) == static_cast<size_t>(TextAttribute::NumericStrings) + 1);
     const Token opener = cur();
     const bool considering = opener.text == u"considering";
     NodePtr n = node(NodeKind::Considering, opener);
     ++m_pos;
-    bool caseNamed = false;
+    qint64 named = 0;
     do {
         int length = 0;
-        for (const QStringList& attribute : kAttributes) {
-            if ((length = matchWords(attribute)) > 0) {
-                caseNamed = caseNamed || attribute.first() == u"case";
-                break;
-            }
-        }
+        for (size_t i = 0; i < std::size(kAttributes) && length == 0; ++i)
+            if ((length = matchWords(kAttributes[i])) > 0)
+                named |= attributeBit(static_cast<TextAttribute>(i));
         if (length == 0)
             failHere(QStringLiteral("attribute"));
         m_pos += static_cast<size_t>(length);
     } while (acceptSymbol(",") || acceptWord("and"));
-    // Only case changes how this engine compares; a block naming other
-    // attributes alone leaves case as it was, which a non-empty kids says.
     n->flag = considering;
-    if (!caseNamed)
-        n->kids.push_back(node(NodeKind::Literal, opener));
+    n->value = Value(named);
     expectLineEnd();
     n->blocks.push_back(parseBlock());
     parseEnd(considering ? "considering" : "ignoring", opener);

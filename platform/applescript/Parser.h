@@ -38,6 +38,7 @@ private:
     struct Terms {
         std::vector<Term> properties, classes, commands;
     };
+    struct WordRule;  // ParserWords.cpp
     // Counts one level of nesting for as long as it lives.
     class Nesting {
     public:
@@ -83,6 +84,8 @@ private:
     NodePtr parseError();
     NodePtr parseConsidering();
     NodePtr parseDeclaration();
+    NodePtr parseExit();
+    NodePtr parseGetOrLog();
     void parseEnd(const char* keyword, const Token& opener);
     void checkAssignable(const Node& target) const;
 
@@ -92,21 +95,44 @@ private:
     NodePtr parsePostfix(NodePtr left);
     NodePtr parsePrimary();
     NodePtr parseListOrRecord();
+    TypeName parseTypeName();
+
+    // word forms (ParserWords.cpp); each rule's function runs after its spelling
     NodePtr parseWordPrimary();
+    const WordRule* matchWordRule(int* length) const;
     NodePtr parseConstant();
-    NodePtr parseEvery(const Token& at);
-    NodePtr parseOrdinal(const Token& at);
-    NodePtr parseCount(const Token& at);
-    NodePtr parseOffset(const Token& at);
+    NodePtr parseNotWord(const Token& at, const char* spelling);
+    NodePtr parseBooleanWord(const Token& at, const char* spelling);
+    NodePtr parseMissingValue(const Token& at, const char* spelling);
+    NodePtr parseCurrentDate(const Token& at, const char* spelling);
+    NodePtr parseApplicationWord(const Token& at, const char* spelling);
+    NodePtr parseBuiltinProperty(const Token& at, const char* spelling);
+    NodePtr parseDateWord(const Token& at, const char* spelling);
+    NodePtr parseMy(const Token& at, const char* spelling);
+    NodePtr parseEvery(const Token& at, const char* spelling);
+    NodePtr parseOrdinal(const Token& at, const char* spelling);
+    NodePtr parseBeginningEnd(const Token& at, const char* spelling);
+    NodePtr parseCount(const Token& at, const char* spelling);
+    NodePtr parseOffset(const Token& at, const char* spelling);
+    NodePtr parseDelimiters(const Token& at, const char* spelling);
+    NodePtr parseGet(const Token& at, const char* spelling);
+    NodePtr parseIt(const Token& at, const char* spelling);
+    NodePtr parseClipboard(const Token& at, const char* spelling);
+    NodePtr parseBuiltinCommand(const Token& at, const char* spelling);
     NodePtr parseCall(const Token& at, bool my);
+
+    // elements and dictionary terms (ParserElements.cpp)
     NodePtr parseElement(const Term& term, const Token& at);
     NodePtr parseCommand(const Term& term, const Token& at);
     NodePtr parseContainer(NodePtr target, bool implicitAllowed);
+    NodePtr parseWhose(NodePtr element);
     NodePtr parseIndex();
     const Term* matchTerm(const std::vector<Term>& terms, int* length) const;  // longest match
     const Term* matchClass(int* length) const;
+    bool isDictionaryTerm(const Term& term) const;
     bool startsIndex() const;
-    TypeName parseTypeName();
+    bool stopsAt(const char* label) const;  // the current command or form takes this word as a label
+    static bool isReserved(const QString& word);
 
     static Terms compileTerms(const Terminology& terminology);
     static const Terms& builtinTerms();
@@ -119,6 +145,7 @@ private:
     std::vector<Terms> m_terms;                         // one per tell block with a dictionary
     std::vector<const std::vector<QString>*> m_stops;  // labels that end the current expression
     Program* m_program = nullptr;
+    bool m_inContainer = false;  // parsing an element's container: a `whose` there belongs to the element
 };
 
 }  // namespace platform::applescript

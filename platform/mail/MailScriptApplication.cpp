@@ -1,5 +1,6 @@
 #include "platform/mail/MailScriptApplication.h"
 
+#include "platform/mail/MailboxObject.h"
 #include "platform/mail/MessageObject.h"
 #include "platform/mail/MailSaveCommand.h"
 #include "platform/mail/MailState.h"
@@ -24,10 +25,12 @@ Terminology makeTerminology()
         {QStringLiteral("cc recipient"), QStringLiteral("cc recipients")},
         {QStringLiteral("bcc recipient"), QStringLiteral("bcc recipients")},
         {QStringLiteral("mail attachment"), QStringLiteral("mail attachments")},
+        {QStringLiteral("mailbox"), QStringLiteral("mailboxes")},
+        {QStringLiteral("header"), QStringLiteral("headers")},
     };
     for (const char* name : {"selection", "subject", "sender", "reply to", "message id", "id", "all headers",
                              "content", "source", "date sent", "date received", "message size", "read status",
-                             "flagged status", "mailbox", "name", "address", "file size"})
+                             "flagged status", "mailbox", "name", "address", "file size", "inbox", "unread count"})
         t.properties.push_back(QString::fromLatin1(name));
     t.commands = {
         {QStringLiteral("extract name from"), true, {}},
@@ -88,7 +91,19 @@ Reply MailScriptApplication::property(const QString& name) const
         return selection();
     if (name == QLatin1String("name"))
         return Value(QStringLiteral("Mail"));
+    if (name == QLatin1String("inbox"))
+        return Value(std::make_shared<MailboxObject>(QString::fromLatin1(Mailbox::kInbox)));
     return Reply::error(-1728);
+}
+
+Reply MailScriptApplication::elements(const QString& className) const
+{
+    if (className != QLatin1String("mailbox"))
+        return Reply::error(-1728);
+    List items;
+    for (const QString& folder : Mailbox::locate().folders())
+        items.emplace_back(std::make_shared<MailboxObject>(folder));
+    return Value::list(std::move(items));
 }
 
 Reply MailScriptApplication::command(const CommandCall& call)

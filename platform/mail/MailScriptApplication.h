@@ -4,6 +4,9 @@
 //
 // selection              the selected messages of the mailbox (MailState), read
 //                        afresh at every ask; {} when none
+// inbox                  the top folder, mailbox "INBOX"
+// mailbox (elements)     every Maildir++ folder (MailboxObject), by name:
+//                        mailbox "Sent", matched without case
 // extract name from t    the display name of the first address in t; the address
 //                        itself when it has no name
 // extract address from t the address of the first address in t; t trimmed when it
@@ -19,6 +22,7 @@ public:
     [[nodiscard]] QString describe() const override { return QStringLiteral("application \"Mail\""); }
     [[nodiscard]] const platform::applescript::Terminology& terminology() const override;
     [[nodiscard]] platform::applescript::Reply property(const QString& name) const override;
+    [[nodiscard]] platform::applescript::Reply elements(const QString& className) const override;
     [[nodiscard]] platform::applescript::Reply command(const platform::applescript::CommandCall& call) override;
 };
 

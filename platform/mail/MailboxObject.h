@@ -1,5 +1,8 @@
 #pragma once
-// The mailbox (folder) of a message: name ("INBOX", "Sent", ...).
+// A mailbox (Maildir++ folder) of application "Mail": name ("INBOX", "Sent", ...),
+// unread count; elements: message, oldest delivery first, listed afresh at every ask.
+// Listing reads no message file: a message's header is read when a script asks
+// for one of its header properties, its body only for content and source.
 
 #include "platform/applescript/Dictionary.h"
 
@@ -12,6 +15,7 @@ public:
     [[nodiscard]] QString className() const override { return QStringLiteral("mailbox"); }
     [[nodiscard]] QString describe() const override;
     [[nodiscard]] platform::applescript::Reply property(const QString& name) const override;
+    [[nodiscard]] platform::applescript::Reply elements(const QString& className) const override;
     [[nodiscard]] bool sameAs(const platform::applescript::Object& other) const override;
 
 private:

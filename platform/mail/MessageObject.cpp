@@ -2,6 +2,8 @@
 
 #include "platform/mail/AttachmentObject.h"
 #include "platform/mail/MailSaveCommand.h"
+#include "platform/mail/HeaderObject.h"
+#include "platform/mail/MailState.h"
 #include "platform/mail/MailboxObject.h"
 #include "platform/mail/RecipientObject.h"
 
@@ -48,15 +50,36 @@ constexpr PropertyRow kMessageProperties[] = {
 
 }  // namespace
 
+qint64 MessageIds::idOf(const QString& uniqueName)
+{
+    if (!m_ids)
+        m_ids = MailState().ids(m_names);
+    return m_ids->value(uniqueName);
+}
+
 MessageObject::MessageObject(std::shared_ptr<MailMessage> message, qint64 id)
     : m_message(std::move(message)), m_id(id)
 {
 }
 
+MessageObject::MessageObject(std::shared_ptr<MailMessage> message, std::shared_ptr<MessageIds> ids)
+    : m_message(std::move(message)), m_id(0), m_ids(std::move(ids))
+{
+}
+
+qint64 MessageObject::id() const
+{
+    if (m_ids) {
+        m_id = m_ids->idOf(m_message->location().uniqueName);
+        m_ids.reset();
+    }
+    return m_id;
+}
+
 QString MessageObject::describe() const
 {
     return QStringLiteral("message id %1 of mailbox \"%2\" of application \"Mail\"")
-        .arg(m_id)
+        .arg(id())
         .arg(m_message->location().folder);
 }
 
@@ -64,7 +87,7 @@ Reply MessageObject::property(const QString& name) const
 {
     for (const PropertyRow& row : kMessageProperties) {
         if (name == QLatin1String(row.name))
-            return row.get(*m_message, m_id);
+            return row.get(*m_message, name == QLatin1String("id") ? id() : 0);
     }
     return Reply::error(-1728);
 }
@@ -78,6 +101,8 @@ Reply MessageObject::elements(const QString& className) const
             items.emplace_back(std::make_shared<AttachmentObject>(attachment, describe()));
         return Value::list(std::move(items));
     }
+    if (className == QLatin1String("header"))
+        return HeaderObject::listOf(m_message->allHeaders(), describe());
     QList<std::pair<QString, QList<MailAddress>>> groups;
     const bool all = className == QLatin1String("recipient");
     if (all || className == QLatin1String("to recipient"))

@@ -116,6 +116,20 @@ private:
     Terminology m_terms;
 };
 
+// Blocks nested far past the bound are a compile error, not a stack overflow.
+TEST(BoundsTest, DeepBlocksAreACompileError)
+{
+    for (const auto& [open, close] : {std::pair{"if true then\n", "end if\n"}, std::pair{"repeat 1 times\n", "end repeat\n"},
+                                      std::pair{"try\n", "end try\n"}}) {
+        const QString source = QString::fromLatin1(open).repeated(400) + QStringLiteral("set x to 1\n")
+            + QString::fromLatin1(close).repeated(400);
+        const Outcome outcome = runScript(source);
+        ASSERT_FALSE(outcome.value) << open;
+        EXPECT_EQ(outcome.error.number, -2740) << open;
+        EXPECT_TRUE(outcome.error.compileError) << open;
+    }
+}
+
 TEST(RegistryTest, ReplacesRemovesAndIgnoresCase)
 {
     const QString script = QStringLiteral("tell application \"probe app\" to get tag");

@@ -70,11 +70,25 @@ TEST(ScriptToolTest, ReadsFilesAsMacRomanUnlessUtf8)
     EXPECT_NE(runTool({plain}).out, expected);
 }
 
-TEST(ScriptToolTest, PrintsNothingForResultsWithoutText)
+TEST(ScriptToolTest, PrintsResultsAsAPersonReadsThem)
 {
-    const ToolRun r = runTool({QStringLiteral("-e"), QStringLiteral("{1, 2}")});
-    EXPECT_EQ(r.exitCode, 0);
-    EXPECT_TRUE(r.out.isEmpty());
+    struct Case {
+        const char* source;
+        const char* out;
+    };
+    const Case cases[] = {
+        {"{\"a\", 2, {3, \"d\"}}", "a, 2, 3, d\n"},
+        {"{name:\"x\", age:3}", "name:x, age:3\n"},
+        {"{}", "\n"},
+        {"missing value", ""},
+        // The tests' environment has an offscreen platform, so the clipboard is real.
+        {"set the clipboard to \"from a script\"\nthe clipboard", "from a script\n"},
+    };
+    for (const Case& c : cases) {
+        const ToolRun r = runTool({QStringLiteral("-e"), QString::fromUtf8(c.source)});
+        EXPECT_EQ(r.exitCode, 0) << c.source << r.err.toStdString();
+        EXPECT_EQ(r.out.toStdString(), c.out) << c.source;
+    }
 }
 
 TEST(ScriptToolTest, RejectsBadArguments)

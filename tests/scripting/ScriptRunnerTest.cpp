@@ -7,6 +7,8 @@
 #include "scripting/Clipboard.h"
 #include "scripting/ScriptRunner.h"
 
+#include <QFile>
+
 #include <QClipboard>
 #include <QDir>
 #include <QGuiApplication>
@@ -103,6 +105,35 @@ TEST_F(ScriptRunnerTest, ScriptTextIsReadAsMacRoman)
     ASSERT_NE(mime, nullptr);
     EXPECT_EQ(mime->data(QStringLiteral("text/plain;charset=utf-8")),
               QStringLiteral("Mädchen für “alles” – café").toUtf8());
+}
+
+// A UTF-8 resource with a byte-order mark is read as UTF-8; the same text without
+// the mark is Mac OS Roman and reads differently.
+TEST_F(ScriptRunnerTest, ByteOrderMarkMeansUtf8)
+{
+    const QString text = QStringLiteral("Grüße “π” ≠ ✓");
+    const QByteArray body = "return \"" + text.toUtf8() + "\"";
+    auto write = [&](const QByteArray& bytes) {
+        QFile file(env.path(QStringLiteral("resources/") + kScript));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(bytes);
+    };
+    write("\xEF\xBB\xBF" + body);
+    EXPECT_EQ(runMailScript(kScript, false, false, false), text);
+    write(body);
+    EXPECT_NE(runMailScript(kScript, false, false, false), text);
+}
+
+// A resource that fails leaves one log line with its name, the line and the error.
+TEST_F(ScriptRunnerTest, FailureLeavesOneLogLine)
+{
+    script(QStringLiteral("set x to 1\rerror \"boom\" number 42"));
+    EXPECT_EQ(runMailScript(kScript, false, true, false), std::nullopt);
+    script(QStringLiteral("set x to\r"));
+    EXPECT_EQ(runMailScript(kScript, false, true, false), std::nullopt);
+    EXPECT_EQ(env.logLines(), (QStringList{QStringLiteral("Test Script.applescript: execution error at line 2: boom (42)"),
+                                           QStringLiteral("Test Script.applescript: syntax error at line 1: "
+                                                          "Expected expression but found end of line. (-2741)")}));
 }
 
 TEST_F(ScriptRunnerTest, ResourceIsReadAgainAtEveryRun)

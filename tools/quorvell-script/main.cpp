@@ -5,8 +5,11 @@
 //   quorvell-script -e 'LINE' [-e 'LINE' ...]
 //
 // A file is read as Mac OS Roman unless it starts with a UTF-8 byte-order mark or
-// --utf8 is given. The result's text goes to standard output, followed by a line
-// break (nothing for a result without text), and the exit status is 0; an error prints
+// --utf8 is given. The result goes to standard output as a person reads it,
+// followed by a line break: text as it is, a list as "a, b, c", a record as
+// "name:x, age:3" (nothing for missing value), and the exit status is 0. With a
+// desktop session (DISPLAY, WAYLAND_DISPLAY or QT_QPA_PLATFORM set), scripts reach
+// the desktop clipboard through `the clipboard`; elsewhere that is an error. An error prints
 // "LINE:COL: execution error: MESSAGE (NUMBER)" or
 // "LINE:COL: syntax error: MESSAGE (NUMBER)" to standard error and exits 1.
 
@@ -17,12 +20,16 @@
 #include "platform/mail/MailApplication.h"
 #endif
 
+#include "platform/pasteboard/ScriptClipboard.h"
+
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <QFile>
 #include <QStringList>
 #include <QTextStream>
 
 #include <cstdio>
+#include <memory>
 
 namespace {
 
@@ -36,8 +43,9 @@ int usage()
 
 int main(int argc, char** argv)
 {
-    QCoreApplication app(argc, argv);
-    const QStringList args = QCoreApplication::arguments().mid(1);
+    QStringList args;
+    for (int i = 1; i < argc; ++i)
+        args << QString::fromLocal8Bit(argv[i]);
     QStringList lines;
     QString file;
     bool utf8 = false;
@@ -73,6 +81,16 @@ int main(int argc, char** argv)
         source = lines.join(u'\n');
     }
 
+    // The clipboard needs a GUI application, which needs a display; only a script
+    // that mentions the clipboard starts one, so other runs work anywhere.
+    const bool desktop = qEnvironmentVariableIsSet("DISPLAY") || qEnvironmentVariableIsSet("WAYLAND_DISPLAY")
+        || qEnvironmentVariableIsSet("QT_QPA_PLATFORM");
+    const bool gui = desktop && source.contains(QLatin1String("clipboard"), Qt::CaseInsensitive);
+    std::unique_ptr<QCoreApplication> app = gui ? std::make_unique<QGuiApplication>(argc, argv)
+                                                : std::make_unique<QCoreApplication>(argc, argv);
+    if (gui)
+        platform::pasteboard::registerScriptClipboard();
+
 #ifdef QUORVELL_HAVE_MAIL
     platform::mail::registerMailApplication();
 #endif
@@ -89,8 +107,8 @@ int main(int argc, char** argv)
         std::fputs(text.toUtf8().constData(), stderr);
         return 1;
     }
-    if (const auto text = platform::applescript::stringValue(*outcome.value)) {
-        QByteArray out = text->toUtf8();
+    if (!outcome.value->isMissing()) {
+        QByteArray out = platform::applescript::readableForm(*outcome.value).toUtf8();
         out += '\n';
         std::fwrite(out.constData(), 1, static_cast<size_t>(out.size()), stdout);
     }

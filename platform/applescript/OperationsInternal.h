@@ -1,0 +1,26 @@
+#pragma once
+// Helpers shared by the files of the value operations (private to them):
+// Coercion.cpp, Comparison.cpp and Operations.cpp.
+
+#include "platform/applescript/Operations.h"
+
+#include <optional>
+
+namespace platform::applescript::detail {
+
+inline constexpr const char* kMonths[] = {"January", "February", "March",     "April",   "May",      "June",
+                                          "July",    "August",   "September", "October", "November", "December"};
+// Qt numbers weekdays from Monday = 1; the language from Sunday = 1.
+inline constexpr const char* kWeekdays[] = {"Sunday",   "Monday", "Tuesday", "Wednesday",
+                                            "Thursday", "Friday", "Saturday"};
+
+[[nodiscard]] Qt::CaseSensitivity sensitivity(const TextRules& rules);
+[[noreturn]] void cantMake(const Value& v, TypeName t);
+// A number written in text ("12", " 1.5e3 "), C locale; none when it is not one.
+[[nodiscard]] std::optional<double> parseNumber(const QString& text);
+// The items of a list, the values of a record, or the value alone.
+[[nodiscard]] List asList(const Value& v);
+// The locale's long time format without its time zone.
+[[nodiscard]] QString timeFormat();
+
+}  // namespace platform::applescript::detail
