@@ -10,6 +10,9 @@ unset DISPLAY MAILDIR
 out=$E2E_TMP/run.out
 e2e_spawn "$out" setsid bash "$QUORVELL_SOURCE_DIR/scripts/run.sh" "$QUORVELL_BINARY_DIR"
 run_pid=$E2E_LAST_PID
+# Whatever ends this test, nothing the run script started outlives it: ending the
+# script's own pid alone would leave its virtual desktop running.
+trap 'kill -KILL -- "-$run_pid" 2>/dev/null || true; e2e_cleanup' EXIT
 e2e_wait_for 60 grep -q '^  export DISPLAY=' "$out" || { cat "$out" >&2; e2e_die "no virtual desktop was started"; }
 [ "$(grep -c 'starting a virtual desktop' "$out")" = 1 ] || e2e_fail "the run script did not say it starts a virtual desktop"
 eval "$(grep '^  export DISPLAY=' "$out")"
