@@ -6,6 +6,8 @@
 
 #include <QDir>
 #include <QFile>
+#include <QProcess>
+#include <QStandardPaths>
 
 BookFolder::BookFolder()
     : m_savedHome(qgetenv("HOME")), m_savedDataHome(qgetenv("XDG_DATA_HOME"))
@@ -98,4 +100,24 @@ QList<KContacts::Addressee> BookFolder::groups() const
             result << card;
     }
     return result;
+}
+
+QString BookFolder::khard(const QStringList& arguments) const
+{
+    const QString program = QStandardPaths::findExecutable(QStringLiteral("khard"));
+    const QString config = root() + QStringLiteral("/khard.conf");
+    QFile file(config);
+    if (program.isEmpty() || !file.open(QIODevice::WriteOnly))
+        return {};
+    file.write("[addressbooks]\n[[quorvell]]\npath = " + folder().toUtf8() + "\n[general]\ndefault_action = list\n");
+    file.close();
+    QProcess process;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("HOME"), root() + QStringLiteral("/home"));
+    environment.insert(QStringLiteral("LANG"), QStringLiteral("C.UTF-8"));
+    process.setProcessEnvironment(environment);
+    process.start(program, QStringList{QStringLiteral("-c"), config} + arguments);
+    if (!process.waitForFinished(60000))
+        return {};
+    return QString::fromUtf8(process.readAllStandardOutput());
 }

@@ -32,6 +32,10 @@ public:
     [[nodiscard]] QList<KContacts::Addressee> people() const;
     [[nodiscard]] QList<KContacts::Addressee> groups() const;
 
+    // What khard, configured on the folder, prints for arguments (after "-c CONFIG"),
+    // or nothing when khard is not installed or does not finish within a minute.
+    [[nodiscard]] QString khard(const QStringList& arguments) const;
+
     [[nodiscard]] const QStringList& logLines() const { return m_logLines; }
     void clearLog() { m_logLines.clear(); }
 

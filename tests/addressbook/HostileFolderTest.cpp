@@ -13,7 +13,6 @@
 #include <QMap>
 #include <QProcess>
 #include <QRegularExpression>
-#include <QStandardPaths>
 
 #include <gtest/gtest.h>
 
@@ -55,21 +54,8 @@ QMap<QByteArray, QByteArray> snapshot(const QByteArray& folder)
 // khard's listing of the folder, one line per card it can read.
 QStringList khardList(const BookFolder& world)
 {
-    const QString khard = QStandardPaths::findExecutable(QStringLiteral("khard"));
-    const QString config = world.root() + QStringLiteral("/khard.conf");
-    QFile file(config);
-    if (khard.isEmpty() || !file.open(QIODevice::WriteOnly))
-        return {};
-    file.write("[addressbooks]\n[[q]]\npath = " + world.folder().toUtf8() + "\n[general]\ndefault_action = list\n");
-    file.close();
-    QProcess process;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("HOME"), world.root() + QStringLiteral("/home"));
-    environment.insert(QStringLiteral("LANG"), QStringLiteral("C.UTF-8"));
-    process.setProcessEnvironment(environment);
-    process.start(khard, {"-c", config, "--skip-unparsable", "list", "--parsable"});
-    EXPECT_TRUE(process.waitForFinished(60000));
-    return QString::fromUtf8(process.readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts);
+    return world.khard({QStringLiteral("--skip-unparsable"), QStringLiteral("list"), QStringLiteral("--parsable")})
+        .split(u'\n', Qt::SkipEmptyParts);
 }
 
 TEST(HostileFolder, ForeignCardsKeepEveryByteButOneUidLine)
