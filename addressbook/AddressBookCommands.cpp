@@ -1,6 +1,7 @@
 #include "addressbook/AddressBookImport.h"
 
 #include "platform/desktop/Log.h"
+#include "platform/mail/MailState.h"
 #include "scripting/CommandFeedback.h"
 #include "scripting/ScriptRunner.h"
 #include "settings/Settings.h"
@@ -29,6 +30,7 @@ void runAddressBookCommand(Command command)
     for (const AddressBookCommand& known : kAddressBookCommands) {
         if (known.command != command)
             continue;
+        const platform::mail::SelectionScope oneRead;  // the check and the script read it once
         if (!selectionReady())
             return;
         platform::desktop::log(QString::fromUtf8(known.logLine.data(), qsizetype(known.logLine.size())));

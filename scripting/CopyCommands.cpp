@@ -1,6 +1,7 @@
 #include "scripting/CopyCommands.h"
 
 #include "addressbook/SenderList.h"
+#include "platform/mail/MailState.h"
 #include "scripting/CommandFeedback.h"
 #include "scripting/ScriptRunner.h"
 #include "settings/Settings.h"
@@ -86,6 +87,8 @@ void runCopyCommand(Command command)
     const CopyCommandRow* row = copyCommandRow(command);
     if (!row)
         return;
+    // The check and the script read the selection once, together.
+    const platform::mail::SelectionScope oneRead;
     // Nothing to copy leaves the clipboard as the person had it.
     if (!selectionReady())
         return;

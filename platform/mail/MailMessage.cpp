@@ -1,78 +1,17 @@
 #include "platform/mail/MailMessage.h"
 
 #include "platform/mail/MessageBody.h"
+#include "platform/mail/ReadAhead.h"
 
 #include <QFile>
 #include <QFileInfo>
 
 #include <algorithm>
 #include <array>
-#include <cerrno>
-#include <cstring>
-#include <vector>
-
-#include <fcntl.h>
-#include <unistd.h>
+#include <utility>
 
 namespace platform::mail {
 namespace {
-
-// One read of this size holds the header block of nearly all mail; a longer
-// block takes further reads of the same size.
-constexpr qsizetype kHeaderChunk = 8192;
-
-// Whether a line break followed by an empty line starts in [from, size) of data;
-// from > 0 (the start of a block is split()'s to judge). Only the new bytes of a
-// read are looked at, so a long file without an empty line costs one pass.
-bool holdsBlankLine(const char* data, qsizetype from, qsizetype size)
-{
-    for (const char* at = data + from; at < data + size;) {
-        const auto* lf = static_cast<const char*>(std::memchr(at, '\n', static_cast<size_t>(data + size - at)));
-        if (!lf)
-            return false;
-        const qsizetype next = lf + 1 - data;
-        if ((next < size && data[next] == '\n')
-            || (next + 1 < size && data[next] == '\r' && data[next + 1] == '\n'))
-            return true;
-        at = lf + 1;
-    }
-    return false;
-}
-
-// The header block of the file at path, read only as far as the empty line that
-// ends it; empty when the file cannot be read. Plain system calls: the message
-// is read once, straight into the buffer, with no stat and no read beyond.
-QByteArray readHeaderBlock(const QString& path)
-{
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        return {};
-    // One buffer per thread for every message read: no allocation per message.
-    thread_local std::vector<char> head;
-    qsizetype filled = 0;
-    for (;;) {
-        if (head.size() < static_cast<size_t>(filled + kHeaderChunk))
-            head.resize(static_cast<size_t>(filled + kHeaderChunk));
-        const ssize_t got = ::read(fd, head.data() + filled, static_cast<size_t>(kHeaderChunk));
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got <= 0)
-            break;
-        const qsizetype from = filled;
-        filled += got;
-        const bool complete = from == 0 ? HeaderBlock::split(head.data(), filled).complete
-                                        : holdsBlankLine(head.data(), std::max<qsizetype>(1, from - 2), filled);
-        if (complete)
-            break;
-    }
-    ::close(fd);
-    const HeaderBlock::Split split = HeaderBlock::split(head.data(), filled);
-    // A copy of exactly the block's size: the message keeps it while it lives.
-    QByteArray block(head.data(), split.headerLength);
-    if (head.size() > static_cast<size_t>(4 * kHeaderChunk))
-        std::vector<char>().swap(head);  // a rare long block gives its memory back
-    return block;
-}
 
 QString joinDisplay(const QList<MailAddress>& addresses)
 {
@@ -105,9 +44,11 @@ void MailMessage::keepRead()
     t_keeping.front() = this;
     if (oldest) {
         oldest->m_header.reset();
+        oldest->m_sourceLoaded = false;
         oldest->m_bodyLoaded = false;
         oldest->m_source = QByteArray();
         oldest->m_content = QString();
+        oldest->m_attachments.clear();
     }
 }
 
@@ -115,24 +56,42 @@ const HeaderBlock& MailMessage::header()
 {
     if (m_header)
         return *m_header;
-    if (m_bodyLoaded) {
+    if (m_sourceLoaded) {
         m_header.emplace(m_source.left(HeaderBlock::split(m_source).headerLength));
         return *m_header;
     }
-    m_header.emplace(readHeaderBlock(m_location.path));
+    std::optional<QByteArray> ahead;
+    if (const auto reader = std::exchange(m_readAhead, nullptr))
+        ahead = reader->take(m_readAheadIndex, ReadAhead::Part::Header);
+    m_header.emplace(ahead ? std::move(*ahead) : ReadAhead::readHeader(m_location.path));
     keepRead();
     return *m_header;
+}
+
+void MailMessage::loadSource()
+{
+    if (m_sourceLoaded)
+        return;
+    m_sourceLoaded = true;
+    keepRead();
+    std::optional<QByteArray> ahead;
+    if (const auto reader = std::exchange(m_readAhead, nullptr))
+        ahead = reader->take(m_readAheadIndex, ReadAhead::Part::Source);
+    m_source = ahead ? std::move(*ahead) : ReadAhead::readSource(m_location.path);
+}
+
+void MailMessage::setReadAhead(std::shared_ptr<ReadAhead> reader, qsizetype index)
+{
+    m_readAhead = std::move(reader);
+    m_readAheadIndex = index;
 }
 
 void MailMessage::loadBody()
 {
     if (m_bodyLoaded)
         return;
+    loadSource();
     m_bodyLoaded = true;
-    keepRead();
-    QFile file(m_location.path);
-    if (file.open(QIODevice::ReadOnly))
-        m_source = file.readAll();
     MessageBody body(m_source);
     m_content = body.text();
     m_attachments = body.attachments();
@@ -207,7 +166,7 @@ QList<Attachment> MailMessage::attachments()
 
 QString MailMessage::source()
 {
-    loadBody();
+    loadSource();
     return MessageBody::sourceText(m_source);
 }
 
@@ -230,7 +189,7 @@ QDateTime MailMessage::dateReceived()
 
 qint64 MailMessage::messageSize()
 {
-    if (m_bodyLoaded)
+    if (m_sourceLoaded)
         return m_source.size();
     return QFileInfo(m_location.path).size();
 }

@@ -23,9 +23,12 @@
 #include <QString>
 
 #include <cstddef>
+#include <memory>
 #include <optional>
 
 namespace platform::mail {
+
+class ReadAhead;
 
 // Where a message lies: its folder ("INBOX", "Sent", ...), its Maildir unique name
 // (the file name before ":2,"), its file and the flags of that file name.
@@ -66,11 +69,17 @@ public:
     [[nodiscard]] bool readStatus() const;
     [[nodiscard]] bool flaggedStatus() const;
 
-    // Whether the body has been read and parsed (for tests of the lazy reading).
+    // The reader that reads this message, the index-th of its list, ahead of its
+    // use; the message asks it once and reads for itself after that.
+    void setReadAhead(std::shared_ptr<ReadAhead> reader, qsizetype index);
+
+    // Whether the body has been parsed (for tests of the lazy reading).
     [[nodiscard]] bool bodyLoaded() const { return m_bodyLoaded; }
 
 private:
     const HeaderBlock& header();
+    // The whole file, read once; loadBody() also parses it into text and attachments.
+    void loadSource();
     void loadBody();
     // Counts this message among the latest that keep what they read; the oldest
     // of them forgets.
@@ -78,10 +87,13 @@ private:
 
     MessageLocation m_location;
     std::optional<HeaderBlock> m_header;
+    bool m_sourceLoaded = false;
     bool m_bodyLoaded = false;
     QByteArray m_source;
     QString m_content;
     QList<Attachment> m_attachments;
+    std::shared_ptr<ReadAhead> m_readAhead;
+    qsizetype m_readAheadIndex = 0;
 };
 
 }  // namespace platform::mail

@@ -4,6 +4,7 @@
 #include "platform/mail/MessageObject.h"
 #include "platform/mail/MailSaveCommand.h"
 #include "platform/mail/MailState.h"
+#include "platform/mail/ReadAhead.h"
 
 namespace platform::mail {
 
@@ -40,6 +41,9 @@ Terminology makeTerminology()
     return t;
 }
 
+// Fewer messages than this are read faster than a thread starts.
+constexpr qsizetype kReadAheadFrom = 16;
+
 Reply selection()
 {
     // A MAILDIR that names no Maildir is an error of the script's run, never an
@@ -54,12 +58,26 @@ Reply selection()
     names.reserve(selected.size());
     for (const MessageLocation& location : selected)
         names.append(location.uniqueName);
-    const QHash<QString, qint64> ids = state.ids(names);
+    // The ids are given when a script first asks for one, all together: a command
+    // that never asks leaves the ids file alone.
+    const auto ids = std::make_shared<MessageIds>(std::move(names));
+    // A loop over many messages gets a reader ahead of it on the second core.
+    std::shared_ptr<ReadAhead> reader;
+    if (selected.size() >= kReadAheadFrom) {
+        QStringList paths;
+        paths.reserve(selected.size());
+        for (const MessageLocation& location : selected)
+            paths.append(location.path);
+        reader = std::make_shared<ReadAhead>(std::move(paths));
+    }
     List items;
     items.reserve(selected.size());
-    for (const MessageLocation& location : selected)
-        items.emplace_back(std::make_shared<MessageObject>(std::make_shared<MailMessage>(location),
-                                                           ids.value(location.uniqueName)));
+    for (qsizetype i = 0; i < selected.size(); ++i) {
+        auto message = std::make_shared<MailMessage>(selected.at(i));
+        if (reader)
+            message->setReadAhead(reader, i);
+        items.emplace_back(std::make_shared<MessageObject>(std::move(message), ids));
+    }
     return Value::list(std::move(items));
 }
 

@@ -6,6 +6,8 @@
 #include <QLockFile>
 #include <QSaveFile>
 
+#include <cstring>
+
 namespace platform::mail {
 namespace {
 
@@ -26,11 +28,28 @@ std::optional<QStringList> readNames(const QString& path)
     if (!file.open(QIODevice::ReadOnly))
         return std::nullopt;
     QStringList names;
-    const QList<QByteArray> lines = file.readAll().split('\n');
-    for (const QByteArray& line : lines) {
-        const QString name = QString::fromUtf8(line).trimmed();
-        if (!name.isEmpty() && !name.startsWith(QLatin1Char('#')))
-            names.append(name);
+    const QByteArray all = file.readAll();
+    const char* data = all.constData();
+    const qsizetype size = all.size();
+    const auto isSpace = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f'; };
+    for (qsizetype start = 0; start < size;) {
+        const auto* lf = static_cast<const char*>(std::memchr(data + start, '\n', static_cast<size_t>(size - start)));
+        const qsizetype end = lf ? lf - data : size;
+        qsizetype from = start;
+        qsizetype to = end;
+        while (from < to && isSpace(data[from]))
+            ++from;
+        while (to > from && isSpace(data[to - 1]))
+            --to;
+        if (from < to && data[from] != '#') {
+            // Trimmed again as text: a line of other white space holds no name.
+            QString name = QString::fromUtf8(data + from, static_cast<int>(to - from));
+            if (!name.front().isSpace() && !name.back().isSpace())
+                names.append(name);
+            else if (QString trimmed = name.trimmed(); !trimmed.isEmpty() && !trimmed.startsWith(QLatin1Char('#')))
+                names.append(trimmed);
+        }
+        start = end + 1;
     }
     return names;
 }
@@ -73,7 +92,26 @@ QHash<QString, qint64> readIds(const QString& path, qint64* highest)
     return result;
 }
 
+// What the outermost SelectionScope of this thread has read.
+struct ScopedSelection {
+    bool active = false;
+    std::optional<std::pair<QString, QString>> key;  // state folder, mailbox root
+    QList<MessageLocation> messages;
+};
+thread_local ScopedSelection t_scoped;
+
 }  // namespace
+
+SelectionScope::SelectionScope() : m_outermost(!t_scoped.active)
+{
+    t_scoped.active = true;
+}
+
+SelectionScope::~SelectionScope()
+{
+    if (m_outermost)
+        t_scoped = {};
+}
 
 MailState::MailState() : m_directory(defaultDirectory()) {}
 
@@ -95,18 +133,15 @@ QStringList MailState::selectionNames(const Mailbox& mailbox) const
 
 QList<MessageLocation> MailState::selection(const Mailbox& mailbox) const
 {
-    const QStringList names = selectionNames(mailbox);
-    if (names.isEmpty())
-        return {};
-    const QHash<QString, MessageLocation> index = mailbox.index();
-    QList<MessageLocation> result;
-    result.reserve(names.size());
-    for (const QString& name : names) {
-        const auto found = index.constFind(name);
-        if (found != index.constEnd())
-            result.append(*found);
+    const std::pair<QString, QString> key{m_directory, mailbox.root()};
+    if (t_scoped.active && t_scoped.key == key)
+        return t_scoped.messages;
+    const QList<MessageLocation> found = mailbox.find(selectionNames(mailbox));
+    if (t_scoped.active && !t_scoped.key) {
+        t_scoped.key = key;
+        t_scoped.messages = found;
     }
-    return result;
+    return found;
 }
 
 bool MailState::writeSelection(const QStringList& uniqueNames, QString* error) const

@@ -51,4 +51,20 @@ private:
     QString m_directory;
 };
 
+// One command reads the selection once. While a scope lives on this thread,
+// MailState::selection() answers a second ask for the same state folder and
+// mailbox with what the first read, so a command's check for a selection and its
+// script see the same messages. Nothing outlives the scope: the next command reads
+// the state and the Maildir afresh. Scopes nest; the outermost one counts.
+class SelectionScope {
+public:
+    SelectionScope();
+    ~SelectionScope();
+    SelectionScope(const SelectionScope&) = delete;
+    SelectionScope& operator=(const SelectionScope&) = delete;
+
+private:
+    bool m_outermost;
+};
+
 }  // namespace platform::mail

@@ -7,6 +7,7 @@
 #include <QFileInfo>
 
 #include <algorithm>
+#include <cstring>
 #include <utility>
 #include <vector>
 
@@ -31,27 +32,46 @@ qint64 deliverySeconds(const QString& uniqueName)
 }
 
 // Calls take(name) for each file of a cur/ or new/ folder whose name does not
-// start with a dot: regular files and links to them, as the directory lists them
-// (no order, and no stat for file systems that tell the kind in the entry).
-template <class Take>
-void forEachMessageFile(const QString& directory, Take take)
+// start with a dot and that wanted(raw name) accepts: regular files and links to
+// them, as the directory lists them (no order, and no stat for file systems that
+// tell the kind in the entry). The raw name is the directory's bytes, undecoded.
+template <class Wanted, class Take>
+void forEachMessageFile(const QString& directory, Wanted wanted, Take take)
 {
-    DIR* dir = ::opendir(QFile::encodeName(directory).constData());
+    const QByteArray encodedDirectory = QFile::encodeName(directory);
+    DIR* dir = ::opendir(encodedDirectory.constData());
     if (!dir)
         return;
     while (const dirent* entry = ::readdir(dir)) {
         if (entry->d_name[0] == '.')
             continue;
+        const QByteArray raw = QByteArray::fromRawData(entry->d_name, static_cast<qsizetype>(std::strlen(entry->d_name)));
+        if (!wanted(raw))
+            continue;
         bool file = entry->d_type == DT_REG;
         if (entry->d_type == DT_UNKNOWN || entry->d_type == DT_LNK) {
             struct stat info {};
-            const QByteArray path = QFile::encodeName(directory) + '/' + entry->d_name;
+            const QByteArray path = encodedDirectory + '/' + raw;
             file = ::stat(path.constData(), &info) == 0 && S_ISREG(info.st_mode);
         }
         if (file)
-            take(QFile::decodeName(entry->d_name));
+            take(QFile::decodeName(raw));
     }
     ::closedir(dir);
+}
+
+// The unique name of a raw file name as the names of a selection are compared:
+// its bytes up to the flags when they are ASCII, else re-encoded from the decoded
+// name, so that a name the locale cannot decode matches as its decoded form does.
+QByteArray uniqueKey(const QByteArray& raw)
+{
+    const qsizetype colon = raw.indexOf(':');
+    const QByteArray unique = QByteArray::fromRawData(raw.constData(), colon < 0 ? raw.size() : colon);
+    for (const char c : unique) {
+        if (static_cast<unsigned char>(c) >= 0x80)
+            return QFile::encodeName(QFile::decodeName(unique));
+    }
+    return unique;
 }
 
 }  // namespace
@@ -106,7 +126,7 @@ QString Mailbox::uniqueName(const QString& fileName)
 
 QString Mailbox::flags(const QString& fileName)
 {
-    const qsizetype info = fileName.indexOf(QStringLiteral(":2,"));
+    const qsizetype info = fileName.indexOf(QLatin1String(":2,"));
     return info < 0 ? QString() : fileName.mid(info + 3);
 }
 
@@ -150,7 +170,7 @@ QList<MessageLocation> Mailbox::unsortedMessages(const QString& folder) const
     const QString base = folderPath(folder);
     for (const char* sub : {"cur", "new"}) {
         const QString directory = base + QLatin1Char('/') + QLatin1String(sub);
-        forEachMessageFile(directory, [&](const QString& file) {
+        forEachMessageFile(directory, [](const QByteArray&) { return true; }, [&](const QString& file) {
             result.append({folder, uniqueName(file), directory + QLatin1Char('/') + file, flags(file)});
         });
     }
@@ -186,6 +206,67 @@ QHash<QString, MessageLocation> Mailbox::index() const
             if (!result.contains(location.uniqueName))
                 result.insert(location.uniqueName, location);
         }
+    }
+    return result;
+}
+
+QList<MessageLocation> Mailbox::find(const QStringList& uniqueNames) const
+{
+    // Each distinct name gets a slot; the directories' names are looked up as
+    // their bytes, so the mailbox's other messages cost no allocation.
+    QHash<QByteArray, qsizetype> slotOfKey;
+    slotOfKey.reserve(uniqueNames.size());
+    std::vector<qsizetype> slotOfName;
+    slotOfName.reserve(static_cast<size_t>(uniqueNames.size()));
+    std::vector<qsizetype> nameOfSlot;  // the first of the names that share a slot
+    for (qsizetype i = 0; i < uniqueNames.size(); ++i) {
+        const QByteArray key = QFile::encodeName(uniqueNames.at(i));
+        auto at = slotOfKey.constFind(key);
+        if (at == slotOfKey.constEnd()) {
+            at = slotOfKey.insert(key, slotOfKey.size());
+            nameOfSlot.push_back(i);
+        }
+        slotOfName.push_back(*at);
+    }
+    std::vector<std::optional<MessageLocation>> located(static_cast<size_t>(slotOfKey.size()));
+    qsizetype missing = slotOfKey.size();
+    const QStringList all = missing > 0 && exists() ? folders() : QStringList();
+    for (const QString& folder : all) {
+        if (folder.contains(QLatin1Char('/')))
+            continue;
+        const QString base = folderPath(folder);
+        for (const char* sub : {"cur", "new"}) {
+            const QString directory = base + QLatin1Char('/') + QLatin1String(sub);
+            const QString prefix = directory + QLatin1Char('/');
+            qsizetype slot = -1;
+            forEachMessageFile(
+                directory,
+                [&](const QByteArray& raw) {
+                    const auto at = slotOfKey.constFind(uniqueKey(raw));
+                    slot = at == slotOfKey.constEnd() ? -1 : *at;
+                    return slot >= 0 && !located[static_cast<size_t>(slot)];
+                },
+                [&](const QString& file) {
+                    const QString& name = uniqueNames.at(nameOfSlot[static_cast<size_t>(slot)]);
+                    QString path;
+                    path.reserve(prefix.size() + file.size());
+                    path.append(prefix).append(file);
+                    located[static_cast<size_t>(slot)] = MessageLocation{folder, name, std::move(path), flags(file)};
+                    --missing;
+                });
+            // Earlier folders, and cur/ before new/, win: once every name is
+            // found nothing later can change the answer.
+            if (missing == 0)
+                break;
+        }
+        if (missing == 0)
+            break;
+    }
+    QList<MessageLocation> result;
+    result.reserve(uniqueNames.size());
+    for (const qsizetype at : slotOfName) {
+        if (const auto& found = located[static_cast<size_t>(at)])
+            result.append(*found);
     }
     return result;
 }

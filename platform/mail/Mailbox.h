@@ -48,6 +48,10 @@ public:
     // Every message of every folder, by unique name. The first folder wins when
     // the same unique name lies in two folders, cur/ when it lies in cur/ and new/.
     [[nodiscard]] QHash<QString, MessageLocation> index() const;
+    // The messages of index() with these unique names, in their order, found
+    // without listing the others; a name no message has is left out, a name given
+    // twice gives its message twice.
+    [[nodiscard]] QList<MessageLocation> find(const QStringList& uniqueNames) const;
 
     // The unique name and flags of a Maildir file name.
     [[nodiscard]] static QString uniqueName(const QString& fileName);

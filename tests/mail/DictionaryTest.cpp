@@ -101,6 +101,45 @@ TEST(MailDictionary, ScriptsReachMailboxesMessagesAndTheirParts)
     }
 }
 
+// A long selection is read ahead of the script's loop: whatever order the script
+// takes, it reads each file as it is when the script asks, and a message changed
+// between two runs shows its new state.
+TEST(MailDictionary, LongSelectionsReadEveryFileAsItIsNow)
+{
+    MailEnvironment env;
+    QStringList names;
+    QStringList paths;
+    for (int i = 0; i < 60; ++i) {
+        names << QStringLiteral("17651880%1.M%1.x").arg(i, 2, 10, QLatin1Char('0'));
+        paths << env.addMessage({}, names.last() + QStringLiteral(":2,S"), "Subject: s" + QByteArray::number(i) + "\n\nb\n");
+    }
+    ASSERT_TRUE(platform::mail::MailState().writeSelection(names));
+    const auto run = [](const QString& script) {
+        const auto outcome = platform::applescript::runScript(
+            QStringLiteral("set AppleScript's text item delimiters to \",\"\nset r to {}\ntell application \"Mail\"\n"
+                           "set theMessages to selection\n")
+            + script + QStringLiteral("\nend tell\nr as text"));
+        return outcome.value ? outcome.value->text() : outcome.error.message;
+    };
+    const QString loop = QStringLiteral("repeat with m in theMessages\nset end of r to subject of m\nend repeat");
+    QStringList subjects;
+    for (int i = 0; i < 60; ++i)
+        subjects << QStringLiteral("s%1").arg(i);
+    EXPECT_EQ(run(loop), subjects.join(QLatin1Char(',')));
+    QStringList reversed(subjects.rbegin(), subjects.rend());
+    EXPECT_EQ(run(QStringLiteral("set theMessages to reverse of theMessages\n") + loop), reversed.join(QLatin1Char(',')));
+    EXPECT_EQ(run(QStringLiteral("repeat with i in {50, 3, 49, 4, 4}\nset end of r to subject of item i of theMessages\n"
+                                 "end repeat\nset end of r to source of item 4 of theMessages")),
+              QStringLiteral("s49,s2,s48,s3,s3,Subject: s3\n\nb\n"));
+
+    QFile changed(paths.at(7));
+    ASSERT_TRUE(changed.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    changed.write("Subject: changed\n\nb\n");
+    changed.close();
+    subjects[7] = QStringLiteral("changed");
+    EXPECT_EQ(run(loop), subjects.join(QLatin1Char(',')));
+}
+
 TEST(MailDictionary, ExtractNameAndAddress)
 {
     struct Row {

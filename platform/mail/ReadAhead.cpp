@@ -1,0 +1,252 @@
+#include "platform/mail/ReadAhead.h"
+
+#include "platform/mail/HeaderBlock.h"
+
+#include <QFile>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace platform::mail {
+namespace {
+
+// One read of a page holds the header block of most mail; a longer block takes
+// further reads of the same size, so a message is never copied far past its
+// header block.
+constexpr qsizetype kHeaderChunk = 4096;
+
+// How far the reader goes ahead of the loop: enough to keep it busy while the
+// loop works, little enough to hold a few hundred KB at most.
+constexpr qsizetype kHeaderWindow = 32;
+constexpr qsizetype kSourceWindow = 4;
+
+// A regular file opened for reading, or -1. Opening does not wait for a writer
+// when the name has become a FIFO.
+int openRegular(const QString& path)
+{
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0)
+        return -1;
+    struct stat info {};
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        ::close(fd);
+        return -1;
+    }
+    return fd;
+}
+
+// Reads into buffer from filled until done(filled) or the end; the new size.
+template <class Done>
+qsizetype readUntil(int fd, std::vector<char>& buffer, qsizetype filled, qsizetype chunk, Done done)
+{
+    for (;;) {
+        if (buffer.size() < static_cast<size_t>(filled + chunk))
+            buffer.resize(static_cast<size_t>(filled + chunk));
+        const ssize_t got = ::read(fd, buffer.data() + filled, static_cast<size_t>(chunk));
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got <= 0)
+            return filled;
+        const qsizetype from = filled;
+        filled += got;
+        if (done(from, filled))
+            return filled;
+    }
+}
+
+// Whether a line break followed by an empty line starts in [from, size) of data;
+// from > 0 (the start of a block is split()'s to judge). Only the new bytes of a
+// read are looked at, so a long file without an empty line costs one pass.
+bool holdsBlankLine(const char* data, qsizetype from, qsizetype size)
+{
+    for (const char* at = data + from; at < data + size;) {
+        const auto* lf = static_cast<const char*>(std::memchr(at, '\n', static_cast<size_t>(data + size - at)));
+        if (!lf)
+            return false;
+        const qsizetype next = lf + 1 - data;
+        if ((next < size && data[next] == '\n')
+            || (next + 1 < size && data[next] == '\r' && data[next + 1] == '\n'))
+            return true;
+        at = lf + 1;
+    }
+    return false;
+}
+
+}  // namespace
+
+QByteArray ReadAhead::readHeader(const QString& path)
+{
+    const int fd = openRegular(path);
+    if (fd < 0)
+        return {};
+    // One buffer per thread for every message read: no allocation per message.
+    thread_local std::vector<char> head;
+    const qsizetype filled = readUntil(fd, head, 0, kHeaderChunk, [](qsizetype from, qsizetype size) {
+        return from == 0 ? HeaderBlock::split(head.data(), size).complete
+                         : holdsBlankLine(head.data(), std::max<qsizetype>(1, from - 2), size);
+    });
+    ::close(fd);
+    // A copy of exactly the block's size: the message keeps it while it lives.
+    QByteArray block(head.data(), HeaderBlock::split(head.data(), filled).headerLength);
+    if (head.size() > static_cast<size_t>(8 * kHeaderChunk))
+        std::vector<char>().swap(head);  // a rare long block gives its memory back
+    return block;
+}
+
+QByteArray ReadAhead::readSource(const QString& path)
+{
+    const int fd = openRegular(path);
+    if (fd < 0)
+        return {};
+    struct stat info {};
+    QByteArray source;
+    if (::fstat(fd, &info) == 0 && info.st_size > 0) {
+        // The size stated is a guess: a file that grows or shrinks while it is read
+        // is read to its end.
+        source.resize(static_cast<qsizetype>(info.st_size));
+        qsizetype filled = 0;
+        for (;;) {
+            if (filled == source.size())
+                source.resize(source.size() + 64 * 1024);
+            const ssize_t got = ::read(fd, source.data() + filled, static_cast<size_t>(source.size() - filled));
+            if (got < 0 && errno == EINTR)
+                continue;
+            if (got <= 0)
+                break;
+            filled += got;
+        }
+        source.truncate(filled);
+    }
+    ::close(fd);
+    return source;
+}
+
+ReadAhead::ReadAhead(QStringList paths)
+    : m_paths(std::move(paths)),
+      m_state(static_cast<size_t>(m_paths.size()), State::Unread),
+      m_data(static_cast<size_t>(m_paths.size()))
+{
+}
+
+ReadAhead::~ReadAhead()
+{
+    {
+        const std::lock_guard lock(m_mutex);
+        m_stop = true;
+    }
+    m_changed.notify_all();
+    if (m_reader.joinable())
+        m_reader.join();
+}
+
+qsizetype ReadAhead::window() const
+{
+    return m_part == Part::Header ? kHeaderWindow : kSourceWindow;
+}
+
+bool ReadAhead::ahead(qsizetype index) const
+{
+    const qsizetype distance = (index - m_at) * m_step;
+    return m_at >= 0 && index >= 0 && index < m_paths.size() && distance > 0 && distance <= window();
+}
+
+void ReadAhead::dropOutside()
+{
+    m_ready.erase(std::remove_if(m_ready.begin(), m_ready.end(),
+                                 [this](qsizetype index) {
+                                     if (ahead(index))
+                                         return false;
+                                     m_data[static_cast<size_t>(index)] = QByteArray();
+                                     m_state[static_cast<size_t>(index)] = State::Unread;
+                                     return true;
+                                 }),
+                  m_ready.end());
+}
+
+std::optional<QByteArray> ReadAhead::take(qsizetype index, Part part)
+{
+    if (index < 0 || index >= m_paths.size())
+        return std::nullopt;
+    std::unique_lock lock(m_mutex);
+    if (m_at >= 0 && index != m_at)
+        m_step = index > m_at ? 1 : -1;
+    m_at = index;
+    if (part != m_part) {
+        // What was read ahead is the other part: the loop reads this one itself.
+        m_part = part;
+        m_at = -1;
+        dropOutside();
+        m_at = index;
+    }
+    // The reader is on this very message: waiting for it beats reading it twice.
+    const bool caughtUp = m_state[static_cast<size_t>(index)] != State::Ready;
+    m_askerWaiting = true;
+    m_changed.wait(lock, [&] { return m_state[static_cast<size_t>(index)] != State::Reading; });
+    m_askerWaiting = false;
+    std::optional<QByteArray> result;
+    State& state = m_state[static_cast<size_t>(index)];
+    if (state == State::Ready) {
+        result = std::move(m_data[static_cast<size_t>(index)]);
+        m_data[static_cast<size_t>(index)] = QByteArray();
+        m_ready.erase(std::find(m_ready.begin(), m_ready.end(), index));
+    }
+    state = State::Gone;
+    dropOutside();
+    if (caughtUp) {
+        // The loop has caught up with the reader: it reads the next few messages
+        // itself while the reader goes on past them, so the two share the reading.
+        m_next = index + m_step * (window() / 2);
+    } else if (!ahead(m_next)) {
+        m_next = index + m_step;
+    }
+    if (!m_reader.joinable())
+        m_reader = std::thread([this] { run(); });
+    // A reader that waits is woken when half its window is free, not at every
+    // message: each wake-up costs both threads a system call.
+    const bool wake = m_readerWaiting && (m_next - m_at) * m_step <= window() / 2 && ahead(m_next);
+    lock.unlock();
+    if (wake)
+        m_changed.notify_all();
+    return result;
+}
+
+void ReadAhead::run()
+{
+    std::unique_lock lock(m_mutex);
+    while (!m_stop) {
+        if (!ahead(m_next)) {
+            m_readerWaiting = true;
+            m_changed.wait(lock);
+            m_readerWaiting = false;
+            continue;
+        }
+        const qsizetype index = m_next;
+        m_next += m_step;
+        if (m_state[static_cast<size_t>(index)] != State::Unread)
+            continue;
+        m_state[static_cast<size_t>(index)] = State::Reading;
+        const Part part = m_part;
+        const QString path = m_paths.at(index);
+        lock.unlock();
+        QByteArray data = part == Part::Header ? readHeader(path) : readSource(path);
+        lock.lock();
+        State& state = m_state[static_cast<size_t>(index)];
+        // Kept when still wanted: ahead of the loop, or the message it waits for.
+        if (part == m_part && (ahead(index) || index == m_at)) {
+            state = State::Ready;
+            m_data[static_cast<size_t>(index)] = std::move(data);
+            m_ready.push_back(index);
+        } else {
+            state = State::Unread;
+        }
+        if (m_askerWaiting)
+            m_changed.notify_all();
+    }
+}
+
+}  // namespace platform::mail

@@ -1,0 +1,69 @@
+#pragma once
+// Reads the messages of a list ahead of a script's loop, on a second thread.
+//
+// A loop over many messages spends as long waiting on the file system (open,
+// read, close) as working on what it read; with a reader the two overlap. The
+// reader follows the loop: it reads the messages after the one asked for last, in
+// the direction the loop moves, at most a window ahead, and reads header blocks or
+// whole files as the loop last asked. Each message is handed over at most once;
+// whatever is not ready when asked for is read by the asker itself, so a script
+// that jumps about sees exactly what it would see without the reader. Nothing is
+// read before the first ask, and nothing is kept past the object's life: it reads
+// at most milliseconds ahead of a command, never between commands.
+//
+// The reader opens files without blocking and reads regular files only, so a
+// message replaced by a FIFO reads as empty instead of stopping the thread.
+
+#include <QByteArray>
+#include <QStringList>
+
+#include <condition_variable>
+#include <mutex>
+#include <optional>
+#include <thread>
+#include <vector>
+
+namespace platform::mail {
+
+class ReadAhead {
+public:
+    enum class Part { Header, Source };
+
+    explicit ReadAhead(QStringList paths);
+    ~ReadAhead();
+    ReadAhead(const ReadAhead&) = delete;
+    ReadAhead& operator=(const ReadAhead&) = delete;
+
+    // The part of message index as read ahead, or none: the caller reads it.
+    [[nodiscard]] std::optional<QByteArray> take(qsizetype index, Part part);
+
+    // What a message's header block and whole file read as, the reader's way and
+    // the asker's alike: empty when the file cannot be read or is no regular file.
+    [[nodiscard]] static QByteArray readHeader(const QString& path);
+    [[nodiscard]] static QByteArray readSource(const QString& path);
+
+private:
+    enum class State : unsigned char { Unread, Reading, Ready, Gone };
+
+    void run();
+    [[nodiscard]] qsizetype window() const;
+    [[nodiscard]] bool ahead(qsizetype index) const;  // inside the window, under the lock
+    void dropOutside();                               // under the lock
+
+    const QStringList m_paths;
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    std::vector<State> m_state;
+    std::vector<QByteArray> m_data;
+    std::vector<qsizetype> m_ready;  // the indexes in state Ready
+    qsizetype m_at = -1;             // the index asked for last
+    qsizetype m_step = 1;            // the direction of the loop
+    qsizetype m_next = 0;            // the reader's next index
+    Part m_part = Part::Header;
+    bool m_stop = false;
+    bool m_readerWaiting = false;
+    bool m_askerWaiting = false;
+    std::thread m_reader;
+};
+
+}  // namespace platform::mail
