@@ -4,6 +4,7 @@
 
 #include <QTextCodec>
 
+#include <algorithm>
 #include <cstring>
 
 namespace platform::mail {
@@ -179,6 +180,11 @@ QString HeaderBlock::text(const char* name) const
     const auto value = rawValue(name);
     if (!value || value->isEmpty())
         return {};
+    // Plain ASCII without an encoded word reads as itself: KMime would hand back
+    // the same text, at the price of a header object and a decoder run.
+    if (!value->contains("=?")
+        && std::all_of(value->cbegin(), value->cend(), [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
+        return withoutControls(QString::fromLatin1(*value));
     KMime::Headers::Subject header;
     header.from7BitString(asUtf8(*value));
     return withoutControls(header.asUnicodeString());

@@ -31,6 +31,24 @@ qint64 deliverySeconds(const QString& uniqueName)
     return ok ? seconds : 0;
 }
 
+bool isAscii(const char* data, qsizetype size)
+{
+    return std::all_of(data, data + size, [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+}
+
+// File names as the locale spells them; ASCII, the rule in a Maildir, without
+// asking the locale's codec.
+QString fileName(const QByteArray& raw)
+{
+    return isAscii(raw.constData(), raw.size()) ? QString::fromLatin1(raw) : QFile::decodeName(raw);
+}
+
+QByteArray encodedName(const QString& name)
+{
+    const bool ascii = std::all_of(name.cbegin(), name.cend(), [](QChar c) { return c.unicode() < 0x80; });
+    return ascii ? name.toLatin1() : QFile::encodeName(name);
+}
+
 // Calls take(name) for each file of a cur/ or new/ folder whose name does not
 // start with a dot and that wanted(raw name) accepts: regular files and links to
 // them, as the directory lists them (no order, and no stat for file systems that
@@ -55,7 +73,7 @@ void forEachMessageFile(const QString& directory, Wanted wanted, Take take)
             file = ::stat(path.constData(), &info) == 0 && S_ISREG(info.st_mode);
         }
         if (file)
-            take(QFile::decodeName(raw));
+            take(fileName(raw));
     }
     ::closedir(dir);
 }
@@ -67,11 +85,7 @@ QByteArray uniqueKey(const QByteArray& raw)
 {
     const qsizetype colon = raw.indexOf(':');
     const QByteArray unique = QByteArray::fromRawData(raw.constData(), colon < 0 ? raw.size() : colon);
-    for (const char c : unique) {
-        if (static_cast<unsigned char>(c) >= 0x80)
-            return QFile::encodeName(QFile::decodeName(unique));
-    }
-    return unique;
+    return isAscii(unique.constData(), unique.size()) ? unique : QFile::encodeName(QFile::decodeName(unique));
 }
 
 }  // namespace
@@ -220,7 +234,7 @@ QList<MessageLocation> Mailbox::find(const QStringList& uniqueNames) const
     slotOfName.reserve(static_cast<size_t>(uniqueNames.size()));
     std::vector<qsizetype> nameOfSlot;  // the first of the names that share a slot
     for (qsizetype i = 0; i < uniqueNames.size(); ++i) {
-        const QByteArray key = QFile::encodeName(uniqueNames.at(i));
+        const QByteArray key = encodedName(uniqueNames.at(i));
         auto at = slotOfKey.constFind(key);
         if (at == slotOfKey.constEnd()) {
             at = slotOfKey.insert(key, slotOfKey.size());

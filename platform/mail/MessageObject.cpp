@@ -113,8 +113,8 @@ Reply MessageObject::elements(const QString& className) const
         groups.append({QStringLiteral("bcc recipient"), m_message->bccRecipients()});
     if (groups.isEmpty())
         return Reply::error(-1728);
-    // One description for all of them: it is built with two arg() calls.
-    const QString owner = describe();
+    // Described only for an error message: describing gives the message its id.
+    const auto owner = std::make_shared<MessageObject>(*this);
     List items;
     for (const auto& [kind, addresses] : std::as_const(groups)) {
         for (const MailAddress& address : addresses)

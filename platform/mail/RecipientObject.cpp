@@ -14,14 +14,15 @@ QString quoted(const QString& text)
 
 }  // namespace
 
-RecipientObject::RecipientObject(QString kind, MailAddress address, QString owner)
+RecipientObject::RecipientObject(QString kind, MailAddress address,
+                                 std::shared_ptr<const platform::applescript::Object> owner)
     : m_kind(std::move(kind)), m_address(std::move(address)), m_owner(std::move(owner))
 {
 }
 
 QString RecipientObject::describe() const
 {
-    return m_kind + QLatin1Char(' ') + quoted(m_address.address) + QStringLiteral(" of ") + m_owner;
+    return m_kind + QLatin1Char(' ') + quoted(m_address.address) + QStringLiteral(" of ") + m_owner->describe();
 }
 
 Reply RecipientObject::property(const QString& name) const

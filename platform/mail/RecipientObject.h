@@ -5,11 +5,14 @@
 #include "platform/applescript/Dictionary.h"
 #include "platform/mail/HeaderBlock.h"
 
+#include <memory>
+
 namespace platform::mail {
 
 class RecipientObject : public platform::applescript::Object {
 public:
-    RecipientObject(QString kind, MailAddress address, QString owner);
+    // owner describes the message in error messages, asked only when one is shown.
+    RecipientObject(QString kind, MailAddress address, std::shared_ptr<const platform::applescript::Object> owner);
 
     [[nodiscard]] QString className() const override { return m_kind; }
     [[nodiscard]] QString describe() const override;
@@ -18,7 +21,7 @@ public:
 private:
     QString m_kind;  // "to recipient", "cc recipient" or "bcc recipient"
     MailAddress m_address;
-    QString m_owner;  // how the message reads in error messages
+    std::shared_ptr<const platform::applescript::Object> m_owner;
 };
 
 }  // namespace platform::mail
