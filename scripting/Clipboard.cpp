@@ -1,5 +1,6 @@
 #include "scripting/Clipboard.h"
 
+#include "platform/applescript/LargeText.h"
 #include "platform/pasteboard/Pasteboard.h"
 
 namespace quorvell {
@@ -18,7 +19,7 @@ int copyTextToClipboard(const std::optional<QString>& text)
         return cleared;
     // A lone surrogate (which UTF-8 cannot carry) becomes "?" rather than cutting
     // the text short there.
-    const QByteArray bytes = text->toUtf8();
+    const QByteArray bytes = platform::applescript::toUtf8Large(*text);
     constexpr pb::PasteboardItemID kItem = 1;
     return pasteboard->putItemFlavor(kItem, QString::fromLatin1(pb::kUTTypeUTF8PlainText), bytes,
                                      pb::kPasteboardFlavorNoFlags);

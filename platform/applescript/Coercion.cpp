@@ -4,6 +4,7 @@
 #include "platform/applescript/Operations.h"
 
 #include "platform/applescript/Dictionary.h"
+#include "platform/applescript/LargeText.h"
 #include "platform/applescript/OperationsInternal.h"
 #include "platform/applescript/ScriptError.h"
 
@@ -235,6 +236,7 @@ QString toText(const Value& v, const TextRules& rules)
             length += (item.kind() == Value::Kind::Text ? item.text().size() : 0) + delimiter.size();
         QString out;
         out.reserve(static_cast<int>(std::min<qint64>(length, kMaxTextLength)));
+        preferHugePages(out.constData(), static_cast<std::size_t>(out.capacity()) * sizeof(QChar));
         bool first = true;
         for (const Value& item : v.items()) {
             if (item.kind() == Value::Kind::Record || item.kind() == Value::Kind::Object)

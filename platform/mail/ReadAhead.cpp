@@ -25,13 +25,15 @@ constexpr qsizetype kHeaderChunk = 4096;
 constexpr qsizetype kHeaderWindow = 32;
 constexpr qsizetype kSourceWindow = 4;
 
-// A regular file opened for reading, or -1. Opening does not wait for a writer
-// when the name has become a FIFO.
-int openRegular(const QString& path)
+// A file opened for reading, or -1. Opening does not wait for a writer when the
+// name has become a FIFO; regular says whether anything but a regular file is
+// refused (one more system call, which the header reads are spared: the listing
+// took regular files only, and a FIFO reads as empty).
+int openForReading(const QString& path, bool regular)
 {
     const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0)
-        return -1;
+    if (fd < 0 || !regular)
+        return fd;
     struct stat info {};
     if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
         ::close(fd);
@@ -81,7 +83,7 @@ bool holdsBlankLine(const char* data, qsizetype from, qsizetype size)
 
 QByteArray ReadAhead::readHeader(const QString& path)
 {
-    const int fd = openRegular(path);
+    const int fd = openForReading(path, false);
     if (fd < 0)
         return {};
     // One buffer per thread for every message read: no allocation per message.
@@ -100,7 +102,7 @@ QByteArray ReadAhead::readHeader(const QString& path)
 
 QByteArray ReadAhead::readSource(const QString& path)
 {
-    const int fd = openRegular(path);
+    const int fd = openForReading(path, true);
     if (fd < 0)
         return {};
     struct stat info {};

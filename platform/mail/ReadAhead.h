@@ -11,8 +11,8 @@
 // read before the first ask, and nothing is kept past the object's life: it reads
 // at most milliseconds ahead of a command, never between commands.
 //
-// The reader opens files without blocking and reads regular files only, so a
-// message replaced by a FIFO reads as empty instead of stopping the thread.
+// Files are opened without blocking, so a message replaced by a FIFO reads as
+// empty instead of stopping the thread.
 
 #include <QByteArray>
 #include <QStringList>
@@ -38,7 +38,8 @@ public:
     [[nodiscard]] std::optional<QByteArray> take(qsizetype index, Part part);
 
     // What a message's header block and whole file read as, the reader's way and
-    // the asker's alike: empty when the file cannot be read or is no regular file.
+    // the asker's alike: empty when the file cannot be read; a whole file only
+    // from a regular file.
     [[nodiscard]] static QByteArray readHeader(const QString& path);
     [[nodiscard]] static QByteArray readSource(const QString& path);
 

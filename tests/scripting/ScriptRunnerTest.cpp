@@ -255,6 +255,9 @@ TEST_F(ScriptRunnerTest, ReplacingChangesEveryOccurrenceInAnyCase)
 
 TEST_F(ScriptRunnerTest, CopyTextToClipboard)
 {
+    QString large;
+    while (large.size() < (1 << 20) + 10)
+        large += QString(65535, QLatin1Char('a')) + QStringLiteral("😀") + QChar(0xDC00);
     struct Case {
         const char* name;
         std::optional<QString> text;
@@ -265,6 +268,8 @@ TEST_F(ScriptRunnerTest, CopyTextToClipboard)
         {"empty text is one empty item", QString(), QString()},
         {"no text empties the clipboard", std::nullopt, std::nullopt},
         {"lone surrogate", QString(QChar(0xD800)) + QStringLiteral("x"), QStringLiteral("?x")},
+        // Megabytes are converted a piece at a time: pairs across the pieces stay whole.
+        {"large text", large, QString(large).replace(QChar(0xDC00), QLatin1Char('?'))},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
