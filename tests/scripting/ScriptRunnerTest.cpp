@@ -275,12 +275,14 @@ TEST_F(ScriptRunnerTest, CopyTextToClipboard)
         SCOPED_TRACE(c.name);
         ScriptTestEnvironment::setClipboardText(QStringLiteral("before"));
         EXPECT_EQ(quorvell::copyTextToClipboard(c.text), 0);
-        EXPECT_EQ(ScriptTestEnvironment::clipboardText(), c.expected);
+        // Compared as a whole, shown in part: the large text is a megabyte.
+        EXPECT_TRUE(ScriptTestEnvironment::clipboardText() == c.expected)
+            << ScriptTestEnvironment::clipboardText().value_or(QStringLiteral("(none)")).right(40).toStdString();
         const QMimeData* mime = QGuiApplication::clipboard()->mimeData(QClipboard::Clipboard);
         const bool hasItem = mime && !mime->formats().isEmpty();
         EXPECT_EQ(hasItem, c.text.has_value());
         if (c.expected) {
-            EXPECT_EQ(mime->data(QStringLiteral("text/plain")), c.expected->toUtf8());
+            EXPECT_TRUE(mime->data(QStringLiteral("text/plain")) == c.expected->toUtf8());
         }
     }
 }
