@@ -199,11 +199,78 @@ QList<MailAddress> HeaderBlock::addresses(const char* name) const
     return result;
 }
 
+namespace {
+
+// The characters of an atom (RFC 5322 atext) besides letters and digits.
+bool isAtomChar(char c)
+{
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9')
+        || (c != '\0' && std::strchr("!#$%&'*+-/=?^_`{|}~", c) != nullptr);
+}
+
+// local@domain, each a run of atoms joined by single dots.
+bool isPlainAddress(const char* from, const char* to)
+{
+    const char* at = std::find(from, to, '@');
+    const auto dotAtoms = [](const char* begin, const char* end) {
+        if (begin == end || *begin == '.' || end[-1] == '.')
+            return false;
+        for (const char* c = begin; c < end; ++c) {
+            if (*c == '.' ? c[1] == '.' : !isAtomChar(*c))
+                return false;
+        }
+        return true;
+    };
+    return at != to && dotAtoms(from, at) && dotAtoms(at + 1, to);
+}
+
+// The everyday address list, read without KMime: ASCII "a@b.c" and
+// "Name Words <a@b.c>" items joined by commas, with nothing that needs decoding,
+// quoting or grouping. False, with out untouched, for anything else, which KMime
+// reads instead; for what it accepts, both read the same.
+bool parsePlainAddressList(const QByteArray& value, QList<MailAddress>* out)
+{
+    for (const char c : value) {
+        if (static_cast<unsigned char>(c) < 0x20 || static_cast<unsigned char>(c) >= 0x7F
+            || std::strchr("\"()\\;:[]", c) != nullptr)
+            return false;
+    }
+    if (value.contains("=?"))
+        return false;
+    QList<MailAddress> result;
+    for (const QByteArray& item : value.split(',')) {
+        const QByteArray part = item.trimmed();
+        const qsizetype open = part.indexOf('<');
+        if (open < 0) {
+            if (!isPlainAddress(part.cbegin(), part.cend()))
+                return false;
+            result.append({QString(), QString::fromLatin1(part)});
+            continue;
+        }
+        if (!part.endsWith('>') || part.indexOf('<', open + 1) >= 0 || part.indexOf('>') != part.size() - 1
+            || !isPlainAddress(part.cbegin() + open + 1, part.cend() - 1))
+            return false;
+        // Words of atoms with single spaces between them, as KMime gives them back.
+        const QByteArray name = part.left(open).trimmed();
+        for (const char* c = name.cbegin(); c < name.cend(); ++c) {
+            if (*c == ' ' ? c[1] == ' ' : !isAtomChar(*c))
+                return false;
+        }
+        result.append({QString::fromLatin1(name), QString::fromLatin1(part.mid(open + 1, part.size() - open - 2))});
+    }
+    *out = std::move(result);
+    return true;
+}
+
+}  // namespace
+
 QList<MailAddress> HeaderBlock::parseAddressList(const QByteArray& rawList)
 {
     const QByteArray value = asUtf8(rawList.trimmed());
     if (value.isEmpty())
         return {};
+    if (QList<MailAddress> plain; parsePlainAddressList(value, &plain))
+        return plain;
     // 8-bit text in an address field: KMime's 7-bit parser reads it as Latin-1,
     // its Unicode entry point as what it is.
     KMime::Headers::To header;
