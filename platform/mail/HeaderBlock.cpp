@@ -225,38 +225,52 @@ bool isPlainAddress(const char* from, const char* to)
 }
 
 // The everyday address list, read without KMime: ASCII "a@b.c" and
-// "Name Words <a@b.c>" items joined by commas, with nothing that needs decoding,
-// quoting or grouping. False, with out untouched, for anything else, which KMime
+// "Name Words <a@b.c>" items joined by commas (and the blanks a folded field
+// leaves), with nothing that needs decoding, quoting or grouping. False, with out untouched, for anything else, which KMime
 // reads instead; for what it accepts, both read the same.
 bool parsePlainAddressList(const QByteArray& value, QList<MailAddress>* out)
 {
     for (const char c : value) {
-        if (static_cast<unsigned char>(c) < 0x20 || static_cast<unsigned char>(c) >= 0x7F
+        if ((static_cast<unsigned char>(c) < 0x20 && c != '\t') || static_cast<unsigned char>(c) >= 0x7F
             || std::strchr("\"()\\;:[]", c) != nullptr)
             return false;
     }
     if (value.contains("=?"))
         return false;
     QList<MailAddress> result;
-    for (const QByteArray& item : value.split(',')) {
-        const QByteArray part = item.trimmed();
-        const qsizetype open = part.indexOf('<');
-        if (open < 0) {
-            if (!isPlainAddress(part.cbegin(), part.cend()))
+    const auto isBlank = [](char c) { return c == ' ' || c == '\t'; };
+    for (const char* item = value.cbegin();;) {
+        const char* comma = std::find(item, value.cend(), ',');
+        const char* begin = item;
+        const char* end = comma;
+        const bool last = comma == value.cend();
+        item = last ? comma : comma + 1;
+        while (begin < end && isBlank(*begin))
+            ++begin;
+        while (end > begin && isBlank(end[-1]))
+            --end;
+        const char* open = std::find(begin, end, '<');
+        if (open == end) {
+            if (!isPlainAddress(begin, end))
                 return false;
-            result.append({QString(), QString::fromLatin1(part)});
-            continue;
-        }
-        if (!part.endsWith('>') || part.indexOf('<', open + 1) >= 0 || part.indexOf('>') != part.size() - 1
-            || !isPlainAddress(part.cbegin() + open + 1, part.cend() - 1))
-            return false;
-        // Words of atoms with single spaces between them, as KMime gives them back.
-        const QByteArray name = part.left(open).trimmed();
-        for (const char* c = name.cbegin(); c < name.cend(); ++c) {
-            if (*c == ' ' ? c[1] == ' ' : !isAtomChar(*c))
+            result.append({QString(), QString::fromLatin1(begin, static_cast<int>(end - begin))});
+        } else {
+            if (end[-1] != '>' || std::find(open + 1, end, '<') != end || std::find(begin, end, '>') != end - 1
+                || !isPlainAddress(open + 1, end - 1))
                 return false;
+            // Words of atoms with single spaces between them, as KMime gives them back.
+            const char* nameEnd = open;
+            while (nameEnd > begin && isBlank(nameEnd[-1]))
+                --nameEnd;
+            for (const char* c = begin; c < nameEnd; ++c) {
+                if (*c == ' ' ? c[1] == ' ' : !isAtomChar(*c))
+                    return false;
+            }
+            result.append({QString::fromLatin1(begin, static_cast<int>(nameEnd - begin)),
+                           QString::fromLatin1(open + 1, static_cast<int>(end - open - 2))});
         }
-        result.append({QString::fromLatin1(name), QString::fromLatin1(part.mid(open + 1, part.size() - open - 2))});
+        if (last)
+            break;
     }
     *out = std::move(result);
     return true;

@@ -217,7 +217,7 @@ const AddressCase kAddressCases[] = {
      "To: =?utf-8?q?Alice_Smith_<ceo@evil.example>=0A?= <bob@x.example>\nCc: =?utf-8?q?Tab=09Bell=07?= <c@z.example>",
      {"Alice Smith <ceo@evil.example> <bob@x.example>"}, {"Tab Bell <c@z.example>"}},
     {"plain lists, read without KMime, read as KMime reads them",
-     "To: Bob<b@y.example>, <c@z.example>, d.e@f.example\nCc: Ann  Lee <a@x.example>, Al <al@x.example>,",
+     "To: Bob<b@y.example>, <c@z.example>,\n\td.e@f.example\nCc: Ann  Lee <a@x.example>, Al <al@x.example>,",
      {"Bob <b@y.example>", "c@z.example", "d.e@f.example"}, {"Ann Lee <a@x.example>", "Al <al@x.example>"}},
 };
 
