@@ -49,7 +49,7 @@ QByteArray encodedName(const QString& name)
     return ascii ? name.toLatin1() : QFile::encodeName(name);
 }
 
-// Calls take(name) for each file of a cur/ or new/ folder whose name does not
+// Calls take(raw name) for each file of a cur/ or new/ folder whose name does not
 // start with a dot and that wanted(raw name) accepts: regular files and links to
 // them, as the directory lists them (no order, and no stat for file systems that
 // tell the kind in the entry). The raw name is the directory's bytes, undecoded.
@@ -73,7 +73,7 @@ void forEachMessageFile(const QString& directory, Wanted wanted, Take take)
             file = ::stat(path.constData(), &info) == 0 && S_ISREG(info.st_mode);
         }
         if (file)
-            take(fileName(raw));
+            take(raw);
     }
     ::closedir(dir);
 }
@@ -184,7 +184,8 @@ QList<MessageLocation> Mailbox::unsortedMessages(const QString& folder) const
     const QString base = folderPath(folder);
     for (const char* sub : {"cur", "new"}) {
         const QString directory = base + QLatin1Char('/') + QLatin1String(sub);
-        forEachMessageFile(directory, [](const QByteArray&) { return true; }, [&](const QString& file) {
+        forEachMessageFile(directory, [](const QByteArray&) { return true; }, [&](const QByteArray& raw) {
+            const QString file = fileName(raw);
             result.append({folder, uniqueName(file), directory + QLatin1Char('/') + file, flags(file)});
         });
     }
@@ -260,12 +261,23 @@ QList<MessageLocation> Mailbox::find(const QStringList& uniqueNames) const
                     slot = at == slotOfKey.constEnd() ? -1 : *at;
                     return slot >= 0 && !located[static_cast<size_t>(slot)];
                 },
-                [&](const QString& file) {
+                [&](const QByteArray& raw) {
                     const QString& name = uniqueNames.at(nameOfSlot[static_cast<size_t>(slot)]);
                     QString path;
-                    path.reserve(prefix.size() + file.size());
-                    path.append(prefix).append(file);
-                    located[static_cast<size_t>(slot)] = MessageLocation{folder, name, std::move(path), flags(file)};
+                    QString letters;
+                    if (isAscii(raw.constData(), raw.size())) {
+                        // One allocation for the path, none for the usual flags.
+                        path.reserve(prefix.size() + raw.size());
+                        path.append(prefix).append(QLatin1String(raw.constData(), raw.size()));
+                        const qsizetype info = raw.indexOf(":2,");
+                        if (info >= 0 && info + 3 < raw.size())
+                            letters = QString::fromLatin1(raw.constData() + info + 3, raw.size() - info - 3);
+                    } else {
+                        const QString file = fileName(raw);
+                        path = prefix + file;
+                        letters = flags(file);
+                    }
+                    located[static_cast<size_t>(slot)] = MessageLocation{folder, name, std::move(path), std::move(letters)};
                     --missing;
                 });
             // Earlier folders, and cur/ before new/, win: once every name is
