@@ -110,7 +110,7 @@ Value Interpreter::evalBinary(const Node& n)
         m_current = &n;
         return Value(toBoolean(right));
     }
-    const Value a = eval(*n.a);
+    Value a = eval(*n.a);
     const Value b = eval(*n.b);
     m_current = &n;
     // Searching one list in another may compare every pair: charge for it so a
@@ -131,6 +131,14 @@ Value Interpreter::evalBinary(const Node& n)
     case BinaryOp::EndsWith: return Value(endsWith(a, b, m_rules));
     case BinaryOp::Concat: {
         step(static_cast<qint64>(a.kind() == Value::Kind::List ? a.items().size() / 64 : 0));
+        if (a.kind() == Value::Kind::Text) {
+            // A chain (a & " <" & b & ">") grows the text it built so far in place.
+            QString joined = std::move(a.mutableText());
+            const QString right = toText(b, m_rules);
+            checkTextLength(joined.size() + right.size());
+            joined += right;
+            return Value(std::move(joined));
+        }
         return concat(a, b, m_rules);
     }
     default: return arithmetic(n.op, a, b);
