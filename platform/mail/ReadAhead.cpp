@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <limits>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -24,6 +25,10 @@ constexpr qsizetype kHeaderChunk = 4096;
 // loop works, little enough to hold a few hundred KB at most.
 constexpr qsizetype kHeaderWindow = 32;
 constexpr qsizetype kSourceWindow = 4;
+
+// A whole message is read only up to what one byte array holds comfortably; a
+// larger file reads as empty, as one that cannot be read.
+constexpr qsizetype kLargestSource = std::numeric_limits<int>::max() / 2;
 
 // A file opened for reading, or -1. Opening does not wait for a writer when the
 // name has become a FIFO; regular says whether anything but a regular file is
@@ -107,22 +112,26 @@ QByteArray ReadAhead::readSource(const QString& path)
         return {};
     struct stat info {};
     QByteArray source;
-    if (::fstat(fd, &info) == 0 && info.st_size > 0) {
+    if (::fstat(fd, &info) == 0 && info.st_size < kLargestSource) {
         // The size stated is a guess: a file that grows or shrinks while it is read
-        // is read to its end.
-        source.resize(static_cast<qsizetype>(info.st_size));
+        // is read to its end (up to the largest size), and the buffer keeps no
+        // spare room when the guess was right.
+        source.resize(static_cast<int>(info.st_size));
         qsizetype filled = 0;
+        char more[4096];
         for (;;) {
-            if (filled == source.size())
-                source.resize(source.size() + 64 * 1024);
-            const ssize_t got = ::read(fd, source.data() + filled, static_cast<size_t>(source.size() - filled));
+            const bool full = filled == source.size();
+            const ssize_t got = full ? ::read(fd, more, sizeof more)
+                                     : ::read(fd, source.data() + filled, static_cast<size_t>(source.size() - filled));
             if (got < 0 && errno == EINTR)
                 continue;
-            if (got <= 0)
+            if (got <= 0 || filled + got >= kLargestSource)
                 break;
+            if (full)
+                source.append(more, static_cast<int>(got));
             filled += got;
         }
-        source.truncate(filled);
+        source.truncate(static_cast<int>(filled));
     }
     ::close(fd);
     return source;
