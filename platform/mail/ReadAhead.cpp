@@ -30,13 +30,14 @@ constexpr qsizetype kSourceWindow = 4;
 // larger file reads as empty, as one that cannot be read.
 constexpr qsizetype kLargestSource = std::numeric_limits<int>::max() / 2;
 
-// A file opened for reading, or -1. Opening does not wait for a writer when the
-// name has become a FIFO; regular says whether anything but a regular file is
-// refused (one more system call, which the header reads are spared: the listing
-// took regular files only, and a FIFO reads as empty).
-int openForReading(const QString& path, bool regular)
+// A file opened for reading, or -1: path relative to the folder directory (or
+// absolute, with AT_FDCWD). Opening does not wait for a writer when the name has
+// become a FIFO; regular says whether anything but a regular file is refused (one
+// more system call, which the header reads are spared: the listing took regular
+// files only, and a FIFO reads as empty).
+int openForReading(int directory, const QByteArray& path, bool regular)
 {
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    const int fd = ::openat(directory, path.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0 || !regular)
         return fd;
     struct stat info {};
@@ -46,6 +47,48 @@ int openForReading(const QString& path, bool regular)
     }
     return fd;
 }
+
+// The reader's way to a file: its folder opened once for all the files in it, so
+// opening a message looks up one name instead of walking the whole path again.
+// Held only while the reader lives.
+class Folders {
+public:
+    Folders() = default;
+    Folders(const Folders&) = delete;
+    Folders& operator=(const Folders&) = delete;
+    ~Folders()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+
+    // The folder to open name in (AT_FDCWD with the whole path when it has none).
+    int folderOf(const QString& path, QByteArray* name)
+    {
+        const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
+        if (slash <= 0) {
+            *name = QFile::encodeName(path);
+            return AT_FDCWD;
+        }
+        const QStringView folder = QStringView(path).left(slash);
+        if (m_fd < 0 || folder != m_folder) {
+            if (m_fd >= 0)
+                ::close(m_fd);
+            m_folder = folder.toString();
+            m_fd = ::open(QFile::encodeName(m_folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        }
+        if (m_fd < 0) {
+            *name = QFile::encodeName(path);
+            return AT_FDCWD;
+        }
+        *name = QFile::encodeName(path.mid(slash + 1));
+        return m_fd;
+    }
+
+private:
+    QString m_folder;
+    int m_fd = -1;
+};
 
 // Reads into buffer from filled until done(filled) or the end; the new size.
 template <class Done>
@@ -88,7 +131,17 @@ bool holdsBlankLine(const char* data, qsizetype from, qsizetype size)
 
 QByteArray ReadAhead::readHeader(const QString& path)
 {
-    const int fd = openForReading(path, false);
+    return readHeaderAt(AT_FDCWD, QFile::encodeName(path));
+}
+
+QByteArray ReadAhead::readSource(const QString& path)
+{
+    return readSourceAt(AT_FDCWD, QFile::encodeName(path));
+}
+
+QByteArray ReadAhead::readHeaderAt(int directory, const QByteArray& path)
+{
+    const int fd = openForReading(directory, path, false);
     if (fd < 0)
         return {};
     // One buffer per thread for every message read: no allocation per message.
@@ -105,9 +158,9 @@ QByteArray ReadAhead::readHeader(const QString& path)
     return block;
 }
 
-QByteArray ReadAhead::readSource(const QString& path)
+QByteArray ReadAhead::readSourceAt(int directory, const QByteArray& path)
 {
-    const int fd = openForReading(path, true);
+    const int fd = openForReading(directory, path, true);
     if (fd < 0)
         return {};
     struct stat info {};
@@ -228,6 +281,7 @@ std::optional<QByteArray> ReadAhead::take(qsizetype index, Part part)
 
 void ReadAhead::run()
 {
+    Folders folders;
     std::unique_lock lock(m_mutex);
     while (!m_stop) {
         if (!ahead(m_next)) {
@@ -244,7 +298,9 @@ void ReadAhead::run()
         const Part part = m_part;
         const QString path = m_paths.at(index);
         lock.unlock();
-        QByteArray data = part == Part::Header ? readHeader(path) : readSource(path);
+        QByteArray name;
+        const int folder = folders.folderOf(path, &name);
+        QByteArray data = part == Part::Header ? readHeaderAt(folder, name) : readSourceAt(folder, name);
         lock.lock();
         State& state = m_state[static_cast<size_t>(index)];
         // Kept when still wanted: ahead of the loop, or the message it waits for.

@@ -44,6 +44,10 @@ public:
     [[nodiscard]] static QByteArray readSource(const QString& path);
 
 private:
+    // The same, for path relative to the open folder directory.
+    [[nodiscard]] static QByteArray readHeaderAt(int directory, const QByteArray& path);
+    [[nodiscard]] static QByteArray readSourceAt(int directory, const QByteArray& path);
+
     enum class State : unsigned char { Unread, Reading, Ready, Gone };
 
     void run();
