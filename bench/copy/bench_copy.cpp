@@ -11,7 +11,8 @@
 // reuse memory the allocator kept).
 //
 // Counters: peer_s and ratio_to_peer (wall time), cpu_s, peer_cpu_s and
-// cpu_ratio_to_peer (process CPU: ours, and the peer's user+system time),
+// cpu_ratio_to_peer (process CPU: ours with the second core's reader thread, and
+// the peer's user+system time),
 // peak_rss_MiB (this process during the command), rss_growth_MiB and text_MiB (the
 // clipboard's UTF-8 bytes). Without mblaze the ratios are skipped and the label says so.
 //
