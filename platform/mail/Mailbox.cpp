@@ -8,6 +8,9 @@
 
 #include <algorithm>
 #include <cstring>
+#include <functional>
+#include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -43,11 +46,77 @@ QString fileName(const QByteArray& raw)
     return isAscii(raw.constData(), raw.size()) ? QString::fromLatin1(raw) : QFile::decodeName(raw);
 }
 
-QByteArray encodedName(const QString& name)
+// Appends name as a file system spells it.
+void appendEncoded(std::string& bytes, const QString& name)
 {
-    const bool ascii = std::all_of(name.cbegin(), name.cend(), [](QChar c) { return c.unicode() < 0x80; });
-    return ascii ? name.toLatin1() : QFile::encodeName(name);
+    if (std::all_of(name.cbegin(), name.cend(), [](QChar c) { return c.unicode() < 0x80; })) {
+        for (const QChar c : name)
+            bytes.push_back(static_cast<char>(c.unicode()));
+        return;
+    }
+    const QByteArray encoded = QFile::encodeName(name);
+    bytes.append(encoded.constData(), static_cast<size_t>(encoded.size()));
 }
+
+// Distinct names, each numbered in the order first added: one buffer holds them
+// all and an open-addressing table finds them, so neither adding nor looking up
+// a name allocates.
+class NameTable {
+public:
+    explicit NameTable(qsizetype expected)
+    {
+        size_t buckets = 16;
+        while (buckets < static_cast<size_t>(expected) * 2)
+            buckets *= 2;
+        m_buckets.assign(buckets, -1);
+        m_keys.reserve(static_cast<size_t>(expected));
+    }
+
+    [[nodiscard]] qsizetype size() const { return static_cast<qsizetype>(m_keys.size()); }
+
+    // The number of the name just appended to bytes() (the one after start), the
+    // name's earlier number when it was there before (and then it is taken back).
+    qsizetype addLast(size_t start)
+    {
+        const std::string_view key(m_bytes.data() + start, m_bytes.size() - start);
+        size_t at = bucketOf(key);
+        for (; m_buckets[at] >= 0; at = (at + 1) & (m_buckets.size() - 1)) {
+            if (keyAt(m_buckets[at]) == key) {
+                m_bytes.resize(start);
+                return m_buckets[at];
+            }
+        }
+        m_keys.emplace_back(start, key.size());
+        m_buckets[at] = size() - 1;
+        return m_buckets[at];
+    }
+
+    [[nodiscard]] qsizetype find(std::string_view key) const
+    {
+        for (size_t at = bucketOf(key); m_buckets[at] >= 0; at = (at + 1) & (m_buckets.size() - 1)) {
+            if (keyAt(m_buckets[at]) == key)
+                return m_buckets[at];
+        }
+        return -1;
+    }
+
+    std::string& bytes() { return m_bytes; }
+
+private:
+    [[nodiscard]] size_t bucketOf(std::string_view key) const
+    {
+        return std::hash<std::string_view>{}(key) & (m_buckets.size() - 1);
+    }
+    [[nodiscard]] std::string_view keyAt(qsizetype number) const
+    {
+        const auto& [start, length] = m_keys[static_cast<size_t>(number)];
+        return {m_bytes.data() + start, length};
+    }
+
+    std::string m_bytes;
+    std::vector<std::pair<size_t, size_t>> m_keys;  // start and length in m_bytes
+    std::vector<qsizetype> m_buckets;               // name numbers, -1 for none
+};
 
 // Calls take(raw name) for each file of a cur/ or new/ folder whose name does not
 // start with a dot and that wanted(raw name) accepts: regular files and links to
@@ -229,22 +298,20 @@ QList<MessageLocation> Mailbox::find(const QStringList& uniqueNames) const
 {
     // Each distinct name gets a slot; the directories' names are looked up as
     // their bytes, so the mailbox's other messages cost no allocation.
-    QHash<QByteArray, qsizetype> slotOfKey;
-    slotOfKey.reserve(uniqueNames.size());
+    NameTable table(uniqueNames.size());
     std::vector<qsizetype> slotOfName;
     slotOfName.reserve(static_cast<size_t>(uniqueNames.size()));
     std::vector<qsizetype> nameOfSlot;  // the first of the names that share a slot
     for (qsizetype i = 0; i < uniqueNames.size(); ++i) {
-        const QByteArray key = encodedName(uniqueNames.at(i));
-        auto at = slotOfKey.constFind(key);
-        if (at == slotOfKey.constEnd()) {
-            at = slotOfKey.insert(key, slotOfKey.size());
+        const size_t start = table.bytes().size();
+        appendEncoded(table.bytes(), uniqueNames.at(i));
+        const qsizetype slot = table.addLast(start);
+        if (slot == static_cast<qsizetype>(nameOfSlot.size()))
             nameOfSlot.push_back(i);
-        }
-        slotOfName.push_back(*at);
+        slotOfName.push_back(slot);
     }
-    std::vector<std::optional<MessageLocation>> located(static_cast<size_t>(slotOfKey.size()));
-    qsizetype missing = slotOfKey.size();
+    std::vector<std::optional<MessageLocation>> located(static_cast<size_t>(table.size()));
+    qsizetype missing = table.size();
     const QStringList all = missing > 0 && exists() ? folders() : QStringList();
     for (const QString& folder : all) {
         if (folder.contains(QLatin1Char('/')))
@@ -257,8 +324,8 @@ QList<MessageLocation> Mailbox::find(const QStringList& uniqueNames) const
             forEachMessageFile(
                 directory,
                 [&](const QByteArray& raw) {
-                    const auto at = slotOfKey.constFind(uniqueKey(raw));
-                    slot = at == slotOfKey.constEnd() ? -1 : *at;
+                    const QByteArray key = uniqueKey(raw);
+                    slot = table.find(std::string_view(key.constData(), static_cast<size_t>(key.size())));
                     return slot >= 0 && !located[static_cast<size_t>(slot)];
                 },
                 [&](const QByteArray& raw) {
