@@ -19,6 +19,7 @@
 #include <QUrl>
 #include <QWidget>
 
+#include "tests/app/MenuCommands.h"
 #include "tests/support/QtPrinters.h"
 
 #include <gtest/gtest.h>
@@ -34,34 +35,15 @@ namespace {
 using Entries = std::vector<std::string>;
 
 // The menu of a fresh installation, as the user reads it; "-" is a separator.
-const Entries kFullMenu = {
-    "View in Brightfold Website...",
-    "View in Mac App Store...",
-    "-",
-    "Copy Content",
-    "Copy Subject",
-    "Copy Reply To",
-    "Copy Sender",
-    "Copy Sender Name",
-    "Copy Sender Address",
-    "Copy Recipient",
-    "Copy Recipient Name",
-    "Copy Recipient Address",
-    "Copy Header Message ID",
-    "Copy Mail Message ID",
-    "Copy All Headers",
-    "Copy All Headers and Content",
-    "Copy Date",
-    "Copy Time",
-    "Copy Summary",
-    "Copy Source",
-    "Add Recipient to Address Book",
-    "Add Sender to Address Book",
-    "-",
-    "Preferences...",
-    "-",
-    "Quit",
-};
+Entries fullMenu()
+{
+    Entries entries = {"View in Brightfold Website...", "View in Mac App Store...", "-"};
+    for (int i = 0; i < kMenuCommands.size(); i += 2)
+        entries.push_back(kMenuCommands[i].toStdString());
+    entries.insert(entries.end(), {"-", "Preferences...", "-", "Quit"});
+    return entries;
+}
+const Entries kFullMenu = fullMenu();
 
 Entries entriesOf(const QMenu& menu)
 {

@@ -16,6 +16,7 @@
 #include <QMenu>
 #include <QPushButton>
 
+#include "tests/app/MenuCommands.h"
 #include "tests/support/QtPrinters.h"
 
 #include <gtest/gtest.h>
@@ -67,29 +68,6 @@ const QStringList kTopGroup = {
     "IncludeSource"};
 const QStringList kBottomGroup = {"IncludeAddRecipientToAddressBook", "IncludeAddToAddressBook", "MakeAsSubmenu",
                                   "UseCommaDelimiter", "ReverseOrder", "DontMakeCompletionSound"};
-
-// The menu's command items, in menu order: title and tool tip.
-const QStringList kMenuCommands = {
-    "Copy Content", "Contents of the selected messages",
-    "Copy Subject", "Subjects of the selected messages",
-    "Copy Reply To", "The reply addresses of the selected messages",
-    "Copy Sender", "The names and addresses of the senders of the selected messages",
-    "Copy Sender Name", "The names of the senders of the selected messages",
-    "Copy Sender Address", "The addresses of the senders of the selected messages",
-    "Copy Recipient", "The names and addresses of the recipients of the selected messages",
-    "Copy Recipient Name", "The names of the recipients of the selected messages",
-    "Copy Recipient Address", "The addresses of the recipients of the selected messages",
-    "Copy Header Message ID", "The header message ID strings of the selected messages",
-    "Copy Mail Message ID", "Mail's internal numeric message ID strings of the selected messages",
-    "Copy All Headers", "All the headers of the selected messages",
-    "Copy All Headers and Content", "All the headers and content of the selected messages",
-    "Copy Date", "Dates of selected messages",
-    "Copy Time", "Times of selected messages",
-    "Copy Summary", "Sender, subject, date, time, recipient and content of selected messages",
-    "Copy Source", "Raw source of the selected messages",
-    "Add Recipient to Address Book", "Add the recipients of selected messages to Address Book",
-    "Add Sender to Address Book", "Add the senders of selected messages to Address Book",
-};
 
 QString qs(std::string_view text)
 {
