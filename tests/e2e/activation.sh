@@ -6,8 +6,7 @@ source "$(dirname "$0")/lib.sh"
 e2e_init activation "$@"
 
 prefix=$E2E_TMP/prefix
-cmake --install "$QUORVELL_BINARY_DIR" --prefix "$prefix" >"$E2E_TMP/install.log" 2>&1 \
-    || { cat "$E2E_TMP/install.log" >&2; e2e_die "cmake --install failed"; }
+e2e_install "$prefix"
 services=$prefix/share/dbus-1/services
 service=$services/com.brightfold.Quorvell.service
 [ -f "$service" ] || e2e_die "not installed: share/dbus-1/services/com.brightfold.Quorvell.service"

@@ -7,8 +7,7 @@ source "$(dirname "$0")/lib.sh"
 e2e_init installed "$@"
 
 prefix=$E2E_TMP/prefix
-cmake --install "$QUORVELL_BINARY_DIR" --prefix "$prefix" >"$E2E_TMP/install.log" 2>&1 \
-    || { cat "$E2E_TMP/install.log" >&2; e2e_die "cmake --install failed"; }
+e2e_install "$prefix"
 
 share=$prefix/share
 for path in bin/quorvell share/quorvell/Quorvell.tif "share/quorvell/Mail Subject.applescript" \
@@ -37,17 +36,8 @@ e2e_start_app
 e2e_open_menu
 e2e_screenshot installed-menu
 e2e_choose 4
-got=""
-for _ in $(seq 1 150); do
-    got=$(e2e_clipboard)
-    [ -n "$got" ] && break
-    sleep 0.1
-done
-if [ -z "$got" ]; then
-    e2e_fail "Copy Subject put nothing on the clipboard"
-elif grep -qv '^installed: ' <<<"$got"; then
-    e2e_fail "the clipboard does not come from the installed script: [$got]"
-else
-    e2e_log "Copy Subject from the installed tree: $(wc -l <<<"$got") line(s)"
-fi
+filled() { [ -n "$(e2e_clipboard)" ]; }
+e2e_wait_for 15 filled || e2e_fail "Copy Subject put nothing on the clipboard"
+got=$(e2e_clipboard)
+grep -qv '^installed: ' <<<"$got" && e2e_fail "the clipboard does not come from the installed script: [$got]"
 e2e_finish

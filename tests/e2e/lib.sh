@@ -205,6 +205,11 @@ e2e_screenshot() {
     import -window root "$E2E_ARTIFACTS/$1.png" && e2e_log "screenshot $E2E_ARTIFACTS/$1.png"
 }
 
+# e2e_install PREFIX : `cmake --install` of the build into PREFIX.
+e2e_install() {
+    cmake --install "$QUORVELL_BINARY_DIR" --prefix "$1" >"$1.log" 2>&1 || { cat "$1.log" >&2; e2e_die "cmake --install failed"; }
+}
+
 # e2e_tool NAME : the path of a command-line tool of the build, or nothing.
 e2e_tool() { find "$E2E_TOOLS" -name "$1" -type f -perm -u+x 2>/dev/null | head -n 1; }
 
@@ -245,10 +250,7 @@ e2e_drop_root() {
     trap 'rm -rf "$E2E_STAGE"' EXIT
     trap 'exit 130' INT TERM
     chmod 0755 "$stage"
-    if ! cmake --install "$QUORVELL_BINARY_DIR" --prefix "$stage/prefix" >"$stage/install.log" 2>&1; then
-        cat "$stage/install.log" >&2
-        e2e_die "cmake --install failed"
-    fi
+    e2e_install "$stage/prefix"
     mkdir -p "$stage/build/tools" "$stage/e2e"
     cp "$stage"/prefix/bin/quorvell-* "$stage/build/tools/"
     cp "$E2E_LIB_DIR/lib.sh" "$0" "$stage/e2e/"
