@@ -12,9 +12,7 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QFileInfo>
 #include <QMenu>
-#include <QProcess>
 #include <QTimer>
 #include <QUrl>
 #include <QWidget>
@@ -289,31 +287,6 @@ TEST_F(AppControllerTest, AllCommandKeysOffLeavesSevenEntries)
     const Entries one = {"View in Brightfold Website...", "View in Mac App Store...", "-", "Copy Summary", "-",
                          "Preferences...", "-", "Quit"};
     EXPECT_EQ(openMenu(controller), one);
-}
-
-TEST_F(AppControllerTest, AKeyWrittenByAnotherProcessShowsAtTheNextOpening)
-{
-    const QString tool = qEnvironmentVariable("QUORVELL_BINARY_DIR") +
-                         QStringLiteral("/tools/quorvell-defaults/quorvell-defaults");
-    if (!QFileInfo::exists(tool))
-        GTEST_SKIP() << "quorvell-defaults is not built";
-    auto defaults = [&](const QStringList& arguments) {
-        QProcess process;
-        process.start(tool, arguments);
-        ASSERT_TRUE(process.waitForFinished(10000));
-        ASSERT_EQ(process.exitCode(), 0) << process.readAllStandardError().toStdString();
-    };
-    AppController controller;
-    ASSERT_EQ(openMenu(controller), kFullMenu);
-    defaults({QStringLiteral("write"), kDomain, QStringLiteral("IncludeSubject"), QStringLiteral("-bool"),
-              QStringLiteral("false")});
-    EXPECT_EQ(openMenu(controller), without(kFullMenu, {"Copy Subject"}));
-    defaults({QStringLiteral("write"), kDomain, QStringLiteral("IncludeSubject"), QStringLiteral("-int"),
-              QStringLiteral("0")});
-    EXPECT_EQ(openMenu(controller), kFullMenu);
-    defaults({QStringLiteral("write"), kDomain, QStringLiteral("IncludeReplyTo"), QStringLiteral("-bool"),
-              QStringLiteral("no")});
-    EXPECT_EQ(openMenu(controller), without(kFullMenu, {"Copy Reply To"}));
 }
 
 }  // namespace
