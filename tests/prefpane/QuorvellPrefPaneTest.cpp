@@ -174,27 +174,6 @@ TEST_F(PrefPaneTest, LoadsStoredBooleansAndDefaultsForEverythingElse)
     EXPECT_EQ(pane->versionInfoField()->text(), QStringLiteral("Quorvell " QUORVELL_VERSION));
 }
 
-TEST_F(PrefPaneTest, AClickStoresItsOneKeyAndSynchronisesWithoutAnnouncing)
-{
-    NotificationListener listener;
-    const auto pane = makePane();
-    pane->window()->show();
-    const std::size_t subject = rowOf("IncludeSubject");
-    QCheckBox* box = pane->checkbox(subject);
-
-    QTest::mouseClick(box, Qt::LeftButton);
-    EXPECT_EQ(recorder.calls, QStringList({"store IncludeSubject=0", "sync"}));
-    EXPECT_EQ(readInChild("IncludeSubject"), "boolean 0");
-
-    recorder.calls.clear();
-    QTest::keyClick(box, Qt::Key_Space);
-    EXPECT_EQ(recorder.calls, QStringList({"store IncludeSubject=1", "sync"}));
-    EXPECT_EQ(readInChild("IncludeSubject"), "boolean 1");
-    EXPECT_EQ(readInChild("IncludeContent"), "none");
-
-    EXPECT_TRUE(listener.settled(0).isEmpty());
-}
-
 namespace {
 class RefusesToClose : public QWidget {
 protected:
@@ -289,20 +268,6 @@ TEST_F(PrefPaneTest, TheMixedStateStoresTrue)
     pane->checkboxButtonClicked(row);
     EXPECT_EQ(recorder.calls, QStringList({"store UseCommaDelimiter=1", "sync"}));
     EXPECT_EQ(readInChild("UseCommaDelimiter"), "boolean 1");
-}
-
-TEST_F(PrefPaneTest, AnotherProcessesChangeHoldsUntilTheNextClose)
-{
-    const auto pane = makePane();
-    const std::size_t subject = rowOf("IncludeSubject");
-    writeInChild("IncludeSubject", "-bool", "false");
-
-    EXPECT_FALSE(quorvell::readIncludeSetting("IncludeSubject"));
-    EXPECT_EQ(pane->checkbox(subject)->checkState(), Qt::Checked);
-
-    pane->window()->show();
-    pane->window()->close();
-    EXPECT_EQ(readInChild("IncludeSubject"), "boolean 1");
 }
 
 TEST_F(PrefPaneTest, ABrokenLayoutIsLoggedAndNeverCrashes)
