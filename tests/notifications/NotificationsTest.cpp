@@ -2,8 +2,6 @@
 // received by a listener in this process.
 
 #include "platform/notifications/Notifications.h"
-#include "settings/Settings.h"
-#include "settings/SettingsTable.h"
 
 #include <QCoreApplication>
 #include <QDBusConnection>
@@ -78,16 +76,6 @@ protected:
     QDBusConnection m_bus{QString()};
     Listener m_listener;
 };
-
-TEST_F(NotificationsTest, PreferencesChangedArrivesOnceWithItsNameAndObject)
-{
-    quorvell::postPreferencesChanged();
-    waitFor(1, 5000);
-    waitFor(2, 300);
-    ASSERT_EQ(m_listener.received.size(), 1);
-    EXPECT_EQ(m_listener.received.first().first, QStringLiteral("Preferences Changed"));
-    EXPECT_EQ(m_listener.received.first().second, QStringLiteral("com.brightfold.preference.Quorvell"));
-}
 
 TEST_F(NotificationsTest, APostJustBeforeTheProcessEndsIsNotLost)
 {
