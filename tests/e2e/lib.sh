@@ -156,14 +156,14 @@ e2e_menu_gone() { ! e2e_window_of_type POPUP_MENU >/dev/null && "$QUORVELL_BINAR
 # True when the tray icon's window is mapped and viewable.
 e2e_icon_mapped() { xwininfo -id "$E2E_ICON" 2>/dev/null | grep -q 'Map State: IsViewable'; }
 
-# Clicks the tray icon with the left button and waits for the menu window; sets
-# E2E_MENU to its id. It clicks as soon as the icon can take the click (no menu,
-# no grab, icon mapped) and does not wait beyond that: a quick click is what a
-# person does too.
+# e2e_open_menu [BUTTON] : clicks the tray icon (default: the left button) and waits
+# for the menu window; sets E2E_MENU to its id. It clicks as soon as the icon can
+# take the click (no menu, no grab, icon mapped) and does not wait beyond that: a
+# quick click is what a person does too.
 e2e_open_menu() {
     e2e_wait_for 10 e2e_menu_gone || e2e_die "a menu or a grab is still there before the click"
     e2e_wait_for 10 e2e_icon_mapped || e2e_die "the tray icon is not mapped"
-    xdotool mousemove --window "$E2E_ICON" 8 8 click 1
+    xdotool mousemove --window "$E2E_ICON" 8 8 click "${1:-1}"
     e2e_wait_for 10 e2e_window_of_type POPUP_MENU || { e2e_show_app_log; e2e_die "no menu opened"; }
     E2E_MENU=$(e2e_window_of_type POPUP_MENU)
 }
