@@ -101,16 +101,6 @@ TEST(MailGarbage, EveryPropertyAnswersForEveryBrokenMessage)
     EXPECT_GE(count, 20);
 }
 
-TEST(MailGarbage, GroupsAreFlattenedIntoTheirMembers)
-{
-    auto message = messageAt(mailtest::corpusDir() + QStringLiteral("/group-address.eml"));
-    EXPECT_TRUE(message.toRecipients().isEmpty());
-    const auto cc = message.ccRecipients();
-    ASSERT_EQ(cc.size(), 2);
-    EXPECT_EQ(cc.at(0).display(), QStringLiteral("Ann <ann@example.org>"));
-    EXPECT_EQ(cc.at(1).display(), QStringLiteral("bob@example.org"));
-}
-
 TEST(MailGarbage, AnAttachmentOnlyMessageHasNoText)
 {
     auto message = messageAt(mailtest::corpusDir() + QStringLiteral("/attachment-only.eml"));
