@@ -98,23 +98,6 @@ TEST_F(ScriptRunnerTest, ScriptTextIsReadAsMacRoman)
               QStringLiteral("Mädchen für “alles” – café").toUtf8());
 }
 
-// A UTF-8 resource with a byte-order mark is read as UTF-8; the same text without
-// the mark is Mac OS Roman and reads differently.
-TEST_F(ScriptRunnerTest, ByteOrderMarkMeansUtf8)
-{
-    const QString text = QStringLiteral("Grüße “π” ≠ ✓");
-    const QByteArray body = "return \"" + text.toUtf8() + "\"";
-    auto write = [&](const QByteArray& bytes) {
-        QFile file(env.path(QStringLiteral("resources/") + kScript));
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        file.write(bytes);
-    };
-    write("\xEF\xBB\xBF" + body);
-    EXPECT_EQ(runMailScript(kScript, false, false, false), text);
-    write(body);
-    EXPECT_NE(runMailScript(kScript, false, false, false), text);
-}
-
 // A resource that fails leaves one log line with its name, the line and the error.
 TEST_F(ScriptRunnerTest, FailureLeavesOneLogLine)
 {
