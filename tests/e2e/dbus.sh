@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # The commands on the session bus, on a real X server with the app in the tray:
-# CopySubject and CopySenderAddress reach the clipboard, HTML content is copied without loading what it names, an unknown
-# method is refused, a second start exits at once and leaves
-# the first alone, and Quit ends the app.
+# CopySubject and CopySenderAddress reach the clipboard, HTML content is copied
+# without loading what it names, a second start exits at once and leaves the first
+# alone, and Quit ends the app.
 source "$(dirname "$0")/lib.sh"
 e2e_init dbus "$@"
 
@@ -30,8 +30,6 @@ e2e_app_method CopyContent || e2e_fail "CopyContent of an HTML message was refus
 e2e_wait_text 'Hello link' e2e_clipboard || e2e_fail "CopyContent of an HTML message did not reach the clipboard"
 e2e_app_method CopySubject || e2e_fail "the app stopped answering after an HTML message"
 e2e_wait_text 'HTML over the bus' e2e_clipboard || e2e_fail "CopySubject after an HTML message did not reach the clipboard"
-
-e2e_app_method CopyEverything >/dev/null 2>&1 && e2e_fail "an unknown method was accepted"
 
 start=$(date +%s)
 timeout 20 "$E2E_APP" >"$E2E_TMP/second.log" 2>&1 || e2e_fail "the second start failed: $(cat "$E2E_TMP/second.log")"
