@@ -56,11 +56,11 @@ TEST_F(StoreTest, OtherProcessesChangesArriveAtTheSynchroniseAndPendingOnesWin)
     ASSERT_TRUE(appSynchronize(m_domain));
     ASSERT_EQ(defaults({QStringLiteral("write"), m_domain, QStringLiteral("theirs"), QStringLiteral("-bool"),
                         QStringLiteral("yes")})
-                  .exitCode,
+                  .status,
               0);
     ASSERT_EQ(defaults({QStringLiteral("write"), m_domain, QStringLiteral("mine"), QStringLiteral("-int"),
                         QStringLiteral("2")})
-                  .exitCode,
+                  .status,
               0);
     EXPECT_FALSE(copyAppValue(QStringLiteral("theirs"), m_domain)) << "seen before the synchronise";
 
@@ -70,7 +70,7 @@ TEST_F(StoreTest, OtherProcessesChangesArriveAtTheSynchroniseAndPendingOnesWin)
     EXPECT_EQ(copyAppValue(QStringLiteral("mine"), m_domain)->toLongLong(), 3);
     EXPECT_EQ(defaults({QStringLiteral("read"), m_domain, QStringLiteral("mine")}).out.trimmed(), QStringLiteral("3"));
 
-    ASSERT_EQ(defaults({QStringLiteral("delete"), m_domain, QStringLiteral("theirs")}).exitCode, 0);
+    ASSERT_EQ(defaults({QStringLiteral("delete"), m_domain, QStringLiteral("theirs")}).status, 0);
     ASSERT_TRUE(appSynchronize(m_domain));
     EXPECT_FALSE(copyAppValue(QStringLiteral("theirs"), m_domain));
 }

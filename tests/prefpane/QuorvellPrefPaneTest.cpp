@@ -9,6 +9,7 @@
 #include "settings/QuorvellPrefPane.h"
 #include "settings/Settings.h"
 #include "settings/SettingsTable.h"
+#include "tests/support/ToolRun.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -19,7 +20,6 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMessageBox>
-#include <QProcess>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
@@ -52,12 +52,8 @@ std::size_t rowOf(std::string_view k)
 // quorvell-defaults, as another process: its output, or none when it fails.
 std::optional<QString> defaults(const QStringList& arguments)
 {
-    QProcess tool;
-    tool.start(QStringLiteral(QUORVELL_DEFAULTS_TOOL), arguments);
-    EXPECT_TRUE(tool.waitForFinished(10000));
-    if (tool.exitCode() != 0)
-        return std::nullopt;
-    return QString::fromUtf8(tool.readAllStandardOutput()).trimmed();
+    const ToolRun run = runTool(QStringLiteral(QUORVELL_DEFAULTS_TOOL), arguments);
+    return run.status == 0 ? std::optional(run.out.trimmed()) : std::nullopt;
 }
 void writeInChild(std::string_view k, const QString& type, const QString& value)
 {

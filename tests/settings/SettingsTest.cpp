@@ -3,10 +3,10 @@
 #include "platform/preferences/Preferences.h"
 #include "settings/Settings.h"
 #include "settings/SettingsTable.h"
+#include "tests/support/ToolRun.h"
 
 #include <QDateTime>
 #include <QFile>
-#include <QProcess>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -39,14 +39,7 @@ protected:
         ASSERT_TRUE(prefs::appSynchronize(kDomain));
     }
 
-    static int defaultsTool(const QStringList& args)
-    {
-        QProcess tool;
-        tool.start(QStringLiteral(QUORVELL_DEFAULTS_TOOL), args);
-        if (!tool.waitForFinished(30000))
-            return -1;
-        return tool.exitCode();
-    }
+    static int defaultsTool(const QStringList& args) { return runTool(QStringLiteral(QUORVELL_DEFAULTS_TOOL), args).status; }
 
     QTemporaryDir m_home;
 };
