@@ -91,17 +91,12 @@ void choose(const AppController& controller, const QString& title)
     QCoreApplication::processEvents();
 }
 
-const QString kDomain = QString::fromUtf8(kSettingsDomain.data(), int(kSettingsDomain.size()));
-
-QString keyString(std::string_view key)
-{
-    return QString::fromUtf8(key.data(), int(key.size()));
-}
+const QString kDomain = qs(kSettingsDomain);
 
 void clearStore()
 {
     for (const SettingRow& row : kSettingsTable)
-        platform::preferences::setAppValue(keyString(row.key), QVariant(), kDomain);
+        platform::preferences::setAppValue(qs(row.key), QVariant(), kDomain);
     platform::preferences::setAppValue(QStringLiteral("IncludeMessageID"), QVariant(), kDomain);
     ASSERT_TRUE(platform::preferences::appSynchronize(kDomain));
 }
@@ -276,7 +271,7 @@ TEST_F(AppControllerTest, AllCommandKeysOffLeavesSevenEntries)
 {
     std::vector<std::pair<QString, QVariant>> values;
     for (const CommandRow& row : menuCommands())
-        values.emplace_back(keyString(row.key), false);
+        values.emplace_back(qs(row.key), false);
     storeValues(values);
     AppController controller;
     const Entries expected = {"View in Brightfold Website...", "View in Mac App Store...", "-", "-",

@@ -69,11 +69,6 @@ const QStringList kTopGroup = {
 const QStringList kBottomGroup = {"IncludeAddRecipientToAddressBook", "IncludeAddToAddressBook", "MakeAsSubmenu",
                                   "UseCommaDelimiter", "ReverseOrder", "DontMakeCompletionSound"};
 
-QString qs(std::string_view text)
-{
-    return QString::fromUtf8(text.data(), int(text.size()));
-}
-
 // The preferences window over the real store, with its store calls written down.
 class FixedListsTest : public ::testing::Test {
 protected:

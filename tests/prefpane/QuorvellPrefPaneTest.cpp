@@ -24,6 +24,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "tests/support/QtPrinters.h"
+
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -34,10 +36,6 @@ using quorvell::QuorvellPrefPane;
 
 namespace {
 
-QString qs(std::string_view text)
-{
-    return QString::fromUtf8(text.data(), int(text.size()));
-}
 const QString kDomain = qs(quorvell::kSettingsDomain);
 
 std::size_t rowOf(std::string_view k)

@@ -9,6 +9,8 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include "tests/support/QtPrinters.h"
+
 #include <gtest/gtest.h>
 
 using namespace quorvell;
@@ -16,12 +18,7 @@ namespace prefs = platform::preferences;
 
 namespace {
 
-QString qstring(std::string_view text)
-{
-    return QString::fromUtf8(text.data(), int(text.size()));
-}
-
-const QString kDomain = qstring(kSettingsDomain);
+const QString kDomain = qs(kSettingsDomain);
 
 class SettingsTest : public ::testing::Test {
 protected:
@@ -35,7 +32,7 @@ protected:
     // Stores a value of any type and synchronises, as another program would.
     static void storeRaw(std::string_view key, const QVariant& value)
     {
-        prefs::setAppValue(qstring(key), value, kDomain);
+        prefs::setAppValue(qs(key), value, kDomain);
         ASSERT_TRUE(prefs::appSynchronize(kDomain));
     }
 
