@@ -17,6 +17,7 @@
 #include <QPushButton>
 
 #include "tests/app/MenuCommands.h"
+#include "tests/support/RecordingStore.h"
 #include "tests/support/QtPrinters.h"
 
 #include <gtest/gtest.h>
@@ -78,24 +79,11 @@ protected:
         for (const Setting& s : kSettings)
             platform::preferences::setAppValue(QString::fromLatin1(s.key), {}, domain);
         ASSERT_TRUE(platform::preferences::appSynchronize(domain));
-        const auto real = QuorvellPrefPane::settingsStore();
-        m_pane.setStore({[this, real](std::string_view k) {
-                             m_calls << "read " + qs(k);
-                             return real.readWithoutSynchronize(k);
-                         },
-                         [this, real](std::string_view k, bool v) {
-                             m_calls << QStringLiteral("store %1=%2").arg(qs(k)).arg(v);
-                             real.store(k, v);
-                         },
-                         [this, real] {
-                             m_calls << QStringLiteral("sync");
-                             real.synchronize();
-                         },
-                         [this] { m_calls << QStringLiteral("post"); }});
+        m_pane.setStore(recordingStore(m_calls));
     }
 
+    QStringList m_calls;  // outlives the pane, which may store as it ends
     QuorvellPrefPane m_pane;
-    QStringList m_calls;
 };
 
 TEST_F(FixedListsTest, TheKeysLoadAndSaveWithTheirDefaultsInFullSaveOrder)

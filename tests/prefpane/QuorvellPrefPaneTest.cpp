@@ -24,7 +24,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include "tests/support/QtPrinters.h"
+#include "tests/support/RecordingStore.h"
 
 #include <gtest/gtest.h>
 
@@ -98,30 +98,6 @@ private:
     QStringList m_seen;
 };
 
-struct Recorder {
-    QStringList calls;
-    QuorvellPrefPane::Store wrap()
-    {
-        auto real = QuorvellPrefPane::settingsStore();
-        return {[this, real](std::string_view k) {
-                    calls << "read " + qs(k);
-                    return real.readWithoutSynchronize(k);
-                },
-                [this, real](std::string_view k, bool v) {
-                    calls << QStringLiteral("store %1=%2").arg(qs(k)).arg(v);
-                    real.store(k, v);
-                },
-                [this, real] {
-                    calls << QStringLiteral("sync");
-                    real.synchronize();
-                },
-                [this, real] {
-                    calls << QStringLiteral("post");
-                    real.postChanged();
-                }};
-    }
-};
-
 class PrefPaneTest : public ::testing::Test {
 protected:
     void SetUp() override
@@ -134,12 +110,12 @@ protected:
     std::unique_ptr<QuorvellPrefPane> makePane()
     {
         auto pane = std::make_unique<QuorvellPrefPane>();
-        pane->setStore(recorder.wrap());
+        pane->setStore(recordingStore(calls));
         pane->awakeFromNib();
-        recorder.calls.clear();
+        calls.clear();
         return pane;
     }
-    Recorder recorder;
+    QStringList calls;  // the store calls of the pane last made
 };
 
 }  // namespace
@@ -238,8 +214,8 @@ TEST_F(PrefPaneTest, ClosingAnyWindowRunsTheFullSaveOnce)
         c.act(*pane, windows);
 
         // The order of the full save is checked in the app's tests, against its written-out list.
-        EXPECT_EQ(recorder.calls.size(), c.saves ? 28 : 0);
-        EXPECT_EQ(recorder.calls.count(QStringLiteral("post")), c.saves ? 1 : 0);
+        EXPECT_EQ(calls.size(), c.saves ? 28 : 0);
+        EXPECT_EQ(calls.count(QStringLiteral("post")), c.saves ? 1 : 0);
         const QStringList seen = listener.settled(c.saves ? 1 : 0);
         if (c.saves) {
             EXPECT_EQ(seen, QStringList{"Preferences Changed / com.brightfold.preference.Quorvell"});
@@ -250,7 +226,7 @@ TEST_F(PrefPaneTest, ClosingAnyWindowRunsTheFullSaveOnce)
         else {
             EXPECT_TRUE(seen.isEmpty());
         }
-        recorder.calls.clear();
+        calls.clear();
     }
 }
 
@@ -260,7 +236,7 @@ TEST_F(PrefPaneTest, TheMixedStateStoresTrue)
     const std::size_t row = rowOf("UseCommaDelimiter");
     pane->checkbox(row)->setCheckState(Qt::PartiallyChecked);
     pane->checkboxButtonClicked(row);
-    EXPECT_EQ(recorder.calls, QStringList({"store UseCommaDelimiter=1", "sync"}));
+    EXPECT_EQ(calls, QStringList({"store UseCommaDelimiter=1", "sync"}));
     EXPECT_EQ(readInChild("UseCommaDelimiter"), "boolean 1");
 }
 
@@ -306,7 +282,7 @@ TEST_F(PrefPaneTest, ABrokenLayoutIsLoggedAndNeverCrashes)
         ASSERT_NE(pane->window(), nullptr);
         pane->window()->show();
         pane->window()->close();
-        const QStringList fullSaveCalls = recorder.calls;
+        const QStringList fullSaveCalls = calls;
         pane->includeAllTopButtonClicked();
         pane->includeNoneBottomButtonClicked();
 
@@ -315,7 +291,7 @@ TEST_F(PrefPaneTest, ABrokenLayoutIsLoggedAndNeverCrashes)
         EXPECT_TRUE(lines.join('\n').contains(c.logged)) << lines.join('\n').toStdString();
         EXPECT_EQ(fullSaveCalls.filter("store").size(), c.storedKeys);
         EXPECT_EQ(fullSaveCalls.filter("sync").size(), 2);
-        recorder.calls.clear();
+        calls.clear();
     }
 }
 
