@@ -10,7 +10,6 @@
 
 #include <QDir>
 #include <QFile>
-#include <QProcess>
 
 #include <gtest/gtest.h>
 
@@ -100,19 +99,10 @@ QStringList files(const QString& folder)
     return QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
 }
 
-QString pdfText(const QString& path)
-{
-    QProcess process;
-    process.start(QStringLiteral("pdftotext"), {QStringLiteral("-enc"), QStringLiteral("UTF-8"), path,
-                                                QStringLiteral("-")});
-    process.waitForFinished(60000);
-    return QString::fromUtf8(process.readAllStandardOutput());
-}
-
 QString fileText(const QString& path)
 {
     if (path.endsWith(QLatin1String(".pdf")))
-        return pdfText(path);
+        return quorvell::test::pdfText(path);
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return {};
