@@ -24,6 +24,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "tests/support/NotificationListener.h"
 #include "tests/support/RecordingStore.h"
 
 #include <gtest/gtest.h>
@@ -64,39 +65,6 @@ QString readInChild(std::string_view k)
     return type ? type->section(' ', -1) + ' ' + defaults({QStringLiteral("read"), kDomain, qs(k)}).value_or("?")
                 : QStringLiteral("none");
 }
-
-// Counts "Preferences Changed" broadcasts on a connection of its own, so a signal sent
-// by this process is seen the way another process would see it.
-class NotificationListener : public QObject {
-    Q_OBJECT
-
-public:
-    NotificationListener() : m_bus(QDBusConnection::connectToBus(QDBusConnection::SessionBus, "listener"))
-    {
-        EXPECT_TRUE(m_bus.isConnected()) << "tests run on a private session bus";
-        using namespace platform::notifications;
-        EXPECT_TRUE(m_bus.connect({}, kNotificationPath, kNotificationInterface, kNotificationMember, this,
-                                  SLOT(received(QString, QString))));
-    }
-    ~NotificationListener() override { QDBusConnection::disconnectFromBus("listener"); }
-
-    // The broadcasts seen once `expected` of them have arrived (or 5 s have passed),
-    // and the bus has had a moment more to deliver any extra one.
-    QStringList settled(int expected)
-    {
-        for (int waited = 0; m_seen.size() < expected && waited < 5000; waited += 20)
-            QTest::qWait(20);
-        QTest::qWait(250);
-        return m_seen;
-    }
-
-public slots:
-    void received(const QString& name, const QString& object) { m_seen << name + " / " + object; }
-
-private:
-    QDBusConnection m_bus;
-    QStringList m_seen;
-};
 
 class PrefPaneTest : public ::testing::Test {
 protected:
@@ -295,4 +263,3 @@ TEST_F(PrefPaneTest, ABrokenLayoutIsLoggedAndNeverCrashes)
     }
 }
 
-#include "QuorvellPrefPaneTest.moc"
