@@ -3,11 +3,9 @@
 #include "platform/preferences/Preferences.h"
 #include "settings/Settings.h"
 #include "settings/SettingsTable.h"
-#include "tests/support/ToolRun.h"
+#include "tests/preferences/StoreFixture.h"
 
 #include <QDateTime>
-#include <QFile>
-#include <QTemporaryDir>
 
 #include "tests/support/QtPrinters.h"
 
@@ -20,25 +18,14 @@ namespace {
 
 const QString kDomain = qs(kSettingsDomain);
 
-class SettingsTest : public ::testing::Test {
+// A store of the test's own (see StoreFixture), written as another program would.
+class SettingsTest : public StoreFixture {
 protected:
-    void SetUp() override
-    {
-        ASSERT_TRUE(m_home.isValid());
-        qputenv("HOME", QFile::encodeName(m_home.path()));
-        qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_home.filePath(QStringLiteral("config"))));
-    }
-
-    // Stores a value of any type and synchronises, as another program would.
     static void storeRaw(std::string_view key, const QVariant& value)
     {
         prefs::setAppValue(qs(key), value, kDomain);
         ASSERT_TRUE(prefs::appSynchronize(kDomain));
     }
-
-    static int defaultsTool(const QStringList& args) { return runTool(QStringLiteral(QUORVELL_DEFAULTS_TOOL), args).status; }
-
-    QTemporaryDir m_home;
 };
 
 // The defaults of all 25 keys: FixedListsTest (tests/app).
@@ -86,8 +73,8 @@ TEST_F(SettingsTest, EveryReaderSeesAnotherProcessesChange)
     };
     for (const Reader& r : readers) {
         const bool before = r.read();
-        ASSERT_EQ(defaultsTool({QStringLiteral("write"), kDomain, QString::fromLatin1(r.key), QStringLiteral("-bool"),
-                                QString::fromLatin1(r.written)}),
+        ASSERT_EQ(defaults({QStringLiteral("write"), kDomain, QString::fromLatin1(r.key), QStringLiteral("-bool"),
+                                QString::fromLatin1(r.written)}).status,
                   0);
         EXPECT_EQ(readSettingWithoutSynchronize(r.key), before) << r.key;
         EXPECT_EQ(r.read(), !before) << r.key;
