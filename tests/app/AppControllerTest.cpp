@@ -12,13 +12,12 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QFileInfo>
 #include <QMenu>
-#include <QProcess>
 #include <QTimer>
 #include <QUrl>
 #include <QWidget>
 
+#include "tests/app/MenuCommands.h"
 #include "tests/support/QtPrinters.h"
 
 #include <gtest/gtest.h>
@@ -34,34 +33,15 @@ namespace {
 using Entries = std::vector<std::string>;
 
 // The menu of a fresh installation, as the user reads it; "-" is a separator.
-const Entries kFullMenu = {
-    "View in Brightfold Website...",
-    "View in Mac App Store...",
-    "-",
-    "Copy Content",
-    "Copy Subject",
-    "Copy Reply To",
-    "Copy Sender",
-    "Copy Sender Name",
-    "Copy Sender Address",
-    "Copy Recipient",
-    "Copy Recipient Name",
-    "Copy Recipient Address",
-    "Copy Header Message ID",
-    "Copy Mail Message ID",
-    "Copy All Headers",
-    "Copy All Headers and Content",
-    "Copy Date",
-    "Copy Time",
-    "Copy Summary",
-    "Copy Source",
-    "Add Recipient to Address Book",
-    "Add Sender to Address Book",
-    "-",
-    "Preferences...",
-    "-",
-    "Quit",
-};
+Entries fullMenu()
+{
+    Entries entries = {"View in Brightfold Website...", "View in Mac App Store...", "-"};
+    for (int i = 0; i < kMenuCommands.size(); i += 2)
+        entries.push_back(kMenuCommands[i].toStdString());
+    entries.insert(entries.end(), {"-", "Preferences...", "-", "Quit"});
+    return entries;
+}
+const Entries kFullMenu = fullMenu();
 
 Entries entriesOf(const QMenu& menu)
 {
@@ -111,17 +91,12 @@ void choose(const AppController& controller, const QString& title)
     QCoreApplication::processEvents();
 }
 
-const QString kDomain = QString::fromUtf8(kSettingsDomain.data(), int(kSettingsDomain.size()));
-
-QString keyString(std::string_view key)
-{
-    return QString::fromUtf8(key.data(), int(key.size()));
-}
+const QString kDomain = qs(kSettingsDomain);
 
 void clearStore()
 {
     for (const SettingRow& row : kSettingsTable)
-        platform::preferences::setAppValue(keyString(row.key), QVariant(), kDomain);
+        platform::preferences::setAppValue(qs(row.key), QVariant(), kDomain);
     platform::preferences::setAppValue(QStringLiteral("IncludeMessageID"), QVariant(), kDomain);
     ASSERT_TRUE(platform::preferences::appSynchronize(kDomain));
 }
@@ -296,7 +271,7 @@ TEST_F(AppControllerTest, AllCommandKeysOffLeavesSevenEntries)
 {
     std::vector<std::pair<QString, QVariant>> values;
     for (const CommandRow& row : menuCommands())
-        values.emplace_back(keyString(row.key), false);
+        values.emplace_back(qs(row.key), false);
     storeValues(values);
     AppController controller;
     const Entries expected = {"View in Brightfold Website...", "View in Mac App Store...", "-", "-",
@@ -307,31 +282,6 @@ TEST_F(AppControllerTest, AllCommandKeysOffLeavesSevenEntries)
     const Entries one = {"View in Brightfold Website...", "View in Mac App Store...", "-", "Copy Summary", "-",
                          "Preferences...", "-", "Quit"};
     EXPECT_EQ(openMenu(controller), one);
-}
-
-TEST_F(AppControllerTest, AKeyWrittenByAnotherProcessShowsAtTheNextOpening)
-{
-    const QString tool = qEnvironmentVariable("QUORVELL_BINARY_DIR") +
-                         QStringLiteral("/tools/quorvell-defaults/quorvell-defaults");
-    if (!QFileInfo::exists(tool))
-        GTEST_SKIP() << "quorvell-defaults is not built";
-    auto defaults = [&](const QStringList& arguments) {
-        QProcess process;
-        process.start(tool, arguments);
-        ASSERT_TRUE(process.waitForFinished(10000));
-        ASSERT_EQ(process.exitCode(), 0) << process.readAllStandardError().toStdString();
-    };
-    AppController controller;
-    ASSERT_EQ(openMenu(controller), kFullMenu);
-    defaults({QStringLiteral("write"), kDomain, QStringLiteral("IncludeSubject"), QStringLiteral("-bool"),
-              QStringLiteral("false")});
-    EXPECT_EQ(openMenu(controller), without(kFullMenu, {"Copy Subject"}));
-    defaults({QStringLiteral("write"), kDomain, QStringLiteral("IncludeSubject"), QStringLiteral("-int"),
-              QStringLiteral("0")});
-    EXPECT_EQ(openMenu(controller), kFullMenu);
-    defaults({QStringLiteral("write"), kDomain, QStringLiteral("IncludeReplyTo"), QStringLiteral("-bool"),
-              QStringLiteral("no")});
-    EXPECT_EQ(openMenu(controller), without(kFullMenu, {"Copy Reply To"}));
 }
 
 }  // namespace

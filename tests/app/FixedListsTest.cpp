@@ -16,6 +16,8 @@
 #include <QMenu>
 #include <QPushButton>
 
+#include "tests/app/MenuCommands.h"
+#include "tests/support/RecordingStore.h"
 #include "tests/support/QtPrinters.h"
 
 #include <gtest/gtest.h>
@@ -68,34 +70,6 @@ const QStringList kTopGroup = {
 const QStringList kBottomGroup = {"IncludeAddRecipientToAddressBook", "IncludeAddToAddressBook", "MakeAsSubmenu",
                                   "UseCommaDelimiter", "ReverseOrder", "DontMakeCompletionSound"};
 
-// The menu's command items, in menu order: title and tool tip.
-const QStringList kMenuCommands = {
-    "Copy Content", "Contents of the selected messages",
-    "Copy Subject", "Subjects of the selected messages",
-    "Copy Reply To", "The reply addresses of the selected messages",
-    "Copy Sender", "The names and addresses of the senders of the selected messages",
-    "Copy Sender Name", "The names of the senders of the selected messages",
-    "Copy Sender Address", "The addresses of the senders of the selected messages",
-    "Copy Recipient", "The names and addresses of the recipients of the selected messages",
-    "Copy Recipient Name", "The names of the recipients of the selected messages",
-    "Copy Recipient Address", "The addresses of the recipients of the selected messages",
-    "Copy Header Message ID", "The header message ID strings of the selected messages",
-    "Copy Mail Message ID", "Mail's internal numeric message ID strings of the selected messages",
-    "Copy All Headers", "All the headers of the selected messages",
-    "Copy All Headers and Content", "All the headers and content of the selected messages",
-    "Copy Date", "Dates of selected messages",
-    "Copy Time", "Times of selected messages",
-    "Copy Summary", "Sender, subject, date, time, recipient and content of selected messages",
-    "Copy Source", "Raw source of the selected messages",
-    "Add Recipient to Address Book", "Add the recipients of selected messages to Address Book",
-    "Add Sender to Address Book", "Add the senders of selected messages to Address Book",
-};
-
-QString qs(std::string_view text)
-{
-    return QString::fromUtf8(text.data(), int(text.size()));
-}
-
 // The preferences window over the real store, with its store calls written down.
 class FixedListsTest : public ::testing::Test {
 protected:
@@ -105,24 +79,11 @@ protected:
         for (const Setting& s : kSettings)
             platform::preferences::setAppValue(QString::fromLatin1(s.key), {}, domain);
         ASSERT_TRUE(platform::preferences::appSynchronize(domain));
-        const auto real = QuorvellPrefPane::settingsStore();
-        m_pane.setStore({[this, real](std::string_view k) {
-                             m_calls << "read " + qs(k);
-                             return real.readWithoutSynchronize(k);
-                         },
-                         [this, real](std::string_view k, bool v) {
-                             m_calls << QStringLiteral("store %1=%2").arg(qs(k)).arg(v);
-                             real.store(k, v);
-                         },
-                         [this, real] {
-                             m_calls << QStringLiteral("sync");
-                             real.synchronize();
-                         },
-                         [this] { m_calls << QStringLiteral("post"); }});
+        m_pane.setStore(recordingStore(m_calls));
     }
 
+    QStringList m_calls;  // outlives the pane, which may store as it ends
     QuorvellPrefPane m_pane;
-    QStringList m_calls;
 };
 
 TEST_F(FixedListsTest, TheKeysLoadAndSaveWithTheirDefaultsInFullSaveOrder)

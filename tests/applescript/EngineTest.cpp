@@ -4,6 +4,7 @@
 #include "platform/applescript/AppleScript.h"
 #include "platform/applescript/Dictionary.h"
 #include "platform/applescript/Engine.h"
+#include "platform/applescript/Operations.h"
 
 #include <QLocale>
 #include <QTextCodec>
@@ -116,14 +117,20 @@ private:
     Terminology m_terms;
 };
 
-// Blocks nested far past the bound are a compile error, not a stack overflow.
+// Blocks nested as deep as real scripts go run; far past the bound they are a
+// compile error, not a stack overflow.
 TEST(BoundsTest, DeepBlocksAreACompileError)
 {
     for (const auto& [open, close] : {std::pair{"if true then\n", "end if\n"}, std::pair{"repeat 1 times\n", "end repeat\n"},
                                       std::pair{"try\n", "end try\n"}}) {
-        const QString source = QString::fromLatin1(open).repeated(400) + QStringLiteral("set x to 1\n")
-            + QString::fromLatin1(close).repeated(400);
-        const Outcome outcome = runScript(source);
+        const auto nested = [&](int depth) {
+            return runScript(QStringLiteral("set n to 0\n") + (QString::fromLatin1(open) + QStringLiteral("set n to n + 1\n")).repeated(depth)
+                             + QString::fromLatin1(close).repeated(depth) + QStringLiteral("n\n"));
+        };
+        const Outcome within = nested(30);
+        ASSERT_TRUE(within.value) << open << within.error.message.toStdString();
+        EXPECT_EQ(stringValue(*within.value), QStringLiteral("30")) << open;
+        const Outcome outcome = nested(400);
         ASSERT_FALSE(outcome.value) << open;
         EXPECT_EQ(outcome.error.number, -2740) << open;
         EXPECT_TRUE(outcome.error.compileError) << open;

@@ -37,15 +37,8 @@ e2e_start_app
 
 # copies EXPECTED WHAT : "Copy Subject" over the bus yields EXPECTED (lines joined by "|").
 copies() {
-    local got=""
-    timeout 10 gdbus call --session --dest com.brightfold.Quorvell --object-path /com/brightfold/Quorvell \
-        --method com.brightfold.Quorvell.CopySubject >/dev/null || { e2e_fail "$2: CopySubject was refused"; return; }
-    for _ in $(seq 1 150); do
-        got=$(e2e_clipboard | paste -sd '|')
-        [ "$got" = "$1" ] && { e2e_log "$2: ok"; return; }
-        sleep 0.1
-    done
-    e2e_fail "$2: clipboard holds [$got], expected [$1]"
+    e2e_app_method CopySubject || { e2e_fail "$2: CopySubject was refused"; return; }
+    e2e_wait_text "$1" e2e_clipboard && e2e_log "$2: ok" || e2e_fail "$2: the clipboard does not hold [$1]"
 }
 
 # notmuch: the person's own configuration and database, a query.

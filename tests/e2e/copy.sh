@@ -2,7 +2,7 @@
 # Copy commands picked from the tray menu with the keyboard, the clipboard read by
 # another process while the app runs: "Copy Subject" one a line and with commas,
 # "Copy Sender Address", the reverse order, and a setting written by another process
-# moving the next item into the place of "Copy Subject".
+# moving the next item into the place of "Copy Subject" in the menu of a right click.
 source "$(dirname "$0")/lib.sh"
 e2e_init copy "$@"
 
@@ -42,9 +42,9 @@ e2e_start_app
 copy_subject=4
 copy_sender_address=8
 
-# check NAME POSITION EXPECTED
+# check NAME POSITION EXPECTED [BUTTON]
 check() {
-    e2e_open_menu
+    e2e_open_menu "${4:-1}"
     e2e_choose "$2"
     if e2e_wait_clipboard "$3"; then
         e2e_log "$1: ok"
@@ -64,10 +64,11 @@ e2e_defaults write com.brightfold.Quorvell ReverseOrder -bool true
 check "Copy Subject reversed" $copy_subject 'Grüße aus Köln,Lunch on Friday,Quarterly report'
 e2e_defaults write com.brightfold.Quorvell ReverseOrder -bool false
 
-# Another process hides "Copy Subject": the fourth item is now "Copy Reply To".
+# Another process hides "Copy Subject": the fourth item of the menu a right click
+# opens, rebuilt too, is now "Copy Reply To".
 e2e_defaults write com.brightfold.Quorvell IncludeSubject -bool false
-check "fourth item after IncludeSubject=false" $copy_subject \
-    'reports@example.org,lunch@builder.test,chris@beispiel.de'
+check "fourth item after IncludeSubject=false, right click" $copy_subject \
+    'reports@example.org,lunch@builder.test,chris@beispiel.de' 3
 
 kill -0 "$E2E_APP_PID" 2>/dev/null || e2e_fail "the app ended during the test"
 e2e_finish

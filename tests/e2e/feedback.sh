@@ -26,13 +26,9 @@ e2e_wait_for 10 gdbus call --session --dest org.freedesktop.DBus --object-path /
     --method org.freedesktop.DBus.GetNameOwner org.freedesktop.Notifications \
     || e2e_die "the notification recorder did not start: $(cat "$E2E_TMP/recorder.log")"
 
-bus() { # METHOD
-    timeout 10 gdbus call --session --dest com.brightfold.Quorvell --object-path /com/brightfold/Quorvell \
-        --method "com.brightfold.Quorvell.$1" >/dev/null
-}
 notified() { grep -c -- "$1" "$notes" || true; }
 quit_app() {
-    bus Quit || e2e_fail "Quit was refused"
+    e2e_app_method Quit || e2e_fail "Quit was refused"
     e2e_wait_for 10 bash -c "! kill -0 $E2E_APP_PID" || e2e_fail "Quit did not end the app"
 }
 printf 'the person'"'"'s own text' | xclip -selection clipboard -i
@@ -45,7 +41,7 @@ e2e_start_app
 e2e_wait_for 10 grep -q "No mailbox	MAILDIR names $MAILDIR, which does not exist" "$notes" \
     || e2e_fail "no notification of the wrong MAILDIR at start: $(cat "$notes")"
 grep -q "MAILDIR names $MAILDIR, which does not exist" "$E2E_TMP/app.log" || e2e_fail "no log line names $MAILDIR"
-bus CopySubject || e2e_fail "CopySubject was refused"
+e2e_app_method CopySubject || e2e_fail "CopySubject was refused"
 e2e_wait_for 10 test "$(notified 'No mailbox')" = 2 || e2e_fail "CopySubject did not tell of the wrong MAILDIR"
 [ "$(e2e_clipboard)" = "the person's own text" ] || e2e_fail "the clipboard changed: $(e2e_clipboard)"
 quit_app
@@ -59,21 +55,21 @@ for n in 1 2; do
 done
 "$(e2e_tool quorvell-mail)" clear || e2e_die "quorvell-mail clear failed"
 e2e_start_app
-bus CopySubject || e2e_fail "CopySubject was refused"
+e2e_app_method CopySubject || e2e_fail "CopySubject was refused"
 e2e_wait_for 10 grep -q '^No messages selected' "$notes" || e2e_fail "no notification: No messages selected"
 grep -q 'No messages selected' "$E2E_TMP/app.log" || e2e_fail "no log line: No messages selected"
 [ "$(e2e_clipboard)" = "the person's own text" ] || e2e_fail "the clipboard changed: $(e2e_clipboard)"
 
 "$(e2e_tool quorvell-mail)" select 1700000001.M1.e2e 1700000002.M2.e2e || e2e_die "quorvell-mail select failed"
-bus AddToAddressBook || e2e_fail "AddToAddressBook was refused"
+e2e_app_method AddToAddressBook || e2e_fail "AddToAddressBook was refused"
 e2e_wait_for 20 grep -q '^2 people added to the group "Quorvell [0-9-]* [0-9:]* [+-][0-9]*"' "$notes" \
     || e2e_fail "no notification of the import: $(cat "$notes")"
 before=$(wc -l <"$notes")
-bus CopySubject || e2e_fail "CopySubject was refused"
+e2e_app_method CopySubject || e2e_fail "CopySubject was refused"
 e2e_wait_clipboard "$(printf 'Note 1\nNote 2')" || e2e_fail "CopySubject did not copy: $(e2e_clipboard)"
 # Commands run and notify in order: the next notification follows the copy's own.
 "$(e2e_tool quorvell-mail)" clear || e2e_die "quorvell-mail clear failed"
-bus CopyContent || e2e_fail "CopyContent was refused"
+e2e_app_method CopyContent || e2e_fail "CopyContent was refused"
 e2e_wait_for 10 test "$(notified '^No messages selected')" = 2 || e2e_fail "CopyContent did not notify"
 [ "$(wc -l <"$notes")" = $((before + 1)) ] || e2e_fail "an ordinary copy notified: $(tail -n 2 "$notes")"
 grep -q 'ALSA' "$E2E_TMP/app.log" && e2e_fail "ALSA wrote to standard error: $(grep -m1 ALSA "$E2E_TMP/app.log")"

@@ -156,14 +156,14 @@ e2e_menu_gone() { ! e2e_window_of_type POPUP_MENU >/dev/null && "$QUORVELL_BINAR
 # True when the tray icon's window is mapped and viewable.
 e2e_icon_mapped() { xwininfo -id "$E2E_ICON" 2>/dev/null | grep -q 'Map State: IsViewable'; }
 
-# Clicks the tray icon with the left button and waits for the menu window; sets
-# E2E_MENU to its id. It clicks as soon as the icon can take the click (no menu,
-# no grab, icon mapped) and does not wait beyond that: a quick click is what a
-# person does too.
+# e2e_open_menu [BUTTON] : clicks the tray icon (default: the left button) and waits
+# for the menu window; sets E2E_MENU to its id. It clicks as soon as the icon can
+# take the click (no menu, no grab, icon mapped) and does not wait beyond that: a
+# quick click is what a person does too.
 e2e_open_menu() {
     e2e_wait_for 10 e2e_menu_gone || e2e_die "a menu or a grab is still there before the click"
     e2e_wait_for 10 e2e_icon_mapped || e2e_die "the tray icon is not mapped"
-    xdotool mousemove --window "$E2E_ICON" 8 8 click 1
+    xdotool mousemove --window "$E2E_ICON" 8 8 click "${1:-1}"
     e2e_wait_for 10 e2e_window_of_type POPUP_MENU || { e2e_show_app_log; e2e_die "no menu opened"; }
     E2E_MENU=$(e2e_window_of_type POPUP_MENU)
 }
@@ -203,6 +203,11 @@ e2e_wait_clipboard() {
 # e2e_screenshot NAME : the whole screen as NAME.png in the artifacts folder.
 e2e_screenshot() {
     import -window root "$E2E_ARTIFACTS/$1.png" && e2e_log "screenshot $E2E_ARTIFACTS/$1.png"
+}
+
+# e2e_install PREFIX : `cmake --install` of the build into PREFIX.
+e2e_install() {
+    cmake --install "$QUORVELL_BINARY_DIR" --prefix "$1" >"$1.log" 2>&1 || { cat "$1.log" >&2; e2e_die "cmake --install failed"; }
 }
 
 # e2e_tool NAME : the path of a command-line tool of the build, or nothing.
@@ -245,10 +250,7 @@ e2e_drop_root() {
     trap 'rm -rf "$E2E_STAGE"' EXIT
     trap 'exit 130' INT TERM
     chmod 0755 "$stage"
-    if ! cmake --install "$QUORVELL_BINARY_DIR" --prefix "$stage/prefix" >"$stage/install.log" 2>&1; then
-        cat "$stage/install.log" >&2
-        e2e_die "cmake --install failed"
-    fi
+    e2e_install "$stage/prefix"
     mkdir -p "$stage/build/tools" "$stage/e2e"
     cp "$stage"/prefix/bin/quorvell-* "$stage/build/tools/"
     cp "$E2E_LIB_DIR/lib.sh" "$0" "$stage/e2e/"

@@ -8,7 +8,6 @@
 
 #include <QDir>
 #include <QFile>
-#include <QProcess>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -38,16 +37,6 @@ QByteArray readAll(const QString& path)
 {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-QString pdfText(const QString& path)
-{
-    QProcess process;
-    process.start(QStringLiteral("pdftotext"), {QStringLiteral("-enc"), QStringLiteral("UTF-8"), path,
-                                                QStringLiteral("-")});
-    if (!process.waitForFinished(60000) || process.exitCode() != 0)
-        return QStringLiteral("<pdftotext failed: %1>").arg(QString::fromUtf8(process.readAllStandardError()));
-    return QString::fromUtf8(process.readAllStandardOutput());
 }
 
 MessageDocument multilingualMessage()
@@ -264,7 +253,7 @@ TEST(PdfContent, ShowsHeadersAndTextInLatinGreekCyrillicAndCjk)
     const auto result = saveMessageDocument(m, dir.path(), SaveFormat::Pdf);
     ASSERT_TRUE(result.ok()) << result.error.toStdString();
     EXPECT_TRUE(readAll(result.path).startsWith("%PDF-"));
-    const QString text = pdfText(result.path);
+    const QString text = quorvell::test::pdfText(result.path);
     for (const QString& expected :
          {u("From: Ирина Петрова <irina@example.ru>"), u("To: Νίκος <nikos@example.gr>, 王小明 <wang@example.cn>"),
           u("Cc: kestrin@example.com"), u("Date: Sunday, 6 December 2026 07:10:23"),
@@ -283,8 +272,8 @@ TEST(PdfContent, LatinTextHasNoLigaturesAndEmojiHaveOutlines)
     m.body = u("Write to office@fixme.example, fluffy waffles 😀👍");
     const auto result = saveMessageDocument(m, dir.path(), SaveFormat::Pdf);
     ASSERT_TRUE(result.ok()) << result.error.toStdString();
-    EXPECT_TRUE(pdfText(result.path).contains(QStringLiteral("Write to office@fixme.example, fluffy waffles")))
-        << pdfText(result.path).toStdString();
+    EXPECT_TRUE(quorvell::test::pdfText(result.path).contains(QStringLiteral("Write to office@fixme.example, fluffy waffles")))
+        << quorvell::test::pdfText(result.path).toStdString();
     const QByteArray pdf = readAll(result.path);
     EXPECT_TRUE(pdf.contains("/BaseFont /Symbola"));
     EXPECT_FALSE(pdf.contains("/BaseFont /NotoColorEmoji"));
@@ -299,7 +288,7 @@ TEST(PdfContent, LongTextRunsOntoFurtherPages)
         m.body += QStringLiteral("line %1\n").arg(i);
     const auto result = saveMessageDocument(m, dir.path(), SaveFormat::Pdf);
     ASSERT_TRUE(result.ok()) << result.error.toStdString();
-    const QString text = pdfText(result.path);
+    const QString text = quorvell::test::pdfText(result.path);
     EXPECT_TRUE(text.contains(QStringLiteral("line 1\n")));
     EXPECT_TRUE(text.contains(QStringLiteral("line 400")));
     EXPECT_GE(text.count(QLatin1Char('\f')), 3) << "expected several pages";

@@ -1,5 +1,6 @@
 #include "tests/export/RtfReader.h"
 
+#include <QProcess>
 #include <QVector>
 
 #include <cctype>
@@ -27,7 +28,7 @@ std::optional<RtfText> readRtf(const QByteArray& rtf)
     int pendingSkip = 0;  // fallback characters still to drop after a \uN
     bool closedTop = false;
 
-    const auto emit = [&](QChar c) {
+    const auto put = [&](QChar c) {
         if (state.skip)
             return;
         if (state.title) {
@@ -63,7 +64,7 @@ std::optional<RtfText> readRtf(const QByteArray& rtf)
                 --pendingSkip;
                 continue;
             }
-            emit(QLatin1Char(static_cast<char>(byte)));
+            put(QLatin1Char(static_cast<char>(byte)));
             continue;
         }
         if (++i >= rtf.size())
@@ -75,7 +76,7 @@ std::optional<RtfText> readRtf(const QByteArray& rtf)
             else if (pendingSkip > 0)
                 --pendingSkip;
             else if (next == '\\' || next == '{' || next == '}')
-                emit(QLatin1Char(next));
+                put(QLatin1Char(next));
             continue;
         }
         QByteArray word;
@@ -92,9 +93,9 @@ std::optional<RtfText> readRtf(const QByteArray& rtf)
         const int value = number.isEmpty() ? 1 : number.toInt();
 
         if (word == "par" || word == "line")
-            emit(QLatin1Char('\n'));
+            put(QLatin1Char('\n'));
         else if (word == "tab")
-            emit(QLatin1Char('\t'));
+            put(QLatin1Char('\t'));
         else if (word == "b")
             state.bold = value != 0;
         else if (word == "plain")
@@ -102,7 +103,7 @@ std::optional<RtfText> readRtf(const QByteArray& rtf)
         else if (word == "uc")
             state.unicodeSkip = value;
         else if (word == "u") {
-            emit(QChar(static_cast<char16_t>(value < 0 ? value + 65536 : value)));
+            put(QChar(static_cast<char16_t>(value < 0 ? value + 65536 : value)));
             pendingSkip = state.unicodeSkip;
         } else if (word == "fonttbl" || word == "colortbl" || word == "stylesheet" || word == "info")
             state.skip = word != "info";
@@ -115,6 +116,16 @@ std::optional<RtfText> readRtf(const QByteArray& rtf)
     if (!stack.isEmpty() || !closedTop)
         return std::nullopt;
     return out;
+}
+
+QString pdfText(const QString& path)
+{
+    QProcess process;
+    process.start(QStringLiteral("pdftotext"), {QStringLiteral("-enc"), QStringLiteral("UTF-8"), path,
+                                                QStringLiteral("-")});
+    if (!process.waitForFinished(60000) || process.exitCode() != 0)
+        return QStringLiteral("<pdftotext failed: %1>").arg(QString::fromUtf8(process.readAllStandardError()));
+    return QString::fromUtf8(process.readAllStandardOutput());
 }
 
 }  // namespace quorvell::test

@@ -21,4 +21,8 @@ struct RtfText {
 // or it contains bytes outside 7-bit ASCII.
 [[nodiscard]] std::optional<RtfText> readRtf(const QByteArray& rtf);
 
+// A PDF file's text as pdftotext reads it (pages end in "\f"), or a line saying
+// why it could not.
+[[nodiscard]] QString pdfText(const QString& path);
+
 }  // namespace quorvell::test

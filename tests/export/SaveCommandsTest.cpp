@@ -10,7 +10,6 @@
 
 #include <QDir>
 #include <QFile>
-#include <QProcess>
 
 #include <gtest/gtest.h>
 
@@ -100,19 +99,10 @@ QStringList files(const QString& folder)
     return QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
 }
 
-QString pdfText(const QString& path)
-{
-    QProcess process;
-    process.start(QStringLiteral("pdftotext"), {QStringLiteral("-enc"), QStringLiteral("UTF-8"), path,
-                                                QStringLiteral("-")});
-    process.waitForFinished(60000);
-    return QString::fromUtf8(process.readAllStandardOutput());
-}
-
 QString fileText(const QString& path)
 {
     if (path.endsWith(QLatin1String(".pdf")))
-        return pdfText(path);
+        return quorvell::test::pdfText(path);
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return {};
@@ -157,32 +147,25 @@ protected:
 
 }  // namespace
 
-TEST_P(SaveCommandTest, WithoutAccessCancelEndsWithNothingElse)
+// Without access the alert is the whole command: its first button opens the
+// system's pane, its second cancels; no chooser, no log line either way.
+TEST_P(SaveCommandTest, WithoutAccessTheAlertEndsTheCommand)
 {
     desktop.access = false;
-    desktop.alertAnswer = platform::desktop::kAlertSecondButtonReturn;
-    EXPECT_FALSE(run());
-    EXPECT_EQ(desktop.frontCalls, 1);
-    ASSERT_EQ(desktop.alerts.size(), 1u);
+    desktop.choose(folder(QStringLiteral("never")));
+    for (const int answer : {platform::desktop::kAlertSecondButtonReturn, platform::desktop::kAlertFirstButtonReturn}) {
+        desktop.alertAnswer = answer;
+        EXPECT_FALSE(run());
+    }
+    EXPECT_EQ(desktop.frontCalls, 2);
+    ASSERT_EQ(desktop.alerts.size(), 2u);
     const AlertSpec& alert = desktop.alerts.front();
     EXPECT_EQ(alert.style, platform::desktop::AlertStyle::Warning);
     EXPECT_EQ(alert.messageText, alertMessage());
     EXPECT_EQ(alert.informativeText, QStringLiteral("Would you like to open System Preferences so that you can do so?"));
     EXPECT_EQ(alert.buttons, (QStringList{QStringLiteral("Open System Preferences"), QStringLiteral("Cancel")}));
-    EXPECT_TRUE(desktop.panels.empty());
-    EXPECT_TRUE(desktop.opened.empty());
-    EXPECT_TRUE(env.logLines().isEmpty());
-}
-
-TEST_P(SaveCommandTest, WithoutAccessOpenSystemPreferencesOpensThePaneAndEnds)
-{
-    desktop.access = false;
-    desktop.alertAnswer = platform::desktop::kAlertFirstButtonReturn;
-    desktop.choose(folder(QStringLiteral("never")));
-    EXPECT_FALSE(run());
-    ASSERT_EQ(desktop.opened.size(), 1u);
-    EXPECT_EQ(desktop.opened.front(),
-              QUrl::fromLocalFile(QStringLiteral("/System/Library/PreferencePanes/Security.prefPane")));
+    EXPECT_EQ(desktop.opened, std::vector<QUrl>{
+        QUrl::fromLocalFile(QStringLiteral("/System/Library/PreferencePanes/Security.prefPane"))});
     EXPECT_TRUE(desktop.panels.empty());
     EXPECT_TRUE(env.logLines().isEmpty());
 }

@@ -20,7 +20,8 @@ struct Expectation {
     const char* contentContains = nullptr;
 };
 
-// What the symptom files must give. Files not named here only have to answer.
+// What the symptom files must give. Files not named here only have to answer; the
+// message test's tables hold the symptoms read from text written there.
 const std::map<QString, Expectation>& expectations()
 {
     static const std::map<QString, Expectation> table = {
@@ -34,8 +35,6 @@ const std::map<QString, Expectation>& expectations()
         {"8bit-utf8-subject.eml", {"Smörgåsbord für alle", "Zoë Ångström <zoe@example.org>", "", "Text"}},
         {"crlf-line-ends.eml", {"Line ends", "Carl Rivers <carl@rivers.example>", "",
                                 "The plain text of a CRLF message."}},
-        {"message-id-without-brackets.eml", {"No brackets", nullptr, "bare-id-1234@example.org", nullptr}},
-        {"message-id-without-at.eml", {"No at sign", nullptr, "no-at-sign-5678", nullptr}},
         {"message-id-missing.eml", {"No Message-ID at all", nullptr, "", nullptr}},
         {"unknown-charset.eml", {nullptr, nullptr, nullptr, "jajvam — ünïcode"}},
         {"empty-file.eml", {"", "", "", nullptr}},
@@ -45,7 +44,6 @@ const std::map<QString, Expectation>& expectations()
         {"folded-headers.eml", {"A subject that folds over  three lines", "Very Long Name <long@example.org>",
                                 nullptr, nullptr}},
         {"deep-nesting.eml", {"Deep nesting", nullptr, nullptr, nullptr}},
-        {"html-only-entities.eml", {nullptr, nullptr, nullptr, "Café & crème"}},
         {"message-rfc822.eml", {nullptr, nullptr, nullptr, "The forwarded text."}},
         {"latin1-body-no-charset.eml", {nullptr, nullptr, nullptr, "Das ist schön."}},
     };
@@ -99,16 +97,6 @@ TEST(MailGarbage, EveryPropertyAnswersForEveryBrokenMessage)
         }
     }
     EXPECT_GE(count, 20);
-}
-
-TEST(MailGarbage, GroupsAreFlattenedIntoTheirMembers)
-{
-    auto message = messageAt(mailtest::corpusDir() + QStringLiteral("/group-address.eml"));
-    EXPECT_TRUE(message.toRecipients().isEmpty());
-    const auto cc = message.ccRecipients();
-    ASSERT_EQ(cc.size(), 2);
-    EXPECT_EQ(cc.at(0).display(), QStringLiteral("Ann <ann@example.org>"));
-    EXPECT_EQ(cc.at(1).display(), QStringLiteral("bob@example.org"));
 }
 
 TEST(MailGarbage, AnAttachmentOnlyMessageHasNoText)

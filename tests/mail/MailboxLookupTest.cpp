@@ -7,7 +7,7 @@
 #include "platform/desktop/Bundle.h"
 #include "platform/mail/Mailbox.h"
 
-#include <QProcess>
+#include "tests/support/ToolRun.h"
 
 using mailtest::MailEnvironment;
 using platform::mail::Mailbox;
@@ -53,15 +53,6 @@ QString arrange(const MailEnvironment& env, const LookupCase& c)
     return path;
 }
 
-int runTool(const QString& tool, const QStringList& arguments, QString* err)
-{
-    QProcess process;
-    process.start(qEnvironmentVariable("QUORVELL_BINARY_DIR") + QStringLiteral("/tools/%1/%1").arg(tool), arguments);
-    EXPECT_TRUE(process.waitForFinished(30000));
-    *err = QString::fromUtf8(process.readAllStandardError());
-    return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-}
-
 TEST(MailboxLookup, AppliesTheRuleAndNamesARefusedMaildir)
 {
     QTemporaryDir resources;
@@ -95,11 +86,12 @@ TEST(MailboxLookup, ToolsFailOnARefusedMaildirNamingIt)
         SCOPED_TRACE(c.name);
         MailEnvironment env;
         const QString path = arrange(env, c);
-        QString err;
-        EXPECT_EQ(runTool(QStringLiteral("quorvell-mail"), {QStringLiteral("list")}, &err), 1);
-        EXPECT_TRUE(err.contains(path)) << err.toStdString();
-        EXPECT_EQ(runTool(QStringLiteral("quorvell-script"), {subjectScript}, &err), 1);
-        EXPECT_TRUE(err.contains(path)) << err.toStdString();
+        for (const auto& [tool, arguments] : {std::pair{"quorvell-mail", QStringList{"list"}},
+                                              std::pair{"quorvell-script", QStringList{subjectScript}}}) {
+            const ToolRun run = runTool(qEnvironmentVariable("QUORVELL_BINARY_DIR") + "/tools/" + tool + "/" + tool, arguments);
+            EXPECT_EQ(run.status, 1) << tool;
+            EXPECT_TRUE(run.err.contains(path)) << run.err.toStdString();
+        }
     }
 }
 

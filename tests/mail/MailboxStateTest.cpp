@@ -68,25 +68,6 @@ TEST(MailState, NoSelectionFileMeansTheMailboxDefault)
     EXPECT_TRUE(state.selection(mailbox).isEmpty()) << "an empty selection is a choice, not a missing one";
 }
 
-TEST(MailState, SelectionSurvivesFlagRenamesAndDropsVanishedMessages)
-{
-    MailEnvironment env;
-    const QString first = env.addMessage({}, QStringLiteral("1.M1.x"), "x", "new");
-    const QString second = env.addMessage(QStringLiteral("Sent"), QStringLiteral("2.M2.x:2,S"), "x");
-    env.addMessage({}, QStringLiteral("3.M3.x:2,"), "x");
-    const MailState state;
-    const Mailbox mailbox(env.maildir());
-    ASSERT_TRUE(state.writeSelection({"3.M3.x", "1.M1.x", "2.M2.x"}));
-    // The mail reader marks the first one read (new/ -> cur/ with flags) and the
-    // second one goes away.
-    ASSERT_TRUE(QFile::rename(first, env.maildir() + QStringLiteral("/cur/1.M1.x:2,FS")));
-    ASSERT_TRUE(QFile::remove(second));
-    const auto selected = state.selection(mailbox);
-    EXPECT_EQ(names(selected), (QStringList{"3.M3.x", "1.M1.x"}));
-    EXPECT_EQ(selected.at(1).flags, QStringLiteral("FS"));
-    EXPECT_TRUE(QFileInfo(selected.at(1).path).isFile());
-}
-
 TEST(MailState, AFailedWriteKeepsThePreviousSelection)
 {
     MailEnvironment env;

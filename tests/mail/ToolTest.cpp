@@ -4,6 +4,7 @@
 #include "MailTestSupport.h"
 
 #include "platform/mail/MailState.h"
+#include "tests/support/ToolRun.h"
 
 #include <QProcess>
 
@@ -14,22 +15,10 @@ using mailtest::readFile;
 
 namespace {
 
-struct ToolRun {
-    int status = -1;
-    QString out;
-    QString err;
-};
-
 ToolRun quorvellMail(const QStringList& arguments, const QByteArray& input = {})
 {
-    QProcess process;
-    process.start(qEnvironmentVariable("QUORVELL_BINARY_DIR") + QStringLiteral("/tools/quorvell-mail/quorvell-mail"),
-                  arguments);
-    process.write(input);
-    process.closeWriteChannel();
-    EXPECT_TRUE(process.waitForFinished(30000));
-    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
-            QString::fromUtf8(process.readAllStandardOutput()), QString::fromUtf8(process.readAllStandardError())};
+    return runTool(qEnvironmentVariable("QUORVELL_BINARY_DIR") + QStringLiteral("/tools/quorvell-mail/quorvell-mail"),
+                   arguments, input);
 }
 
 class MailTool : public ::testing::Test {

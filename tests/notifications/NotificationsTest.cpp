@@ -2,12 +2,9 @@
 // received by a listener in this process.
 
 #include "platform/notifications/Notifications.h"
-#include "settings/Settings.h"
-#include "settings/SettingsTable.h"
+#include "tests/support/NotificationListener.h"
 
 #include <QCoreApplication>
-#include <QDBusConnection>
-#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QProcess>
@@ -15,16 +12,7 @@
 
 #include <gtest/gtest.h>
 
-namespace notes = platform::notifications;
-
-class Listener : public QObject {
-    Q_OBJECT
-public:
-    QList<QPair<QString, QString>> received;
-
-public slots:
-    void posted(const QString& name, const QString& object) { received.append({name, object}); }
-};
+#include <optional>
 
 namespace {
 
@@ -43,24 +31,10 @@ protected:
     {
         application();
         ASSERT_FALSE(qgetenv("DBUS_SESSION_BUS_ADDRESS").isEmpty()) << "run under dbus-run-session";
-        m_bus = QDBusConnection::connectToBus(QString::fromUtf8(qgetenv("DBUS_SESSION_BUS_ADDRESS")),
-                                              QStringLiteral("listener"));
-        ASSERT_TRUE(m_bus.isConnected());
-        ASSERT_TRUE(m_bus.connect(QString(), QLatin1String(notes::kNotificationPath),
-                                  QLatin1String(notes::kNotificationInterface),
-                                  QLatin1String(notes::kNotificationMember), &m_listener,
-                                  SLOT(posted(QString, QString))));
+        m_listener.emplace();
     }
 
-    void TearDown() override { QDBusConnection::disconnectFromBus(QStringLiteral("listener")); }
-
-    // Delivers what arrives within ms, stopping early once count signals are in.
-    void waitFor(int count, int ms)
-    {
-        QDeadlineTimer deadline(ms);
-        while (!deadline.hasExpired() && m_listener.received.size() < count)
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    }
+    void TearDown() override { m_listener.reset(); }
 
     static int notifyOnce(const QProcessEnvironment& environment, const QStringList& args)
     {
@@ -75,32 +49,17 @@ protected:
         return child.exitCode();
     }
 
-    QDBusConnection m_bus{QString()};
-    Listener m_listener;
+    std::optional<NotificationListener> m_listener;
 };
-
-TEST_F(NotificationsTest, PreferencesChangedArrivesOnceWithItsNameAndObject)
-{
-    quorvell::postPreferencesChanged();
-    waitFor(1, 5000);
-    waitFor(2, 300);
-    ASSERT_EQ(m_listener.received.size(), 1);
-    EXPECT_EQ(m_listener.received.first().first, QStringLiteral("Preferences Changed"));
-    EXPECT_EQ(m_listener.received.first().second, QStringLiteral("com.brightfold.preference.Quorvell"));
-}
 
 TEST_F(NotificationsTest, APostJustBeforeTheProcessEndsIsNotLost)
 {
-    for (int i = 0; i < 5; ++i)
-        ASSERT_EQ(notifyOnce(QProcessEnvironment::systemEnvironment(),
-                             {QStringLiteral("Last Words %1").arg(i), QString()}),
-                  0);
-    waitFor(5, 5000);
-    ASSERT_EQ(m_listener.received.size(), 5);
+    QStringList expected;
     for (int i = 0; i < 5; ++i) {
-        EXPECT_EQ(m_listener.received.at(i).first, QStringLiteral("Last Words %1").arg(i));
-        EXPECT_TRUE(m_listener.received.at(i).second.isEmpty());
+        ASSERT_EQ(notifyOnce(QProcessEnvironment::systemEnvironment(), {QStringLiteral("Last Words %1").arg(i), QString()}), 0);
+        expected << QStringLiteral("Last Words %1 / ").arg(i);
     }
+    EXPECT_EQ(m_listener->settled(5), expected);
 }
 
 TEST_F(NotificationsTest, TheRuntimeFolderSocketServesWhenNoAddressIsSet)
@@ -115,9 +74,7 @@ TEST_F(NotificationsTest, TheRuntimeFolderSocketServesWhenNoAddressIsSet)
     environment.remove(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"));
     environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime.path());
     ASSERT_EQ(notifyOnce(environment, {QStringLiteral("Via Runtime"), QStringLiteral("o")}), 0);
-    waitFor(1, 5000);
-    ASSERT_EQ(m_listener.received.size(), 1);
-    EXPECT_EQ(m_listener.received.first().first, QStringLiteral("Via Runtime"));
+    EXPECT_EQ(m_listener->settled(1), QStringList{"Via Runtime / o"});
 }
 
 TEST_F(NotificationsTest, WithoutAReachableBusPostingIsASilentNoOp)
@@ -142,10 +99,8 @@ TEST_F(NotificationsTest, WithoutAReachableBusPostingIsASilentNoOp)
         EXPECT_TRUE(child.readAllStandardError().isEmpty());
     }
     EXPECT_TRUE(QDir(emptyRuntime.path()).isEmpty());
-    waitFor(1, 300);
-    EXPECT_TRUE(m_listener.received.isEmpty());
+    EXPECT_TRUE(m_listener->settled(0).isEmpty());
 }
 
 }  // namespace
 
-#include "NotificationsTest.moc"

@@ -41,7 +41,7 @@ TEST_F(DefaultsToolTest, WritesEveryTypeAndReadsItBack)
         const QString label = w.valueArgs.join(QLatin1Char(' '));
         const ToolRun written =
             defaults(QStringList{QStringLiteral("write"), m_domain, QStringLiteral("key")} + w.valueArgs);
-        ASSERT_EQ(written.exitCode, 0) << label.toStdString() << ": " << written.err.toStdString();
+        ASSERT_EQ(written.status, 0) << label.toStdString() << ": " << written.err.toStdString();
         EXPECT_EQ(defaults({QStringLiteral("read-type"), m_domain, QStringLiteral("key")}).out,
                   QStringLiteral("Type is %1\n").arg(QLatin1String(w.type)))
             << label.toStdString();
@@ -55,7 +55,7 @@ TEST_F(DefaultsToolTest, BadInputIsRefusedAndChangesNothing)
 {
     ASSERT_EQ(defaults({QStringLiteral("write"), m_domain, QStringLiteral("key"), QStringLiteral("-int"),
                         QStringLiteral("7")})
-                  .exitCode,
+                  .status,
               0);
     const QByteArray before = fileBytes();
     const QStringList refused[] = {
@@ -89,7 +89,7 @@ TEST_F(DefaultsToolTest, BadInputIsRefusedAndChangesNothing)
     };
     for (const QStringList& args : refused) {
         const ToolRun run = defaults(args);
-        EXPECT_GT(run.exitCode, 0) << args.join(QLatin1Char(' ')).toStdString();
+        EXPECT_GT(run.status, 0) << args.join(QLatin1Char(' ')).toStdString();
         EXPECT_TRUE(run.out.isEmpty()) << args.join(QLatin1Char(' ')).toStdString();
         EXPECT_FALSE(run.err.trimmed().isEmpty()) << args.join(QLatin1Char(' ')).toStdString();
     }
@@ -105,7 +105,7 @@ TEST_F(DefaultsToolTest, ReadsAWholeDomainAndDeletesIt)
     EXPECT_EQ(defaults({QStringLiteral("read"), m_domain}).out,
               QStringLiteral("{\n    Name = \"a \\\"quoted\\\" word\";\n    On = 1;\n}\n"));
 
-    ASSERT_EQ(defaults({QStringLiteral("delete"), m_domain}).exitCode, 0);
+    ASSERT_EQ(defaults({QStringLiteral("delete"), m_domain}).status, 0);
     ASSERT_TRUE(appSynchronize(m_domain));
     EXPECT_TRUE(copyAppValues(m_domain).isEmpty());
 }
@@ -114,12 +114,12 @@ TEST_F(DefaultsToolTest, ADamagedFileIsReportedAndKept)
 {
     writeFile("<plist><dict><key>x</key>");
     const ToolRun read = defaults({QStringLiteral("read"), m_domain, QStringLiteral("x")});
-    EXPECT_EQ(read.exitCode, 1);
+    EXPECT_EQ(read.status, 1);
     EXPECT_TRUE(read.err.contains(QStringLiteral("damaged"))) << read.err.toStdString();
 
     ASSERT_EQ(defaults({QStringLiteral("write"), m_domain, QStringLiteral("x"), QStringLiteral("-bool"),
                         QStringLiteral("no")})
-                  .exitCode,
+                  .status,
               0);
     EXPECT_TRUE(QFileInfo::exists(file() + QStringLiteral(".corrupt")));
     EXPECT_EQ(defaults({QStringLiteral("read"), m_domain, QStringLiteral("x")}).out, QStringLiteral("0\n"));

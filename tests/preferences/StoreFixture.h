@@ -4,20 +4,14 @@
 
 #include "platform/desktop/Log.h"
 #include "platform/preferences/Preferences.h"
+#include "tests/support/ToolRun.h"
 
 #include <QDir>
 #include <QFile>
-#include <QProcess>
 #include <QStringList>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
-
-struct ToolRun {
-    int exitCode = -1;
-    QString out;
-    QString err;
-};
 
 class StoreFixture : public ::testing::Test {
 protected:
@@ -47,23 +41,7 @@ protected:
         f.write(bytes);
     }
 
-    static ToolRun run(const QString& program, const QStringList& args, int timeoutMs = 30000)
-    {
-        QProcess process;
-        process.start(program, args);
-        ToolRun result;
-        if (!process.waitForFinished(timeoutMs)) {
-            process.kill();
-            process.waitForFinished();
-            return result;
-        }
-        result.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-        result.out = QString::fromUtf8(process.readAllStandardOutput());
-        result.err = QString::fromUtf8(process.readAllStandardError());
-        return result;
-    }
-
-    static ToolRun defaults(const QStringList& args) { return run(QStringLiteral(QUORVELL_DEFAULTS_TOOL), args); }
+    static ToolRun defaults(const QStringList& args) { return runTool(QStringLiteral(QUORVELL_DEFAULTS_TOOL), args); }
 
     QTemporaryDir m_home;
     QString m_domain = QStringLiteral("com.example.StoreTest");

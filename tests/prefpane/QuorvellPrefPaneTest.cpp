@@ -9,6 +9,7 @@
 #include "settings/QuorvellPrefPane.h"
 #include "settings/Settings.h"
 #include "settings/SettingsTable.h"
+#include "tests/support/ToolRun.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -19,10 +20,12 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMessageBox>
-#include <QProcess>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include "tests/support/NotificationListener.h"
+#include "tests/support/RecordingStore.h"
 
 #include <gtest/gtest.h>
 
@@ -34,10 +37,6 @@ using quorvell::QuorvellPrefPane;
 
 namespace {
 
-QString qs(std::string_view text)
-{
-    return QString::fromUtf8(text.data(), int(text.size()));
-}
 const QString kDomain = qs(quorvell::kSettingsDomain);
 
 std::size_t rowOf(std::string_view k)
@@ -52,12 +51,8 @@ std::size_t rowOf(std::string_view k)
 // quorvell-defaults, as another process: its output, or none when it fails.
 std::optional<QString> defaults(const QStringList& arguments)
 {
-    QProcess tool;
-    tool.start(QStringLiteral(QUORVELL_DEFAULTS_TOOL), arguments);
-    EXPECT_TRUE(tool.waitForFinished(10000));
-    if (tool.exitCode() != 0)
-        return std::nullopt;
-    return QString::fromUtf8(tool.readAllStandardOutput()).trimmed();
+    const ToolRun run = runTool(QStringLiteral(QUORVELL_DEFAULTS_TOOL), arguments);
+    return run.status == 0 ? std::optional(run.out.trimmed()) : std::nullopt;
 }
 void writeInChild(std::string_view k, const QString& type, const QString& value)
 {
@@ -71,63 +66,6 @@ QString readInChild(std::string_view k)
                 : QStringLiteral("none");
 }
 
-// Counts "Preferences Changed" broadcasts on a connection of its own, so a signal sent
-// by this process is seen the way another process would see it.
-class NotificationListener : public QObject {
-    Q_OBJECT
-
-public:
-    NotificationListener() : m_bus(QDBusConnection::connectToBus(QDBusConnection::SessionBus, "listener"))
-    {
-        EXPECT_TRUE(m_bus.isConnected()) << "tests run on a private session bus";
-        using namespace platform::notifications;
-        EXPECT_TRUE(m_bus.connect({}, kNotificationPath, kNotificationInterface, kNotificationMember, this,
-                                  SLOT(received(QString, QString))));
-    }
-    ~NotificationListener() override { QDBusConnection::disconnectFromBus("listener"); }
-
-    // The broadcasts seen once `expected` of them have arrived (or 5 s have passed),
-    // and the bus has had a moment more to deliver any extra one.
-    QStringList settled(int expected)
-    {
-        for (int waited = 0; m_seen.size() < expected && waited < 5000; waited += 20)
-            QTest::qWait(20);
-        QTest::qWait(250);
-        return m_seen;
-    }
-
-public slots:
-    void received(const QString& name, const QString& object) { m_seen << name + " / " + object; }
-
-private:
-    QDBusConnection m_bus;
-    QStringList m_seen;
-};
-
-struct Recorder {
-    QStringList calls;
-    QuorvellPrefPane::Store wrap()
-    {
-        auto real = QuorvellPrefPane::settingsStore();
-        return {[this, real](std::string_view k) {
-                    calls << "read " + qs(k);
-                    return real.readWithoutSynchronize(k);
-                },
-                [this, real](std::string_view k, bool v) {
-                    calls << QStringLiteral("store %1=%2").arg(qs(k)).arg(v);
-                    real.store(k, v);
-                },
-                [this, real] {
-                    calls << QStringLiteral("sync");
-                    real.synchronize();
-                },
-                [this, real] {
-                    calls << QStringLiteral("post");
-                    real.postChanged();
-                }};
-    }
-};
-
 class PrefPaneTest : public ::testing::Test {
 protected:
     void SetUp() override
@@ -140,12 +78,12 @@ protected:
     std::unique_ptr<QuorvellPrefPane> makePane()
     {
         auto pane = std::make_unique<QuorvellPrefPane>();
-        pane->setStore(recorder.wrap());
+        pane->setStore(recordingStore(calls));
         pane->awakeFromNib();
-        recorder.calls.clear();
+        calls.clear();
         return pane;
     }
-    Recorder recorder;
+    QStringList calls;  // the store calls of the pane last made
 };
 
 }  // namespace
@@ -172,27 +110,6 @@ TEST_F(PrefPaneTest, LoadsStoredBooleansAndDefaultsForEverythingElse)
     for (const auto& s : stored)
         EXPECT_EQ(pane->checkbox(rowOf(s.key))->checkState(), s.expected) << s.key;
     EXPECT_EQ(pane->versionInfoField()->text(), QStringLiteral("Quorvell " QUORVELL_VERSION));
-}
-
-TEST_F(PrefPaneTest, AClickStoresItsOneKeyAndSynchronisesWithoutAnnouncing)
-{
-    NotificationListener listener;
-    const auto pane = makePane();
-    pane->window()->show();
-    const std::size_t subject = rowOf("IncludeSubject");
-    QCheckBox* box = pane->checkbox(subject);
-
-    QTest::mouseClick(box, Qt::LeftButton);
-    EXPECT_EQ(recorder.calls, QStringList({"store IncludeSubject=0", "sync"}));
-    EXPECT_EQ(readInChild("IncludeSubject"), "boolean 0");
-
-    recorder.calls.clear();
-    QTest::keyClick(box, Qt::Key_Space);
-    EXPECT_EQ(recorder.calls, QStringList({"store IncludeSubject=1", "sync"}));
-    EXPECT_EQ(readInChild("IncludeSubject"), "boolean 1");
-    EXPECT_EQ(readInChild("IncludeContent"), "none");
-
-    EXPECT_TRUE(listener.settled(0).isEmpty());
 }
 
 namespace {
@@ -265,8 +182,8 @@ TEST_F(PrefPaneTest, ClosingAnyWindowRunsTheFullSaveOnce)
         c.act(*pane, windows);
 
         // The order of the full save is checked in the app's tests, against its written-out list.
-        EXPECT_EQ(recorder.calls.size(), c.saves ? 28 : 0);
-        EXPECT_EQ(recorder.calls.count(QStringLiteral("post")), c.saves ? 1 : 0);
+        EXPECT_EQ(calls.size(), c.saves ? 28 : 0);
+        EXPECT_EQ(calls.count(QStringLiteral("post")), c.saves ? 1 : 0);
         const QStringList seen = listener.settled(c.saves ? 1 : 0);
         if (c.saves) {
             EXPECT_EQ(seen, QStringList{"Preferences Changed / com.brightfold.preference.Quorvell"});
@@ -277,7 +194,7 @@ TEST_F(PrefPaneTest, ClosingAnyWindowRunsTheFullSaveOnce)
         else {
             EXPECT_TRUE(seen.isEmpty());
         }
-        recorder.calls.clear();
+        calls.clear();
     }
 }
 
@@ -287,22 +204,8 @@ TEST_F(PrefPaneTest, TheMixedStateStoresTrue)
     const std::size_t row = rowOf("UseCommaDelimiter");
     pane->checkbox(row)->setCheckState(Qt::PartiallyChecked);
     pane->checkboxButtonClicked(row);
-    EXPECT_EQ(recorder.calls, QStringList({"store UseCommaDelimiter=1", "sync"}));
+    EXPECT_EQ(calls, QStringList({"store UseCommaDelimiter=1", "sync"}));
     EXPECT_EQ(readInChild("UseCommaDelimiter"), "boolean 1");
-}
-
-TEST_F(PrefPaneTest, AnotherProcessesChangeHoldsUntilTheNextClose)
-{
-    const auto pane = makePane();
-    const std::size_t subject = rowOf("IncludeSubject");
-    writeInChild("IncludeSubject", "-bool", "false");
-
-    EXPECT_FALSE(quorvell::readIncludeSetting("IncludeSubject"));
-    EXPECT_EQ(pane->checkbox(subject)->checkState(), Qt::Checked);
-
-    pane->window()->show();
-    pane->window()->close();
-    EXPECT_EQ(readInChild("IncludeSubject"), "boolean 1");
 }
 
 TEST_F(PrefPaneTest, ABrokenLayoutIsLoggedAndNeverCrashes)
@@ -347,7 +250,7 @@ TEST_F(PrefPaneTest, ABrokenLayoutIsLoggedAndNeverCrashes)
         ASSERT_NE(pane->window(), nullptr);
         pane->window()->show();
         pane->window()->close();
-        const QStringList fullSaveCalls = recorder.calls;
+        const QStringList fullSaveCalls = calls;
         pane->includeAllTopButtonClicked();
         pane->includeNoneBottomButtonClicked();
 
@@ -356,8 +259,7 @@ TEST_F(PrefPaneTest, ABrokenLayoutIsLoggedAndNeverCrashes)
         EXPECT_TRUE(lines.join('\n').contains(c.logged)) << lines.join('\n').toStdString();
         EXPECT_EQ(fullSaveCalls.filter("store").size(), c.storedKeys);
         EXPECT_EQ(fullSaveCalls.filter("sync").size(), 2);
-        recorder.calls.clear();
+        calls.clear();
     }
 }
 
-#include "QuorvellPrefPaneTest.moc"

@@ -44,10 +44,8 @@ std::vector<std::string> collectScripts()
 QString decode(const QByteArray& bytes)
 {
     QTextCodec::ConverterState state;
-    const QString text = QTextCodec::codecForName("UTF-8")->toUnicode(bytes.constData(), bytes.size(), &state);
-    if (state.invalidChars == 0)
-        return bytes.startsWith("\xEF\xBB\xBF") ? text.mid(1) : text;
-    return decodeScriptFile(bytes);
+    QTextCodec::codecForName("UTF-8")->toUnicode(bytes.constData(), bytes.size(), &state);
+    return decodeScriptFile(bytes, state.invalidChars == 0);
 }
 
 QString unescape(const QString& s)

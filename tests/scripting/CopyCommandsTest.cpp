@@ -239,39 +239,6 @@ protected:
     ScriptTestEnvironment env;
 };
 
-TEST_F(CopyCommandsEndToEndTest, CopySubjectInBothOrdersAndWithCommas)
-{
-    const QStringList subjects{QStringLiteral("Quarterly report"), QStringLiteral("Re: lunch, Friday?"),
-                               QStringLiteral("Grüße")};
-    quorvell::runCopyCommand(Command::CopySubject);
-    EXPECT_EQ(clipboardLines(), subjects);
-
-    ScriptTestEnvironment::setSetting("ReverseOrder", true);
-    quorvell::runCopyCommand(Command::CopySubject);
-    EXPECT_EQ(clipboardLines(), QStringList(subjects.rbegin(), subjects.rend()));
-
-    ScriptTestEnvironment::setSetting("ReverseOrder", false);
-    ScriptTestEnvironment::setSetting("UseCommaDelimiter", true);
-    quorvell::runCopyCommand(Command::CopySubject);
-    const QString joined = ScriptTestEnvironment::clipboardText().value_or(QString());
-    EXPECT_TRUE(joined == subjects.join(QLatin1Char(',')) || joined == subjects.join(QLatin1Char(',')) + QLatin1Char(','))
-        << joined.toStdString();
-    EXPECT_EQ(env.sounds().size(), 3);
-}
-
-TEST_F(CopyCommandsEndToEndTest, SenderNamesAndAddressesAlone)
-{
-    quorvell::runCopyCommand(Command::CopySenderAddress);
-    EXPECT_EQ(clipboardLines(), (QStringList{QStringLiteral("ann@example.org"), QStringLiteral("bob@example.org"),
-                                             QStringLiteral("joerg@example.de")}));
-    quorvell::runCopyCommand(Command::CopySenderName);
-    const QStringList names = clipboardLines();
-    ASSERT_EQ(names.size(), 3);
-    EXPECT_TRUE(names[0].contains(QLatin1String("Lee, Ann"))) << names[0].toStdString();
-    EXPECT_EQ(names[1], QStringLiteral("bob@example.org"));
-    EXPECT_EQ(names[2], QStringLiteral("Jörg Müller"));
-}
-
 // Nothing read for one command may show in the next: a message rewritten in place,
 // one renamed by a flag change and one deleted between two runs of each command.
 TEST_F(CopyCommandsEndToEndTest, EachCommandSeesTheMailboxAsItIsThen)

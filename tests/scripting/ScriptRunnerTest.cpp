@@ -86,15 +86,6 @@ TEST_F(ScriptRunnerTest, ReverseOrderSwitchesOnlyTheFirstFalse)
     }
 }
 
-TEST_F(ScriptRunnerTest, ResultIsCommaJoinedOnlyWhenAsked)
-{
-    script(QStringLiteral("return \"a\" & return & linefeed & \"b\" & return & \"c\" & linefeed & \"d\" & linefeed"));
-    EXPECT_EQ(runMailScript(kScript, false, true, true), QStringLiteral("a,b,c,d,"));
-    EXPECT_EQ(ScriptTestEnvironment::clipboardText(), QStringLiteral("a,b,c,d,"));
-    EXPECT_EQ(runMailScript(kScript, false, true, false), QStringLiteral("a\r\nb\rc\nd\n"));
-    EXPECT_EQ(ScriptTestEnvironment::clipboardText(), QStringLiteral("a\r\nb\rc\nd\n"));
-}
-
 // The resource is Mac OS Roman on disk, with the classic CR line ends; the
 // clipboard gets UTF-8.
 TEST_F(ScriptRunnerTest, ScriptTextIsReadAsMacRoman)
@@ -105,23 +96,6 @@ TEST_F(ScriptRunnerTest, ScriptTextIsReadAsMacRoman)
     ASSERT_NE(mime, nullptr);
     EXPECT_EQ(mime->data(QStringLiteral("text/plain;charset=utf-8")),
               QStringLiteral("Mädchen für “alles” – café").toUtf8());
-}
-
-// A UTF-8 resource with a byte-order mark is read as UTF-8; the same text without
-// the mark is Mac OS Roman and reads differently.
-TEST_F(ScriptRunnerTest, ByteOrderMarkMeansUtf8)
-{
-    const QString text = QStringLiteral("Grüße “π” ≠ ✓");
-    const QByteArray body = "return \"" + text.toUtf8() + "\"";
-    auto write = [&](const QByteArray& bytes) {
-        QFile file(env.path(QStringLiteral("resources/") + kScript));
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        file.write(bytes);
-    };
-    write("\xEF\xBB\xBF" + body);
-    EXPECT_EQ(runMailScript(kScript, false, false, false), text);
-    write(body);
-    EXPECT_NE(runMailScript(kScript, false, false, false), text);
 }
 
 // A resource that fails leaves one log line with its name, the line and the error.
@@ -161,19 +135,6 @@ TEST_F(ScriptRunnerTest, SuccessWritesTheClipboardOnlyWhenAskedAndPlaysOnce)
     EXPECT_EQ(runMailScript(kScript, false, true, false), QStringLiteral("text"));
     EXPECT_EQ(ScriptTestEnvironment::clipboardText(), QStringLiteral("text"));
     EXPECT_EQ(env.sounds(), (QStringList{kPing, kPing}));
-}
-
-TEST_F(ScriptRunnerTest, DontMakeCompletionSoundSilencesButStillCopies)
-{
-    ScriptTestEnvironment::setSetting("DontMakeCompletionSound", true);
-    script(QStringLiteral("return \"quiet\""));
-    EXPECT_EQ(runMailScript(kScript, false, true, false), QStringLiteral("quiet"));
-    EXPECT_EQ(ScriptTestEnvironment::clipboardText(), QStringLiteral("quiet"));
-    EXPECT_TRUE(env.sounds().isEmpty());
-    // Read afresh: turned off again, the next run plays.
-    ScriptTestEnvironment::setSetting("DontMakeCompletionSound", false);
-    EXPECT_EQ(runMailScript(kScript, false, true, false), QStringLiteral("quiet"));
-    EXPECT_EQ(env.sounds(), QStringList{kPing});
 }
 
 // Every failure gives no result, leaves the clipboard and plays nothing.

@@ -3,11 +3,11 @@
 #include "platform/preferences/Preferences.h"
 #include "settings/Settings.h"
 #include "settings/SettingsTable.h"
+#include "tests/preferences/StoreFixture.h"
 
 #include <QDateTime>
-#include <QFile>
-#include <QProcess>
-#include <QTemporaryDir>
+
+#include "tests/support/QtPrinters.h"
 
 #include <gtest/gtest.h>
 
@@ -16,39 +16,16 @@ namespace prefs = platform::preferences;
 
 namespace {
 
-QString qstring(std::string_view text)
-{
-    return QString::fromUtf8(text.data(), int(text.size()));
-}
+const QString kDomain = qs(kSettingsDomain);
 
-const QString kDomain = qstring(kSettingsDomain);
-
-class SettingsTest : public ::testing::Test {
+// A store of the test's own (see StoreFixture), written as another program would.
+class SettingsTest : public StoreFixture {
 protected:
-    void SetUp() override
-    {
-        ASSERT_TRUE(m_home.isValid());
-        qputenv("HOME", QFile::encodeName(m_home.path()));
-        qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_home.filePath(QStringLiteral("config"))));
-    }
-
-    // Stores a value of any type and synchronises, as another program would.
     static void storeRaw(std::string_view key, const QVariant& value)
     {
-        prefs::setAppValue(qstring(key), value, kDomain);
+        prefs::setAppValue(qs(key), value, kDomain);
         ASSERT_TRUE(prefs::appSynchronize(kDomain));
     }
-
-    static int defaultsTool(const QStringList& args)
-    {
-        QProcess tool;
-        tool.start(QStringLiteral(QUORVELL_DEFAULTS_TOOL), args);
-        if (!tool.waitForFinished(30000))
-            return -1;
-        return tool.exitCode();
-    }
-
-    QTemporaryDir m_home;
 };
 
 // The defaults of all 25 keys: FixedListsTest (tests/app).
@@ -96,8 +73,8 @@ TEST_F(SettingsTest, EveryReaderSeesAnotherProcessesChange)
     };
     for (const Reader& r : readers) {
         const bool before = r.read();
-        ASSERT_EQ(defaultsTool({QStringLiteral("write"), kDomain, QString::fromLatin1(r.key), QStringLiteral("-bool"),
-                                QString::fromLatin1(r.written)}),
+        ASSERT_EQ(defaults({QStringLiteral("write"), kDomain, QString::fromLatin1(r.key), QStringLiteral("-bool"),
+                                QString::fromLatin1(r.written)}).status,
                   0);
         EXPECT_EQ(readSettingWithoutSynchronize(r.key), before) << r.key;
         EXPECT_EQ(r.read(), !before) << r.key;

@@ -1,2 +1,0 @@
--- expect none
-{1, 2}

@@ -1,2 +1,0 @@
--- expect: true
-true or false and false

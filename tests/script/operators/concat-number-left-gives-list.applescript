@@ -1,2 +1,0 @@
--- expect: 2
-count of (1 & "a")

@@ -1,2 +1,0 @@
--- expect: true
-not 1 = 2

@@ -1,2 +1,0 @@
--- expect none
-{a:1}
