@@ -137,7 +137,7 @@ QList<MessageLocation> MailState::selection(const Mailbox& mailbox) const
     if (t_scoped.active && t_scoped.key == key)
         return t_scoped.messages;
     const QList<MessageLocation> found = mailbox.find(selectionNames(mailbox));
-    if (t_scoped.active && !t_scoped.key) {
+    if (t_scoped.active) {
         t_scoped.key = key;
         t_scoped.messages = found;
     }
