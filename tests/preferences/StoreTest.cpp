@@ -54,14 +54,8 @@ TEST_F(StoreTest, OtherProcessesChangesArriveAtTheSynchroniseAndPendingOnesWin)
 {
     setAppValue(QStringLiteral("mine"), QVariant(qlonglong(1)), m_domain);
     ASSERT_TRUE(appSynchronize(m_domain));
-    ASSERT_EQ(defaults({QStringLiteral("write"), m_domain, QStringLiteral("theirs"), QStringLiteral("-bool"),
-                        QStringLiteral("yes")})
-                  .status,
-              0);
-    ASSERT_EQ(defaults({QStringLiteral("write"), m_domain, QStringLiteral("mine"), QStringLiteral("-int"),
-                        QStringLiteral("2")})
-                  .status,
-              0);
+    ASSERT_EQ(defaults({"write", m_domain, "theirs", "-bool", "yes"}).status, 0);
+    ASSERT_EQ(defaults({"write", m_domain, "mine", "-int", "2"}).status, 0);
     EXPECT_FALSE(copyAppValue(QStringLiteral("theirs"), m_domain)) << "seen before the synchronise";
 
     setAppValue(QStringLiteral("mine"), QVariant(qlonglong(3)), m_domain);
