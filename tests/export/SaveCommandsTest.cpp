@@ -252,17 +252,10 @@ TEST_P(SaveCommandTest, ChosenFolderReceivesEverySelectedMessage)
     EXPECT_TRUE(fileHolds(target + QStringLiteral("/Q3-Q4 plans 2.") + ext, QStringLiteral("second of the same")));
     EXPECT_EQ(env.logLines(), QStringList{logLine()});
     EXPECT_TRUE(env.sounds().isEmpty());
-}
 
-TEST_P(SaveCommandTest, AFolderThatIsNotThereSavesNothingAndDoesNotCrash)
-{
-    ScriptTestEnvironment::useProjectResources();
-    env.addMessage(QStringLiteral("1700000001.a.host"), messageText("x", "a@example.com", "one").toUtf8());
-    env.select({QStringLiteral("1700000001.a.host")});
+    // A folder that is gone by the time of saving gets nothing, and nothing crashes.
     desktop.choose(env.path(QStringLiteral("chosen/vanished")));
-    const auto result = run();
-    ASSERT_TRUE(result);
-    EXPECT_EQ(*result, QStringLiteral("0"));
+    EXPECT_EQ(run(), QStringLiteral("0"));
     EXPECT_FALSE(QFile::exists(env.path(QStringLiteral("chosen/vanished"))));
 }
 
