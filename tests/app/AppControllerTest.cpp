@@ -183,7 +183,7 @@ TEST_F(AppControllerTest, EveryLeftClickOpensTheRebuiltMenu)
     EXPECT_FALSE(controller.menu()->isVisible());
 }
 
-TEST_F(AppControllerTest, ProductLinksOpenTheirAddresses)
+TEST_F(AppControllerTest, ProductLinksOpenTheirAddressesAndQuitEndsTheEventLoop)
 {
     std::vector<QUrl> opened;
     platform::desktop::setURLOpener([&](const QUrl& url) {
@@ -191,18 +191,12 @@ TEST_F(AppControllerTest, ProductLinksOpenTheirAddresses)
         return true;
     });
     AppController controller;
+    QObject::connect(&controller, &AppController::terminateRequested, qApp, &QApplication::quit);
     openMenu(controller);
     choose(controller, QStringLiteral("View in Brightfold Website..."));
     choose(controller, QStringLiteral("View in Mac App Store..."));
     EXPECT_EQ(opened, (std::vector<QUrl>{QUrl(QStringLiteral("https://www.brightfold.com/quorvell/")),
                                          QUrl(QStringLiteral("https://apps.apple.com/search?term=Quorvell"))}));
-}
-
-TEST_F(AppControllerTest, QuitEndsTheEventLoop)
-{
-    AppController controller;
-    QObject::connect(&controller, &AppController::terminateRequested, qApp, &QApplication::quit);
-    openMenu(controller);
     QTimer::singleShot(0, [&] { itemTitled(controller, QStringLiteral("Quit"))->trigger(); });
     QTimer::singleShot(5000, [] { QApplication::exit(1); });
     EXPECT_EQ(QApplication::exec(), 0);
