@@ -119,7 +119,10 @@ protected:
     QString ext() const { return GetParam() == SaveFormat::Pdf ? QStringLiteral("pdf") : QStringLiteral("rtf"); }
 };
 
-TEST_P(SaveTest, NeverOverwritesAndLeavesNoTemporaryFiles)
+// Never overwrites, leaves no temporary file, and a saved document is an ordinary
+// file of the user's: the umask decides its mode, not the private mode of a
+// temporary file.
+TEST_P(SaveTest, NeverOverwritesLeavesNoTemporaryFilesAndFollowsTheUmask)
 {
     ASSERT_TRUE(dir.isValid());
     QFile existing(dir.filePath(QStringLiteral("Same.") + ext()));
@@ -130,8 +133,10 @@ TEST_P(SaveTest, NeverOverwritesAndLeavesNoTemporaryFiles)
     MessageDocument m;
     m.subject = QStringLiteral("Same");
     m.body = QStringLiteral("body");
+    const mode_t previous = ::umask(022);
     const auto first = saveMessageDocument(m, dir.path(), GetParam());
     const auto second = saveMessageDocument(m, dir.path(), GetParam());
+    ::umask(previous);
     ASSERT_TRUE(first.ok()) << first.error.toStdString();
     ASSERT_TRUE(second.ok()) << second.error.toStdString();
     EXPECT_EQ(first.path, dir.filePath(QStringLiteral("Same 2.") + ext()));
@@ -140,6 +145,9 @@ TEST_P(SaveTest, NeverOverwritesAndLeavesNoTemporaryFiles)
     EXPECT_EQ(entries(dir.path()),
               (QStringList{QStringLiteral("Same 2.") + ext(), QStringLiteral("Same 3.") + ext(),
                            QStringLiteral("Same.") + ext()}));
+    struct stat info {};
+    ASSERT_EQ(::stat(QFile::encodeName(first.path).constData(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0644u);
 }
 
 // A folder that is not there, or one that cannot be written (unless root, who
@@ -181,21 +189,6 @@ TEST_P(SaveTest, FailedWriteLeavesNothing)
     std::signal(SIGXFSZ, previous);
     EXPECT_FALSE(result.ok());
     EXPECT_TRUE(entries(dir.path()).isEmpty()) << entries(dir.path()).join(QLatin1Char(',')).toStdString();
-}
-
-// A saved document is an ordinary file of the user's: the umask decides, not the
-// private mode of a temporary file.
-TEST_P(SaveTest, FileModeFollowsTheUmask)
-{
-    const mode_t previous = ::umask(022);
-    MessageDocument m;
-    m.subject = QStringLiteral("mode");
-    const auto result = saveMessageDocument(m, dir.path(), GetParam());
-    ::umask(previous);
-    ASSERT_TRUE(result.ok()) << result.error.toStdString();
-    struct stat info {};
-    ASSERT_EQ(::stat(QFile::encodeName(result.path).constData(), &info), 0);
-    EXPECT_EQ(info.st_mode & 0777, 0644u);
 }
 
 INSTANTIATE_TEST_SUITE_P(Formats, SaveTest, ::testing::Values(SaveFormat::Pdf, SaveFormat::Rtf),
