@@ -171,14 +171,13 @@ TEST_F(AppControllerTest, StatusImageComesFromTheResourcesOrIsLeftOut)
 TEST_F(AppControllerTest, EveryLeftClickOpensTheRebuiltMenu)
 {
     // A quick second click arrives as DoubleClick; it must not be lost.
+    AppController controller;
     for (const auto reason : {QSystemTrayIcon::Trigger, QSystemTrayIcon::DoubleClick}) {
-        AppController controller;
         emit controller.statusItem()->activated(reason);
         EXPECT_TRUE(controller.menu()->isVisible()) << reason;
         EXPECT_EQ(entriesOf(*controller.menu()), kFullMenu);
         controller.menu()->hide();
     }
-    AppController controller;
     emit controller.statusItem()->activated(QSystemTrayIcon::MiddleClick);
     EXPECT_FALSE(controller.menu()->isVisible());
 }

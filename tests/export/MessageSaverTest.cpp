@@ -104,10 +104,7 @@ TEST(FileNameBound, CutsOnACharacterBoundary)
 
 TEST(FileNameBound, DropsBrokenSurrogates)
 {
-    QString subject = QStringLiteral("a");
-    subject += QChar(0xD800);
-    subject += QStringLiteral("b");
-    subject += QChar(0xDC00);
+    const QString subject = QStringLiteral("a") + QChar(0xD800) + QStringLiteral("b") + QChar(0xDC00);
     EXPECT_EQ(platform::mail::cleanForFilename(subject), QStringLiteral("ab"));
 }
 
