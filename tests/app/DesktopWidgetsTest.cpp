@@ -18,6 +18,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <memory>
 
@@ -43,16 +44,6 @@ void whenModal(std::function<void(Dialog*)> answer)
             ADD_FAILURE() << "no modal dialog of the expected kind showed";
     });
     timer->start(20);
-}
-
-QAbstractButton* buttonTitled(QMessageBox* box, const QString& title)
-{
-    const auto buttons = box->buttons();
-    for (QAbstractButton* button : buttons) {
-        if (button->text() == title)
-            return button;
-    }
-    return nullptr;
 }
 
 struct AlertCase {
@@ -84,9 +75,11 @@ TEST(AlertTest, AnswersFollowTheOrderOfTheButtons)
                 QTest::keyClick(box, Qt::Key_Escape);
                 return;
             }
-            QAbstractButton* button = buttonTitled(box, c.press);
-            ASSERT_NE(button, nullptr);
-            button->click();
+            const auto buttons = box->buttons();
+            const auto button = std::find_if(buttons.begin(), buttons.end(),
+                                             [&](const QAbstractButton* b) { return b->text() == c.press; });
+            ASSERT_NE(button, buttons.end());
+            (*button)->click();
         });
         AlertSpec alert;
         alert.messageText = QStringLiteral("Message");

@@ -87,14 +87,6 @@ QString messageText(const char* subject, const char* from, const char* body)
              QString::fromUtf8(body));
 }
 
-QStringList repeated(int count, const QString& text)
-{
-    QStringList list;
-    for (int i = 0; i < count; ++i)
-        list << text;
-    return list;
-}
-
 QStringList files(const QString& folder)
 {
     return QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
@@ -177,13 +169,13 @@ TEST_P(SaveCommandTest, ChooserCancelledLeavesTheLogLineOnly)
         {platform::desktop::kOKButton, {QString()}},
     };
     ASSERT_TRUE(env.writeScript(scriptName(), QStringLiteral("error \"the script must not run\"")));
-    int runs = 0;
+    QStringList logged;
     for (const OpenPanelResult& answer : answers) {
         desktop.panelAnswer = answer;
         EXPECT_FALSE(run());
-        ++runs;
-        EXPECT_EQ(env.logLines(), repeated(runs, logLine()));
-        EXPECT_EQ(desktop.logWhenPanelOpened, repeated(runs, logLine())) << "log line after the panel";
+        logged << logLine();
+        EXPECT_EQ(env.logLines(), logged);
+        EXPECT_EQ(desktop.logWhenPanelOpened, logged) << "log line after the panel";
     }
     EXPECT_TRUE(desktop.alerts.empty());
     EXPECT_TRUE(files(env.path(QStringLiteral("chosen/ignored"))).isEmpty());
@@ -218,7 +210,7 @@ TEST_P(SaveCommandTest, EveryPlaceholderBecomesTheChosenPathUnchanged)
         desktop.choose(path);
         const auto result = run();
         ASSERT_TRUE(result) << name.toStdString();
-        EXPECT_EQ(*result, repeated(3, path).join(QLatin1Char('|'))) << name.toStdString();
+        EXPECT_EQ(*result, QStringList({path, path, path}).join(QLatin1Char('|'))) << name.toStdString();
     }
 }
 
