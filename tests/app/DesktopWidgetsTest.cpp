@@ -18,6 +18,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <memory>
 
@@ -43,16 +44,6 @@ void whenModal(std::function<void(Dialog*)> answer)
             ADD_FAILURE() << "no modal dialog of the expected kind showed";
     });
     timer->start(20);
-}
-
-QAbstractButton* buttonTitled(QMessageBox* box, const QString& title)
-{
-    const auto buttons = box->buttons();
-    for (QAbstractButton* button : buttons) {
-        if (button->text() == title)
-            return button;
-    }
-    return nullptr;
 }
 
 struct AlertCase {
@@ -84,9 +75,11 @@ TEST(AlertTest, AnswersFollowTheOrderOfTheButtons)
                 QTest::keyClick(box, Qt::Key_Escape);
                 return;
             }
-            QAbstractButton* button = buttonTitled(box, c.press);
-            ASSERT_NE(button, nullptr);
-            button->click();
+            const auto buttons = box->buttons();
+            const auto button = std::find_if(buttons.begin(), buttons.end(),
+                                             [&](const QAbstractButton* b) { return b->text() == c.press; });
+            ASSERT_NE(button, buttons.end());
+            (*button)->click();
         });
         AlertSpec alert;
         alert.messageText = QStringLiteral("Message");
@@ -107,43 +100,10 @@ OpenPanelOptions folderChooser()
     return options;
 }
 
-TEST(OpenPanelTest, FolderChooserGivesTheChosenFolder)
-{
-    QTemporaryDir root;
-    ASSERT_TRUE(root.isValid());
-    const QString folder = root.filePath(QStringLiteral("a \"quoted\" & folder"));
-    ASSERT_TRUE(QDir().mkpath(folder));
-
-    whenModal<QFileDialog>([&](QFileDialog* dialog) {
-        EXPECT_EQ(dialog->windowTitle(), QStringLiteral("Choose a folder to save messages to"));
-        EXPECT_EQ(dialog->labelText(QFileDialog::Accept), QStringLiteral("Choose"));
-        EXPECT_EQ(dialog->fileMode(), QFileDialog::Directory);
-        EXPECT_TRUE(dialog->testOption(QFileDialog::ShowDirsOnly));
-        EXPECT_FALSE(dialog->testOption(QFileDialog::ReadOnly));
-        // Choosing with the dialog standing in the folder, as a person does after
-        // opening it.
-        dialog->setDirectory(folder + QLatin1Char('/'));
-        static_cast<QDialog*>(dialog)->accept();  // QFileDialog::accept, through the public slot
-    });
-    const OpenPanelResult result = runOpenPanel(folderChooser());
-    EXPECT_EQ(result.button, kOKButton);
-    EXPECT_EQ(result.filenames, QStringList{folder});
-}
-
-TEST(OpenPanelTest, CancelGivesNothing)
-{
-    OpenPanelOptions options = folderChooser();
-    options.canCreateDirectories = false;
-    whenModal<QFileDialog>([](QFileDialog* dialog) {
-        EXPECT_TRUE(dialog->testOption(QFileDialog::ReadOnly));
-        dialog->reject();
-    });
-    const OpenPanelResult result = runOpenPanel(options);
-    EXPECT_EQ(result.button, kCancelButton);
-    EXPECT_TRUE(result.filenames.isEmpty());
-}
-
-TEST(OpenPanelTest, OpensWhereTheLastChoiceWasElseAtHome)
+// The chooser as a person uses it: it opens at home (never in the working folder),
+// then where the last choice was while that folder exists; choosing gives the folder,
+// cancelling gives nothing.
+TEST(OpenPanelTest, GivesTheChoiceAndOpensWhereTheLastChoiceWasElseAtHome)
 {
     QTemporaryDir home;
     ASSERT_TRUE(home.isValid());
@@ -151,29 +111,39 @@ TEST(OpenPanelTest, OpensWhereTheLastChoiceWasElseAtHome)
     const QByteArray savedState = qgetenv("XDG_STATE_HOME");
     qputenv("HOME", home.path().toUtf8());
     qunsetenv("XDG_STATE_HOME");
-    const QString chosen = home.filePath(QStringLiteral("Saved Mail"));
+    const QString chosen = home.filePath(QStringLiteral("a \"quoted\" & folder"));
     ASSERT_TRUE(QDir().mkpath(chosen));
-    // The working folder is never where a chooser opens.
     const QString savedCurrent = QDir::currentPath();
     ASSERT_TRUE(QDir().mkpath(home.filePath(QStringLiteral("elsewhere"))));
     ASSERT_TRUE(QDir::setCurrent(home.filePath(QStringLiteral("elsewhere"))));
 
     // choose: the folder the person picks (empty: cancel). Gives the folder the
     // chooser opened in.
-    auto openedIn = [](const QString& choose) {
+    auto openedIn = [](const QString& choose, bool canCreate = true) {
         QString opened;
         whenModal<QFileDialog>([&](QFileDialog* dialog) {
+            EXPECT_EQ(dialog->windowTitle(), QStringLiteral("Choose a folder to save messages to"));
+            EXPECT_EQ(dialog->labelText(QFileDialog::Accept), QStringLiteral("Choose"));
+            EXPECT_EQ(dialog->fileMode(), QFileDialog::Directory);
+            EXPECT_TRUE(dialog->testOption(QFileDialog::ShowDirsOnly));
+            EXPECT_EQ(dialog->testOption(QFileDialog::ReadOnly), !canCreate);
             opened = dialog->directory().absolutePath();
             if (choose.isEmpty())
                 return dialog->reject();
+            // Choosing with the dialog standing in the folder, as a person does
+            // after opening it.
             dialog->setDirectory(choose + QLatin1Char('/'));
-            static_cast<QDialog*>(dialog)->accept();
+            static_cast<QDialog*>(dialog)->accept();  // QFileDialog::accept, through the public slot
         });
-        (void)runOpenPanel(folderChooser());
+        OpenPanelOptions options = folderChooser();
+        options.canCreateDirectories = canCreate;
+        const OpenPanelResult result = runOpenPanel(options);
+        EXPECT_EQ(result.button, choose.isEmpty() ? kCancelButton : kOKButton);
+        EXPECT_EQ(result.filenames, choose.isEmpty() ? QStringList() : QStringList{choose});
         return opened;
     };
     EXPECT_EQ(openedIn(chosen), home.path());
-    EXPECT_EQ(openedIn({}), chosen);
+    EXPECT_EQ(openedIn({}, false), chosen);
     ASSERT_TRUE(QDir(chosen).removeRecursively());
     EXPECT_EQ(openedIn({}), home.path());
 

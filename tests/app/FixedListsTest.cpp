@@ -165,9 +165,10 @@ QStringList shownCommands(const AppController& controller, bool withToolTips)
     QStringList shown;
     const auto actions = menu->actions();
     for (const QAction* action : actions) {
-        if (!action->isSeparator() && action->data().toInt() >= 0)
-            shown << action->text();
-        if (withToolTips && !action->isSeparator() && action->data().toInt() >= 0)
+        if (action->isSeparator() || action->data().toInt() < 0)
+            continue;
+        shown << action->text();
+        if (withToolTips)
             shown << action->toolTip();
     }
     menu->hide();

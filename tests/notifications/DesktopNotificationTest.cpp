@@ -40,15 +40,6 @@ public slots:
 
 namespace {
 
-QCoreApplication& application()
-{
-    static int argc = 1;
-    static char name[] = "desktop_notification_test";
-    static char* argv[] = {name, nullptr};
-    static auto* app = new QCoreApplication(argc, argv);
-    return *app;
-}
-
 bool waitUntil(const std::function<bool()>& condition, int ms = 5000)
 {
     QDeadlineTimer deadline(ms);
@@ -67,7 +58,6 @@ void emitFromService(QDBusConnection& service, const char* member, uint id, cons
 
 TEST(DesktopNotification, ReachesTheServiceAndRunsItsActionOnceWhenInvoked)
 {
-    application();
     ASSERT_FALSE(qgetenv("DBUS_SESSION_BUS_ADDRESS").isEmpty()) << "run under dbus-run-session";
 
     int opened = 0;

@@ -125,7 +125,6 @@ INSTANTIATE_TEST_SUITE_P(
         Malformed{"integerWithLetters", plist("<dict><key>a</key><integer>12abc</integer></dict>")},
         Malformed{"integerTooBig", plist("<dict><key>a</key><integer>9223372036854775808</integer></dict>")},
         Malformed{"emptyInteger", plist("<dict><key>a</key><integer></integer></dict>")},
-        Malformed{"hexInteger", plist("<dict><key>a</key><integer>0x10</integer></dict>")},
         Malformed{"twoPointReal", plist("<dict><key>a</key><real>1.2.3</real></dict>")},
         Malformed{"wordReal", plist("<dict><key>a</key><real>one</real></dict>")},
         Malformed{"dateWithoutZone", plist("<dict><key>a</key><date>2026-12-06T07:10:23</date></dict>")},
