@@ -39,8 +39,6 @@ TEST(Import, FilesEveryKindOfEntryAsANewMemberOfANewGroup)
     const NewPersonCase cases[] = {
         {"Ann Marie Lee <ann@example.com>", "Ann Marie", "Lee", {"ann@example.com"}},
         {"Ann <ann@example.com>", "Ann", "", {"ann@example.com"}},
-        {"ann@example.com", "ann@example.com", "", {"ann@example.com"}},
-        {"<ann@example.com>", "<ann@example.com>", "", {"ann@example.com"}},
         {"\"Lee, Ann\" <ann@example.com>", "\"Lee,", "Ann\"", {"ann@example.com"}},
         {"Ann Lee <>", "Ann", "Lee", {}},
         // A recipient line with several recipients is one entry, cut by its last word.
