@@ -10,10 +10,6 @@ namespace {
 
 using namespace platform::applescript;
 
-struct Counters {
-    int contentReads = 0;
-};
-
 class Recipient : public Object {
 public:
     Recipient(QString name, QString address) : m_name(std::move(name)), m_address(std::move(address)) { }
@@ -34,8 +30,8 @@ private:
 
 class Message : public Object {
 public:
-    Message(int id, Value subject, std::vector<std::shared_ptr<Recipient>> to, std::shared_ptr<Counters> counters)
-        : m_id(id), m_subject(std::move(subject)), m_to(std::move(to)), m_counters(std::move(counters))
+    Message(int id, Value subject, std::vector<std::shared_ptr<Recipient>> to)
+        : m_id(id), m_subject(std::move(subject)), m_to(std::move(to))
     {
     }
     QString className() const override { return QStringLiteral("message"); }
@@ -57,10 +53,8 @@ public:
             return Value(1234 * m_id);
         if (name == u"read status")
             return Value(m_id == 1);
-        if (name == u"content") {
-            ++m_counters->contentReads;
+        if (name == u"content")
             return Value(QStringLiteral("Body of message %1\nsecond line").arg(m_id));
-        }
         if (name == u"broken")
             return Reply::error(-1728);
         return Object::property(name);
@@ -80,7 +74,6 @@ private:
     int m_id;
     Value m_subject;
     std::vector<std::shared_ptr<Recipient>> m_to;
-    std::shared_ptr<Counters> m_counters;
 };
 
 class Fixture : public Application {
@@ -95,7 +88,7 @@ public:
                               QStringLiteral("read status"),  QStringLiteral("content"),
                               QStringLiteral("selection"),    QStringLiteral("name"),
                               QStringLiteral("address"),      QStringLiteral("id"),
-                              QStringLiteral("content reads"), QStringLiteral("broken")};
+                              QStringLiteral("broken")};
         m_terms.commands = {{QStringLiteral("extract name from"), true, {}},
                             {QStringLiteral("extract address from"), true, {}},
                             {QStringLiteral("save"), true, {QStringLiteral("in"), QStringLiteral("as")}},
@@ -103,9 +96,8 @@ public:
         auto ann = std::make_shared<Recipient>(QStringLiteral("Ann Example"), QStringLiteral("ann@example.org"));
         auto bob = std::make_shared<Recipient>(QStringLiteral("Bob"), QStringLiteral("bob@example.org"));
         m_messages.push_back(std::make_shared<Message>(1, Value(QStringLiteral("Hello")),
-                                                       std::vector{ann, bob}, m_counters));
-        m_messages.push_back(std::make_shared<Message>(2, Value(), std::vector<std::shared_ptr<Recipient>>{},
-                                                       m_counters));
+                                                       std::vector{ann, bob}));
+        m_messages.push_back(std::make_shared<Message>(2, Value(), std::vector<std::shared_ptr<Recipient>>{}));
     }
     const Terminology& terminology() const override { return m_terms; }
     QString describe() const override { return QStringLiteral("application \"Fixture\""); }
@@ -117,8 +109,6 @@ public:
                 items.emplace_back(m);
             return Value::list(std::move(items));
         }
-        if (name == u"content reads")
-            return Value(m_counters->contentReads);
         return Object::property(name);
     }
     Reply elements(const QString& cls) const override
@@ -156,7 +146,6 @@ public:
 
 private:
     Terminology m_terms;
-    std::shared_ptr<Counters> m_counters = std::make_shared<Counters>();
     std::vector<std::shared_ptr<Message>> m_messages;
 };
 

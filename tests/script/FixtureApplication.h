@@ -1,8 +1,8 @@
 #pragma once
-// A small application registered as "Fixture" for the script tests: two messages
-// with recipients, a selection, a command with a direct parameter and one with
-// labels, and a counter of content reads that lets a script check that reading
-// one property computes no other.
+// A small application registered as "Fixture" for the engine's fuzz target (the
+// script tests talk to the real application "Mail"): two messages with recipients,
+// a selection, a command with a direct parameter and one with labels, all in
+// memory, so that no input reads or writes a file.
 
 #include "platform/applescript/Dictionary.h"
 

@@ -7,12 +7,15 @@
 //                                       optionally its position and message
 //   -- limits: steps=N ms=N calls=N nesting=N    tighter engine bounds for this script
 // A file is decoded as UTF-8 when it is valid UTF-8, else as Mac OS Roman, which is
-// how the resources are stored.
+// how the resources are stored. Application "Mail" answers over a Maildir of two
+// selected messages: "Hello" from Ann to Ann and Bob, then one without subject or recipients.
 
-#include "FixtureApplication.h"
+#include "../mail/MailTestSupport.h"
 
 #include "platform/applescript/Engine.h"
 #include "platform/applescript/Operations.h"
+#include "platform/mail/MailApplication.h"
+#include "platform/mail/MailState.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -117,8 +120,15 @@ protected:
     void SetUp() override
     {
         QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
-        quorvell::test::registerFixtureApplication();
+        platform::mail::registerMailApplication();
+        m_mail.addMessage({}, QStringLiteral("1.M1.x:2,S"),
+                          "From: Ann Example <ann@example.org>\nReply-To: Ann Example <ann@example.org>\n"
+                          "To: Ann Example <ann@example.org>, Bob <bob@example.org>\nSubject: Hello\n"
+                          "Date: Sun, 06 Dec 2026 07:15:56 +0000\n\nBody\n");
+        m_mail.addMessage({}, QStringLiteral("2.M2.x:2,"), "From: carl@example.org\n\nx\n");
+        ASSERT_TRUE(platform::mail::MailState().writeSelection({QStringLiteral("1.M1.x"), QStringLiteral("2.M2.x")}));
     }
+    mailtest::MailEnvironment m_mail;
 };
 
 TEST_P(ScriptTest, Runs)

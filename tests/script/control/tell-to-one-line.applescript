@@ -1,2 +1,2 @@
 -- expect: Hello
-tell application "Fixture" to get subject of item 1 of selection
+tell application "Mail" to get subject of item 1 of selection

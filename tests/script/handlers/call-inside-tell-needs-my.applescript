@@ -2,6 +2,6 @@
 on twice(x)
     return x * 2
 end twice
-tell application "Fixture"
+tell application "Mail"
     twice(2)
 end tell

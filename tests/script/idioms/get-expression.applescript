@@ -1,6 +1,6 @@
 -- expect: 3|Hello|2
 set x to get 3
-tell application "Fixture"
+tell application "Mail"
     set firstSubject to subject of item 1 of (get selection)
     set n to 0
     repeat with m in (get selection)

@@ -1,5 +1,5 @@
 -- expect: ann@example.org, bob@example.org|Ann Example|0
-tell application "Fixture"
+tell application "Mail"
     set m to item 1 of (get selection)
     set addresses to address of every to recipient of m
     set names to name of to recipients of m

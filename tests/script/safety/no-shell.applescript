@@ -1,2 +1,2 @@
 -- expect error -2741
-tell application "Fixture" to do shell script "ls"
+tell application "Mail" to do shell script "ls"

@@ -1,4 +1,4 @@
 -- expect none
-tell application "Fixture"
+tell application "Mail"
     item 1 of selection
 end tell

@@ -1,4 +1,4 @@
 -- expect error -1700
-tell application "Fixture"
+tell application "Mail"
     (item 1 of selection) as text
 end tell
