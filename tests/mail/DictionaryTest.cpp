@@ -45,13 +45,6 @@ struct Selected {
     [[nodiscard]] platform::applescript::Object& message(int i) const { return *selection.items().at(i).object(); }
 };
 
-Value get(const platform::applescript::Object& object, const char* property)
-{
-    const Reply reply = object.property(QString::fromLatin1(property));
-    EXPECT_TRUE(reply.ok()) << property;
-    return reply.value();
-}
-
 // What a person's own script reads, run through the engine against the Maildir,
 // from the selection in its order to an empty one.
 TEST(MailDictionary, ScriptsReachTheSelectionMailboxesMessagesAndTheirParts)
@@ -83,7 +76,8 @@ TEST(MailDictionary, ScriptsReachTheSelectionMailboxesMessagesAndTheirParts)
         {"{extract name from \"\\\"Lee, Ann\\\" <a@x.org>\", extract address from \"\\\"Lee, Ann\\\" <a@x.org>\"}",
          "Lee, Ann,a@x.org"},
         {"{extract name from \"a@x.org\", extract address from \"a@x.org\"}", "a@x.org,a@x.org"},
-        {"{extract name from \"=?ISO-8859-1?Q?J=FCrgen?= <j@x.de>\", extract address from \"=?ISO-8859-1?Q?J=FCrgen?= <j@x.de>\"}",
+        {"{extract name from \"=?ISO-8859-1?Q?J=FCrgen?= <j@x.de>\", "
+         "extract address from \"=?ISO-8859-1?Q?J=FCrgen?= <j@x.de>\"}",
          "Jürgen,j@x.de"},
         {"{extract name from \"  \", extract address from \"  \"}", ","},
     };

@@ -188,7 +188,8 @@ struct AddressCase {
 
 const AddressCase kAddressCases[] = {
     {"names keep their order, commas and encoded words",
-     "To: Ann Lee <ann@example.org>, \"Lee, Bob\" <bob@example.org>,\n cat@example.org\nCc: =?UTF-8?Q?Zo=C3=AB?= <zoe@example.org>",
+     "To: Ann Lee <ann@example.org>, \"Lee, Bob\" <bob@example.org>,\n cat@example.org\n"
+     "Cc: =?UTF-8?Q?Zo=C3=AB?= <zoe@example.org>",
      {"Ann Lee <ann@example.org>", "Lee, Bob <bob@example.org>", "cat@example.org"}, {"Zoë <zoe@example.org>"}},
     {"a group without members names nobody", "To: undisclosed-recipients:;\nCc: Hidden : ;", {}, {}},
     {"a group gives its members", "To: Team: a@x.example, \"B\" <b@y.example>;", {"a@x.example", "B <b@y.example>"}, {}},

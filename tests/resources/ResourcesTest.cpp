@@ -55,7 +55,8 @@ QList<ResourceCase> cases()
     const QString c0 = QString::fromUtf8(kContents[0]), c1 = QString::fromUtf8(kContents[1]),
                   c2 = QString::fromUtf8(kContents[2]);
     const auto raw = [](const char* path) {
-        QFile file(qEnvironmentVariable("QUORVELL_SOURCE_DIR") + QStringLiteral("/tests/resources/FixtureMaildir/") + path);
+        QFile file(qEnvironmentVariable("QUORVELL_SOURCE_DIR") + QStringLiteral("/tests/resources/FixtureMaildir/")
+                   + QLatin1String(path));
         return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QStringLiteral("<unreadable>");
     };
     return {
@@ -85,7 +86,8 @@ QList<ResourceCase> cases()
           "Time: 06:00:00\nTo: Ann Lee <ann@example.org>\nBcc: archive@ashdown.example\n"
           "Attachment: plan.pdf (9 bytes)\n\n" + c2}},
         {"Mail Source", nullptr,
-         {raw("cur/1765000100.M1.fixture:2,S"), raw("cur/1765000200.M2.fixture:2,FS"), raw(".Sent/cur/1765432800.M3.fixture:2,S")}},
+         {raw("cur/1765000100.M1.fixture:2,S"), raw("cur/1765000200.M2.fixture:2,FS"),
+          raw(".Sent/cur/1765432800.M3.fixture:2,S")}},
     };
 }
 
