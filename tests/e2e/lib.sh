@@ -109,34 +109,20 @@ e2e_start_tray() {
         || e2e_die "the tray host did not take _NET_SYSTEM_TRAY_S0: $(cat "$E2E_TMP/trayer.log")"
 }
 
-# The app's windows that are mapped, one id per line.
-e2e_app_windows() { xdotool search --onlyvisible --classname quorvell 2>/dev/null || true; }
-
-# e2e_window_of_type TYPE : the first mapped app window whose _NET_WM_WINDOW_TYPE
-# contains TYPE (POPUP_MENU, TOOLTIP, NORMAL, DIALOG).
-e2e_window_of_type() {
+# e2e_app_window PROPERTY PATTERN [SEARCH-OPTION] : the first app window whose
+# PROPERTY matches PATTERN.
+e2e_app_window() {
     local id
-    for id in $(e2e_app_windows); do
-        if xprop -id "$id" _NET_WM_WINDOW_TYPE 2>/dev/null | grep -q "_NET_WM_WINDOW_TYPE_$1"; then
-            echo "$id"
-            return 0
-        fi
+    for id in $(xdotool search ${3:-} --classname quorvell 2>/dev/null || true); do
+        if xprop -id "$id" "$1" 2>/dev/null | grep -q "$2"; then echo "$id"; return 0; fi
     done
     return 1
 }
-
-# The tray icon: the app's window that the tray host has embedded (its parent is
-# not the root window).
-e2e_tray_icon() {
-    local id
-    for id in $(xdotool search --classname quorvell 2>/dev/null || true); do
-        if xprop -id "$id" _XEMBED_INFO 2>/dev/null | grep -q "_XEMBED_INFO(_XEMBED_INFO)"; then
-            echo "$id"
-            return 0
-        fi
-    done
-    return 1
-}
+# e2e_window_of_type TYPE : the first mapped app window of that _NET_WM_WINDOW_TYPE
+# (POPUP_MENU, TOOLTIP, NORMAL, DIALOG).
+e2e_window_of_type() { e2e_app_window _NET_WM_WINDOW_TYPE "_NET_WM_WINDOW_TYPE_$1" --onlyvisible; }
+# The tray icon: the app's window that the tray host has embedded.
+e2e_tray_icon() { e2e_app_window _XEMBED_INFO "_XEMBED_INFO(_XEMBED_INFO)"; }
 
 # e2e_start_app [ARGS...] : starts the app and waits until its icon sits in the tray.
 e2e_start_app() {
@@ -299,16 +285,14 @@ e2e_bus_call() {
     timeout 10 gdbus call --session --dest "$dest" --object-path "$path" --method "$method" -- "$@"
 }
 
-# e2e_bus_property DEST PATH INTERFACE NAME : a property's value as gdbus prints it.
-e2e_bus_property() { e2e_bus_call "$1" "$2" org.freedesktop.DBus.Properties.Get "$3" "$4"; }
-
 # e2e_app_method METHOD : calls a command of the app's own service.
 e2e_app_method() {
     e2e_bus_call com.brightfold.Quorvell /com/brightfold/Quorvell "com.brightfold.Quorvell.$1" >/dev/null
 }
 
 e2e_watcher_property() {
-    e2e_bus_property org.kde.StatusNotifierWatcher /StatusNotifierWatcher org.kde.StatusNotifierWatcher "$1"
+    e2e_bus_call org.kde.StatusNotifierWatcher /StatusNotifierWatcher org.freedesktop.DBus.Properties.Get \
+        org.kde.StatusNotifierWatcher "$1"
 }
 
 # Starts the watcher of status items and registers a host with it, as a panel does;
@@ -352,7 +336,9 @@ e2e_start_sni_app() {
 }
 
 # e2e_sni_property NAME : a property of the app's item.
-e2e_sni_property() { e2e_bus_property "$E2E_ITEM" "$E2E_ITEM_PATH" org.kde.StatusNotifierItem "$1"; }
+e2e_sni_property() {
+    e2e_bus_call "$E2E_ITEM" "$E2E_ITEM_PATH" org.freedesktop.DBus.Properties.Get org.kde.StatusNotifierItem "$1"
+}
 
 # What a host does when the user clicks the item: AboutToShow on the menu's root,
 # then GetLayout. Sets E2E_SNI_MENU to the entries, one "ID<TAB>LABEL" a line, a

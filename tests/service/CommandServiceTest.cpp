@@ -157,7 +157,7 @@ TEST_F(CommandServiceTest, UnknownMethodsAndArgumentsAreRefused)
     EXPECT_TRUE(observed.events.empty());
 }
 
-TEST_F(CommandServiceTest, SecondInstanceFindsTheNameTaken)
+TEST_F(CommandServiceTest, SecondInstanceFindsTheNameTakenUntilTheFirstEnds)
 {
     Observed observed;
     {
@@ -174,22 +174,16 @@ TEST_F(CommandServiceTest, SecondInstanceFindsTheNameTaken)
     }
     QDBusConnection::disconnectFromBus(QStringLiteral("other-instance"));
 
-    CommandService first(observed.handlers());
-    ASSERT_EQ(first.registerOnSessionBus(), ServiceRegistration::Registered);
-    EXPECT_EQ(first.registerOnSessionBus(), ServiceRegistration::Registered);
-    CommandService second(observed.handlers());
-    EXPECT_EQ(second.registerOnSessionBus(), ServiceRegistration::NameTaken);
-    EXPECT_EQ(call(QStringLiteral("Quit")).type(), QDBusMessage::ReplyMessage);
-    ASSERT_TRUE(observed.waitFor(1));
-}
-
-TEST_F(CommandServiceTest, NameIsFreedWhenTheServiceEnds)
-{
-    Observed observed;
     {
-        CommandService service(observed.handlers());
-        ASSERT_EQ(service.registerOnSessionBus(), ServiceRegistration::Registered);
+        CommandService first(observed.handlers());
+        ASSERT_EQ(first.registerOnSessionBus(), ServiceRegistration::Registered);
+        EXPECT_EQ(first.registerOnSessionBus(), ServiceRegistration::Registered);
+        CommandService second(observed.handlers());
+        EXPECT_EQ(second.registerOnSessionBus(), ServiceRegistration::NameTaken);
+        EXPECT_EQ(call(QStringLiteral("Quit")).type(), QDBusMessage::ReplyMessage);
+        ASSERT_TRUE(observed.waitFor(1));
     }
+    // The name is freed when the service ends.
     EXPECT_FALSE(client().interface()->isServiceRegistered(QLatin1String(quorvell::kServiceName)).value());
     CommandService again(observed.handlers());
     EXPECT_EQ(again.registerOnSessionBus(), ServiceRegistration::Registered);
