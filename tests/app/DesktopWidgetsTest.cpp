@@ -10,7 +10,6 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QMessageBox>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
@@ -105,17 +104,15 @@ OpenPanelOptions folderChooser()
 // cancelling gives nothing.
 TEST(OpenPanelTest, GivesTheChoiceAndOpensWhereTheLastChoiceWasElseAtHome)
 {
-    QTemporaryDir home;
-    ASSERT_TRUE(home.isValid());
-    const QByteArray savedHome = qgetenv("HOME");
+    // The test main's temporary home, with the chooser's memory kept under it.
+    const QString home = QDir::homePath();
     const QByteArray savedState = qgetenv("XDG_STATE_HOME");
-    qputenv("HOME", home.path().toUtf8());
     qunsetenv("XDG_STATE_HOME");
-    const QString chosen = home.filePath(QStringLiteral("a \"quoted\" & folder"));
+    const QString chosen = home + QStringLiteral("/a \"quoted\" & folder");
     ASSERT_TRUE(QDir().mkpath(chosen));
     const QString savedCurrent = QDir::currentPath();
-    ASSERT_TRUE(QDir().mkpath(home.filePath(QStringLiteral("elsewhere"))));
-    ASSERT_TRUE(QDir::setCurrent(home.filePath(QStringLiteral("elsewhere"))));
+    ASSERT_TRUE(QDir().mkpath(home + QStringLiteral("/elsewhere")));
+    ASSERT_TRUE(QDir::setCurrent(home + QStringLiteral("/elsewhere")));
 
     // choose: the folder the person picks (empty: cancel). Gives the folder the
     // chooser opened in.
@@ -142,17 +139,13 @@ TEST(OpenPanelTest, GivesTheChoiceAndOpensWhereTheLastChoiceWasElseAtHome)
         EXPECT_EQ(result.filenames, choose.isEmpty() ? QStringList() : QStringList{choose});
         return opened;
     };
-    EXPECT_EQ(openedIn(chosen), home.path());
+    EXPECT_EQ(openedIn(chosen), home);
     EXPECT_EQ(openedIn({}, false), chosen);
     ASSERT_TRUE(QDir(chosen).removeRecursively());
-    EXPECT_EQ(openedIn({}), home.path());
+    EXPECT_EQ(openedIn({}), home);
 
     QDir::setCurrent(savedCurrent);
-    qputenv("HOME", savedHome);
-    if (savedState.isNull())
-        qunsetenv("XDG_STATE_HOME");
-    else
-        qputenv("XDG_STATE_HOME", savedState);
+    qputenv("XDG_STATE_HOME", savedState);
 }
 
 }  // namespace

@@ -103,12 +103,16 @@ TEST(DecodeTest, MacRomanUnlessUtf8)
     EXPECT_FALSE(decoded.contains(QChar::ReplacementCharacter));
 }
 
+// An application with one property, its tag; tagged "throw", it fails as a broken
+// decoder does.
 class Probe : public Application {
 public:
     explicit Probe(QString tag) : m_tag(std::move(tag)) { m_terms.properties = {QStringLiteral("tag")}; }
     const Terminology& terminology() const override { return m_terms; }
     Reply property(const QString& name) const override
     {
+        if (m_tag == u"throw")
+            throw std::runtime_error("decoder failed");
         return name == u"tag" ? Reply(Value(m_tag)) : Object::property(name);
     }
 
@@ -137,38 +141,22 @@ TEST(BoundsTest, DeepBlocksAreACompileError)
     }
 }
 
-TEST(RegistryTest, ReplacesRemovesAndIgnoresCase)
+TEST(RegistryTest, ReplacesRemovesAndIgnoresCaseAndAThrowFailsTheRunOnly)
 {
     const QString script = QStringLiteral("tell application \"probe app\" to get tag");
     registerApplication(QStringLiteral("Probe App"), std::make_shared<Probe>(QStringLiteral("first")));
     EXPECT_EQ(AppleScript(script).executeAndReturnError()->stringValue, QStringLiteral("first"));
     registerApplication(QStringLiteral("PROBE APP"), std::make_shared<Probe>(QStringLiteral("second")));
     EXPECT_EQ(AppleScript(script).executeAndReturnError()->stringValue, QStringLiteral("second"));
-    registerApplication(QStringLiteral("Probe App"), nullptr);
-    EXPECT_EQ(findApplication(QStringLiteral("Probe App")), nullptr);
+    registerApplication(QStringLiteral("Probe App"), std::make_shared<Probe>(QStringLiteral("throw")));
     ErrorInfo error;
     EXPECT_FALSE(AppleScript(script).executeAndReturnError(&error));
-    EXPECT_EQ(error.number, -600);
-}
-
-class Thrower : public Application {
-public:
-    Thrower() { m_terms.properties = {QStringLiteral("boom")}; }
-    const Terminology& terminology() const override { return m_terms; }
-    Reply property(const QString&) const override { throw std::runtime_error("decoder failed"); }
-
-private:
-    Terminology m_terms;
-};
-
-TEST(RegistryTest, AnApplicationThatThrowsFailsTheRunOnly)
-{
-    registerApplication(QStringLiteral("Thrower"), std::make_shared<Thrower>());
-    ErrorInfo error;
-    EXPECT_FALSE(AppleScript(QStringLiteral("tell application \"Thrower\" to get boom")).executeAndReturnError(&error));
     EXPECT_EQ(error.number, -2700);
     EXPECT_EQ(error.message, QStringLiteral("decoder failed"));
-    registerApplication(QStringLiteral("Thrower"), nullptr);
+    registerApplication(QStringLiteral("Probe App"), nullptr);
+    EXPECT_EQ(findApplication(QStringLiteral("Probe App")), nullptr);
+    EXPECT_FALSE(AppleScript(script).executeAndReturnError(&error));
+    EXPECT_EQ(error.number, -600);
 }
 
 TEST(ValueTest, DeepCopySharesNothingMutable)

@@ -15,17 +15,12 @@ using namespace platform::desktop;
 
 namespace {
 
-class ResourcesOverride {
-public:
-    explicit ResourcesOverride(std::optional<QString> dir) { setResourcesDirectoryOverride(std::move(dir)); }
-    ~ResourcesOverride() { setResourcesDirectoryOverride(std::nullopt); }
-};
-
 TEST(Bundle, OverrideToMissingFolderMeansNoResources)
 {
-    ResourcesOverride none(QStringLiteral("/nonexistent/quorvell-resources"));
+    setResourcesDirectoryOverride(QStringLiteral("/nonexistent/quorvell-resources"));
     EXPECT_FALSE(resourcesDirectory().has_value());
     EXPECT_EQ(soundNamed(QStringLiteral("Ping")), nullptr);
+    setResourcesDirectoryOverride(std::nullopt);
 }
 
 TEST(Sound, LookupAndObservedPlay)

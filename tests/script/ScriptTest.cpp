@@ -5,7 +5,7 @@
 //   -- expect none                      a result without text (list, record, missing value)
 //   -- expect error N [at L:C] [TEXT]   a compile or run-time error with that number,
 //                                       optionally its position and message
-//   -- limits: steps=N ms=N calls=N nesting=N    tighter engine bounds for this script
+//   -- limits: steps=N ms=N             tighter engine bounds for this script
 // A file is decoded as UTF-8 when it is valid UTF-8, else as Mac OS Roman, which is
 // how the resources are stored. Application "Mail" answers over a Maildir of two
 // selected messages: "Hello" from Ann to Ann and Bob, then one without subject or recipients.
@@ -66,11 +66,10 @@ QString unescape(const QString& s)
 }
 
 struct Expectation {
-    enum { Text, None, Error } kind = Text;
+    enum { Missing, Text, None, Error } kind = Missing;
     QString text;
     int number = 0;
     int line = 0, column = 0;
-    bool found = false;
 };
 
 Expectation expectationOf(const QString& source, Limits* limits)
@@ -89,16 +88,14 @@ Expectation expectationOf(const QString& source, Limits* limits)
         e.line = m.captured(2).toInt();
         e.column = m.captured(3).toInt();
         e.text = m.captured(4).trimmed();
-        e.found = true;
     } else if (const auto n = none.match(source); n.hasMatch()) {
         e.kind = Expectation::None;
-        e.found = true;
     } else if (const auto t = text.match(source); t.hasMatch()) {
         QString captured = t.captured(1);
         while (captured.endsWith(u'\r'))
             captured.chop(1);
+        e.kind = Expectation::Text;
         e.text = unescape(captured);
-        e.found = true;
     }
     if (const auto m = limit.match(source); m.hasMatch()) {
         for (const QString& part : m.captured(1).split(u' ', Qt::SkipEmptyParts)) {
@@ -108,8 +105,6 @@ Expectation expectationOf(const QString& source, Limits* limits)
             const qint64 v = kv[1].toLongLong();
             if (kv[0] == u"steps") limits->maxSteps = v;
             if (kv[0] == u"ms") limits->maxMilliseconds = v;
-            if (kv[0] == u"calls") limits->maxCallDepth = static_cast<int>(v);
-            if (kv[0] == u"nesting") limits->maxNesting = static_cast<int>(v);
         }
     }
     return e;
@@ -138,11 +133,12 @@ TEST_P(ScriptTest, Runs)
     const QString source = decode(file.readAll());
     Limits limits;
     const Expectation expected = expectationOf(source, &limits);
-    ASSERT_TRUE(expected.found) << "no expectation in " << GetParam();
+    ASSERT_NE(expected.kind, Expectation::Missing) << "no expectation in " << GetParam();
 
     const Outcome outcome = runScript(source, limits);
     const QString where = QStringLiteral("%1:%2").arg(outcome.error.line).arg(outcome.error.column);
     switch (expected.kind) {
+    case Expectation::Missing:
     case Expectation::Error:
         ASSERT_FALSE(outcome.value) << "expected error " << expected.number << ", got "
                                     << stringValue(*outcome.value).value_or(QStringLiteral("<no text>")).toStdString();

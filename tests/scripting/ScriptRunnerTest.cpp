@@ -132,14 +132,19 @@ TEST_F(ScriptRunnerTest, FailedRunsTouchNothing)
         {"missing resource", QStringLiteral("No Such Script.applescript"), nullptr, nullptr},
         {"name leaving the folder", QStringLiteral("../Escaped.applescript"), nullptr, nullptr},
         {"empty name", QString(), nullptr, nullptr},
+        {"a folder of the script's name", QStringLiteral("Folder.applescript"), nullptr, nullptr},
+        {"no resources folder", kScript, "return \"text\"", nullptr},
     };
     // A script outside the resources folder that would succeed if it were reached.
     ASSERT_TRUE(env.writeScript(QStringLiteral("../Escaped.applescript"), QStringLiteral("return \"out\"")));
+    ASSERT_TRUE(QDir().mkpath(env.path(QStringLiteral("resources/Folder.applescript"))));
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         if (c.source) {
             ASSERT_TRUE(env.writeScript(c.scriptName, QString::fromLatin1(c.source)));
         }
+        if (c.name == std::string_view("no resources folder"))
+            platform::desktop::setResourcesDirectoryOverride(QString());
         const qsizetype logged = env.logLines().size();
         for (const bool commas : {false, true}) {
             EXPECT_EQ(runMailScript(c.scriptName, true, true, commas), std::nullopt);
@@ -151,17 +156,6 @@ TEST_F(ScriptRunnerTest, FailedRunsTouchNothing)
         EXPECT_EQ(runMailScriptReplacing(c.scriptName, QStringLiteral("x"), QStringLiteral("y")), std::nullopt);
         EXPECT_TRUE(env.sounds().isEmpty());
     }
-}
-
-TEST_F(ScriptRunnerTest, NoResourcesDirectoryMeansNoResult)
-{
-    script(QStringLiteral("return \"text\""));
-    ASSERT_TRUE(QDir().mkpath(env.path(QStringLiteral("resources/Folder.applescript"))));
-    EXPECT_EQ(runMailScript(QStringLiteral("Folder.applescript"), false, true, false), std::nullopt);
-    platform::desktop::setResourcesDirectoryOverride(QString());
-    EXPECT_EQ(runMailScript(kScript, false, true, false), std::nullopt);
-    EXPECT_EQ(ScriptTestEnvironment::clipboardText(), QStringLiteral("before"));
-    EXPECT_TRUE(env.sounds().isEmpty());
 }
 
 TEST_F(ScriptRunnerTest, ReplacingChangesEveryOccurrenceInAnyCase)

@@ -56,8 +56,8 @@ TEST_F(SettingsTest, OnlyABooleanCountsEverythingElseReadsAsTheDefault)
     }
 }
 
-// Every reader synchronises first, so a value another process has written is seen
-// at the next read.
+// Every reader gives its default over an empty store and synchronises first, so a
+// value another process has written is seen at the next read.
 TEST_F(SettingsTest, EveryReaderSeesAnotherProcessesChange)
 {
     struct Reader {
@@ -73,6 +73,7 @@ TEST_F(SettingsTest, EveryReaderSeesAnotherProcessesChange)
     };
     for (const Reader& r : readers) {
         const bool before = r.read();
+        EXPECT_EQ(before, std::string_view(r.written) == "false") << r.key << " with nothing stored";
         ASSERT_EQ(defaults({QStringLiteral("write"), kDomain, QString::fromLatin1(r.key), QStringLiteral("-bool"),
                                 QString::fromLatin1(r.written)}).status,
                   0);
