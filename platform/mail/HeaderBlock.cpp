@@ -5,6 +5,7 @@
 #include <QTextCodec>
 
 #include <algorithm>
+#include <initializer_list>
 #include <cstring>
 
 namespace platform::mail {
@@ -52,17 +53,24 @@ QByteArray asUtf8(const QByteArray& value)
     return QString::fromLatin1(value).toUtf8();
 }
 
-// The unfolded, trimmed values of the fields called name; only the first when
-// firstOnly, which spares the rest of the block. Lines are looked at in place; only
-// the values found are copied.
-QList<QByteArray> fieldValues(const QByteArray& block, const char* name, bool firstOnly)
+// Calls take(i, value) for each field called names[i], in the order of the block,
+// with its value unfolded and trimmed, until take returns false. Lines are looked
+// at in place; only the values found are copied.
+template <class Take>
+void forEachField(const QByteArray& block, std::initializer_list<const char*> names, Take take)
 {
-    QList<QByteArray> values;
     const char* const data = block.constData();
     const qsizetype size = block.size();
     for (qsizetype start = 0; start <= size;) {
         const Line line = lineAt(data, size, start);
-        const qsizetype offset = fieldValueOffset(data + start, line.length, name);
+        qsizetype offset = -1;
+        int index = 0;
+        for (const char* name : names) {
+            offset = fieldValueOffset(data + start, line.length, name);
+            if (offset >= 0)
+                break;
+            ++index;
+        }
         if (offset < 0) {
             start = line.next;
             continue;
@@ -77,11 +85,21 @@ QList<QByteArray> fieldValues(const QByteArray& block, const char* name, bool fi
             next = more.next;
         }
         value.replace('\0', ' ');
-        values.append(value.trimmed());
-        if (firstOnly)
+        if (!take(index, value.trimmed()))
             break;
         start = next;
     }
+}
+
+// The values of the fields called name; only the first when firstOnly, which
+// spares the rest of the block.
+QList<QByteArray> fieldValues(const QByteArray& block, const char* name, bool firstOnly)
+{
+    QList<QByteArray> values;
+    forEachField(block, {name}, [&](int, QByteArray value) {
+        values.append(std::move(value));
+        return !firstOnly;
+    });
     return values;
 }
 
@@ -196,6 +214,16 @@ QList<MailAddress> HeaderBlock::addresses(const char* name) const
     const QList<QByteArray> values = rawValues(name);
     for (const QByteArray& value : values)
         result += parseAddressList(value);
+    return result;
+}
+
+std::array<QList<MailAddress>, 3> HeaderBlock::recipients() const
+{
+    std::array<QList<MailAddress>, 3> result;
+    forEachField(m_block, {"To", "Cc", "Bcc"}, [&](int index, const QByteArray& value) {
+        result[static_cast<size_t>(index)] += parseAddressList(value);
+        return true;
+    });
     return result;
 }
 

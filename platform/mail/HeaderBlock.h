@@ -19,6 +19,7 @@
 #include <QList>
 #include <QString>
 
+#include <array>
 #include <optional>
 
 namespace platform::mail {
@@ -49,6 +50,8 @@ public:
     // Every mailbox of every field called name (mail often carries two To or Cc
     // fields); groups give their members, an empty group nothing.
     [[nodiscard]] QList<MailAddress> addresses(const char* name) const;
+    // addresses() of To, Cc and Bcc, in one pass over the block.
+    [[nodiscard]] std::array<QList<MailAddress>, 3> recipients() const;
     // A date field; invalid when absent or unreadable.
     [[nodiscard]] QDateTime dateTime(const char* name) const;
     // A message identifier without its angle brackets, as written (no "@" needed).

@@ -141,6 +141,11 @@ QList<MailAddress> MailMessage::bccRecipients()
     return header().addresses("Bcc");
 }
 
+std::array<QList<MailAddress>, 3> MailMessage::recipients()
+{
+    return header().recipients();
+}
+
 QString MailMessage::messageId()
 {
     return header().identifier("Message-ID");

@@ -58,6 +58,8 @@ public:
     [[nodiscard]] QList<MailAddress> toRecipients();
     [[nodiscard]] QList<MailAddress> ccRecipients();
     [[nodiscard]] QList<MailAddress> bccRecipients();
+    // To, Cc and Bcc together, read in one pass.
+    [[nodiscard]] std::array<QList<MailAddress>, 3> recipients();
     [[nodiscard]] QString messageId();   // without angle brackets
     [[nodiscard]] QString allHeaders();  // the raw header block
     [[nodiscard]] QString content();     // decoded plain text, trailing white space removed

@@ -104,13 +104,18 @@ Reply MessageObject::elements(const QString& className) const
     if (className == QLatin1String("header"))
         return HeaderObject::listOf(m_message->allHeaders(), describe());
     QList<std::pair<QString, QList<MailAddress>>> groups;
-    const bool all = className == QLatin1String("recipient");
-    if (all || className == QLatin1String("to recipient"))
+    if (className == QLatin1String("recipient")) {
+        auto [to, cc, bcc] = m_message->recipients();
+        groups = {{QStringLiteral("to recipient"), std::move(to)},
+                  {QStringLiteral("cc recipient"), std::move(cc)},
+                  {QStringLiteral("bcc recipient"), std::move(bcc)}};
+    } else if (className == QLatin1String("to recipient")) {
         groups.append({QStringLiteral("to recipient"), m_message->toRecipients()});
-    if (all || className == QLatin1String("cc recipient"))
+    } else if (className == QLatin1String("cc recipient")) {
         groups.append({QStringLiteral("cc recipient"), m_message->ccRecipients()});
-    if (all || className == QLatin1String("bcc recipient"))
+    } else if (className == QLatin1String("bcc recipient")) {
         groups.append({QStringLiteral("bcc recipient"), m_message->bccRecipients()});
+    }
     if (groups.isEmpty())
         return Reply::error(-1728);
     // Described only for an error message: describing gives the message its id.

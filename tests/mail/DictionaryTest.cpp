@@ -36,7 +36,8 @@ struct Selected {
     Selected()
     {
         env.addMessage({}, QStringLiteral("1765188000.M1.x:2,FS"), kMessage);
-        env.addMessage(QStringLiteral("Sent"), QStringLiteral("1765188001.M2.x:2,S"), "Subject: second\n\nx\n");
+        env.addMessage(QStringLiteral("Sent"), QStringLiteral("1765188001.M2.x:2,S"),
+                       "Bcc: b@x.org\nCc: c@x.org\nSubject: second\nTo: t@x.org\nCc: d@x.org\n\nx\n");
         EXPECT_TRUE(platform::mail::MailState().writeSelection({"1765188000.M1.x", "1765188001.M2.x"}));
         const Reply reply = mail()->property(QStringLiteral("selection"));
         EXPECT_TRUE(reply.ok());
@@ -66,6 +67,7 @@ TEST(MailDictionary, ScriptsReachTheSelectionMailboxesMessagesAndTheirParts)
         {"(date sent of message 1 of mailbox \"Sent\") is missing value", "true"},
         {"message size of message 1 of inbox", "230"},  // kMessage.size()
         {"address of every recipient of message 1 of inbox", "bob@example.org,carl@example.org,zoe@example.org"},
+        {"address of every recipient of message 1 of mailbox \"Sent\"", "t@x.org,c@x.org,d@x.org,b@x.org"},
         {"name of cc recipients of message 1 of inbox", "Zoë"},
         {"content of header \"to\" of message 1 of inbox", "Bob Roe <bob@example.org>, carl@example.org"},
         {"(id of message 1 of inbox) = (id of item 1 of (get selection))", "true"},
