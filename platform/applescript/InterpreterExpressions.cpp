@@ -131,15 +131,7 @@ Value Interpreter::evalBinary(const Node& n)
     case BinaryOp::EndsWith: return Value(endsWith(a, b, m_rules));
     case BinaryOp::Concat: {
         step(static_cast<qint64>(a.kind() == Value::Kind::List ? a.items().size() / 64 : 0));
-        if (a.kind() == Value::Kind::Text) {
-            // A chain (a & " <" & b & ">") grows the text it built so far in place.
-            QString joined = std::move(a.mutableText());
-            const QString right = toText(b, m_rules);
-            checkTextLength(joined.size() + right.size());
-            joined += right;
-            return Value(std::move(joined));
-        }
-        return concat(a, b, m_rules);
+        return concat(std::move(a), b, m_rules);
     }
     default: return arithmetic(n.op, a, b);
     }

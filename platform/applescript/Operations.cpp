@@ -112,12 +112,16 @@ Value arithmetic(BinaryOp op, const Value& a, const Value& b)
     throwRuntime(errDefault, QStringLiteral("Unknown operator."));
 }
 
-Value concat(const Value& a, const Value& b, const TextRules& rules)
+Value concat(Value a, const Value& b, const TextRules& rules)
 {
     if (a.kind() == Value::Kind::Text) {
+        // Grown in place when a is the only holder of its text, as in a chain
+        // a & " <" & b & ">".
+        QString joined = std::move(a.mutableText());
         const QString right = toText(b, rules);
-        checkTextLength(a.text().size() + right.size());
-        return Value(a.text() + right);
+        checkTextLength(joined.size() + right.size());
+        joined += right;
+        return Value(std::move(joined));
     }
     if (a.kind() == Value::Kind::Record && b.kind() == Value::Kind::Record) {
         Record merged = *a.recordPointer();

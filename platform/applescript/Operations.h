@@ -79,7 +79,7 @@ struct TextRules {
 [[nodiscard]] int compare(const Value& a, const Value& b, const TextRules& rules);
 [[nodiscard]] Value arithmetic(BinaryOp op, const Value& a, const Value& b);
 [[nodiscard]] Value negate(const Value& v);
-[[nodiscard]] Value concat(const Value& a, const Value& b, const TextRules& rules);
+[[nodiscard]] Value concat(Value a, const Value& b, const TextRules& rules);
 [[nodiscard]] bool contains(const Value& container, const Value& part, const TextRules& rules);
 [[nodiscard]] bool beginsWith(const Value& whole, const Value& part, const TextRules& rules);
 [[nodiscard]] bool endsWith(const Value& whole, const Value& part, const TextRules& rules);

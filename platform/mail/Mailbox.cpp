@@ -331,19 +331,15 @@ QList<MessageLocation> Mailbox::find(const QStringList& uniqueNames) const
                 [&](const QByteArray& raw) {
                     const QString& name = uniqueNames.at(nameOfSlot[static_cast<size_t>(slot)]);
                     QString path;
-                    QString letters;
-                    if (isAscii(raw.constData(), raw.size())) {
-                        // One allocation for the path, none for the usual flags.
-                        path.reserve(prefix.size() + raw.size());
-                        path.append(prefix).append(QLatin1String(raw.constData(), raw.size()));
-                        const qsizetype info = raw.indexOf(":2,");
-                        if (info >= 0 && info + 3 < raw.size())
-                            letters = QString::fromLatin1(raw.constData() + info + 3, raw.size() - info - 3);
-                    } else {
-                        const QString file = fileName(raw);
-                        path = prefix + file;
-                        letters = flags(file);
-                    }
+                    path.reserve(prefix.size() + raw.size());
+                    path.append(prefix);
+                    if (isAscii(raw.constData(), raw.size()))
+                        path.append(QLatin1String(raw.constData(), raw.size()));  // no decoded copy on the way
+                    else
+                        path.append(QFile::decodeName(raw));
+                    const QString file = QString::fromRawData(path.constData() + prefix.size(),
+                                                              path.size() - prefix.size());
+                    QString letters = flags(file);
                     located[static_cast<size_t>(slot)] = MessageLocation{folder, name, std::move(path), std::move(letters)};
                     --missing;
                 });

@@ -219,11 +219,11 @@ bool ReadAhead::ahead(qsizetype index) const
     return m_at >= 0 && index >= 0 && index < m_paths.size() && distance > 0 && distance <= window();
 }
 
-void ReadAhead::dropOutside()
+void ReadAhead::dropReady(bool keepAhead)
 {
     m_ready.erase(std::remove_if(m_ready.begin(), m_ready.end(),
-                                 [this](qsizetype index) {
-                                     if (ahead(index))
+                                 [this, keepAhead](qsizetype index) {
+                                     if (keepAhead && ahead(index))
                                          return false;
                                      m_data[static_cast<size_t>(index)] = QByteArray();
                                      m_state[static_cast<size_t>(index)] = State::Unread;
@@ -243,9 +243,7 @@ std::optional<QByteArray> ReadAhead::take(qsizetype index, Part part)
     if (part != m_part) {
         // What was read ahead is the other part: the loop reads this one itself.
         m_part = part;
-        m_at = -1;
-        dropOutside();
-        m_at = index;
+        dropReady(false);
     }
     // The reader is on this very message: waiting for it beats reading it twice.
     const bool caughtUp = m_state[static_cast<size_t>(index)] != State::Ready;
@@ -260,7 +258,7 @@ std::optional<QByteArray> ReadAhead::take(qsizetype index, Part part)
         m_ready.erase(std::find(m_ready.begin(), m_ready.end(), index));
     }
     state = State::Gone;
-    dropOutside();
+    dropReady(true);
     if (caughtUp) {
         // The loop has caught up with the reader: it reads the next few messages
         // itself while the reader goes on past them, so the two share the reading.

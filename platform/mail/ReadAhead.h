@@ -53,7 +53,8 @@ private:
     void run();
     [[nodiscard]] qsizetype window() const;
     [[nodiscard]] bool ahead(qsizetype index) const;  // inside the window, under the lock
-    void dropOutside();                               // under the lock
+    // Forgets the blocks read ahead, all or those outside the window (under the lock).
+    void dropReady(bool keepAhead);
 
     const QStringList m_paths;
     std::mutex m_mutex;
