@@ -18,7 +18,7 @@ enum class Commas {
 };
 
 enum class ClipboardWriter {
-    Runner,           // runMailScript writes the script's text
+    Runner,           // the runner writes the script's text
     SenderNames,      // copySenderField picks the names
     SenderAddresses,  // copySenderField picks the addresses
 };
@@ -98,7 +98,7 @@ void runCopyCommand(Command command)
     const bool commas = row->commas == Commas::Setting && readUseCommaDelimiter();
 
     if (row->clipboard == ClipboardWriter::Runner) {
-        (void)runMailScript(scriptOf(command), reverseOrder, true, commas);
+        (void)runMailScriptResult(scriptOf(command), reverseOrder, true, commas);
         return;
     }
     // The runner leaves the clipboard alone and plays the sound; the parser writes

@@ -46,7 +46,7 @@ std::optional<QString> readScriptResource(const QString& scriptName)
 // Compiles and runs the text against the mail application. A failed run does
 // nothing for the user and leaves one log line naming the resource, the line and
 // the error, so a person editing a resource can see why it did nothing.
-std::optional<QString> executeForText(const QString& scriptName, const QString& source)
+std::optional<platform::applescript::ResultDescriptor> execute(const QString& scriptName, const QString& source)
 {
     platform::mail::registerMailApplication();
     platform::pasteboard::registerScriptClipboard();
@@ -62,7 +62,9 @@ std::optional<QString> executeForText(const QString& scriptName, const QString& 
                                    .arg(error.number));
         return std::nullopt;
     }
-    return result->stringValue;
+    if (!result->hasText())
+        return std::nullopt;
+    return result;
 }
 
 }  // namespace
@@ -76,32 +78,40 @@ QString commaDelimitedText(const QString& text)
     return joined;
 }
 
-std::optional<QString> runMailScript(const QString& scriptName, bool reverseOrder, bool copyToClipboard,
-                                     bool commaDelimited)
+std::optional<platform::applescript::ResultDescriptor> runMailScriptResult(const QString& scriptName,
+                                                                           bool reverseOrder, bool copyToClipboard,
+                                                                           bool commaDelimited)
 {
-    std::optional<QString> text = readScriptResource(scriptName);
-    if (text) {
+    std::optional<QString> source = readScriptResource(scriptName);
+    std::optional<platform::applescript::ResultDescriptor> result;
+    if (source) {
         // The reverse-order switch is the first lower-case "false" of the text,
         // wherever it stands. A text without one runs unchanged.
         if (reverseOrder) {
-            const qsizetype at = text->indexOf(QLatin1String("false"), 0, Qt::CaseSensitive);
+            const qsizetype at = source->indexOf(QLatin1String("false"), 0, Qt::CaseSensitive);
             if (at >= 0)
-                text->replace(at, 5, QStringLiteral("true"));
+                source->replace(at, 5, QStringLiteral("true"));
         }
-        text = executeForText(scriptName, *text);
+        result = execute(scriptName, *source);
     }
-    if (text && commaDelimited)
-        text = commaDelimitedText(*text);
-    if (text && copyToClipboard)
-        (void)copyTextToClipboard(text);
-
+    if (result && commaDelimited)
+        result = platform::applescript::ResultDescriptor(commaDelimitedText(*result->stringValue()));
+    if (result && copyToClipboard)
+        (void)copyUtf8ToClipboard(result->utf8Value());
     // The clipboard is written before the sound starts; only a success plays.
     const bool silent = readDontMakeCompletionSound();
-    if (text && !silent) {
+    if (result && !silent) {
         if (auto sound = platform::desktop::soundNamed(QStringLiteral("Ping")))
             sound->play();
     }
-    return text;
+    return result;
+}
+
+std::optional<QString> runMailScript(const QString& scriptName, bool reverseOrder, bool copyToClipboard,
+                                     bool commaDelimited)
+{
+    const auto result = runMailScriptResult(scriptName, reverseOrder, copyToClipboard, commaDelimited);
+    return result ? result->stringValue() : std::nullopt;
 }
 
 std::optional<QString> runMailScriptReplacing(const QString& scriptName, const std::optional<QString>& target,
@@ -114,7 +124,8 @@ std::optional<QString> runMailScriptReplacing(const QString& scriptName, const s
     // replacement between every two characters of the script.
     if (target && !target->isEmpty())
         text->replace(*target, replacement, Qt::CaseInsensitive);
-    return executeForText(scriptName, *text);
+    const auto result = execute(scriptName, *text);
+    return result ? result->stringValue() : std::nullopt;
 }
 
 }  // namespace quorvell

@@ -7,6 +7,8 @@
 // "NAME: syntax|execution error at line N: MESSAGE (NUMBER)". A script name is one file name
 // straight inside the resources directory: a name with "/" in it finds nothing.
 
+#include "platform/applescript/AppleScript.h"
+
 #include <QString>
 
 #include <optional>
@@ -20,6 +22,10 @@ namespace quorvell {
 [[nodiscard]] std::optional<QString> runMailScript(const QString& scriptName, bool reverseOrder,
                                                    bool copyToClipboard, bool commaDelimited);
 
+// runMailScript with the text as the run left it: a text built from raw mail
+// stays UTF-8 on its way to the clipboard, never widened to UTF-16.
+[[nodiscard]] std::optional<platform::applescript::ResultDescriptor>
+runMailScriptResult(const QString& scriptName, bool reverseOrder, bool copyToClipboard, bool commaDelimited);
 // Replaces every occurrence of target (any letter case) by replacement, then runs.
 // No commas, no clipboard, no sound.
 [[nodiscard]] std::optional<QString> runMailScriptReplacing(const QString& scriptName,

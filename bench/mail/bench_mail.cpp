@@ -102,11 +102,12 @@ void runText(benchmark::State& state, const QString& text, int count, int bodyBy
     for (auto _ : state) {
         platform::applescript::ErrorInfo error;
         const auto result = platform::applescript::AppleScript(text).executeAndReturnError(&error);
-        if (!result || !result->stringValue) {
+        const std::optional<QString> copied = result ? result->stringValue() : std::nullopt;
+        if (!copied) {
             state.SkipWithError(error.message.toUtf8().constData());
             break;
         }
-        benchmark::DoNotOptimize(result->stringValue->size());
+        benchmark::DoNotOptimize(copied->size());
     }
     state.SetItemsProcessed(state.iterations() * count);
 }

@@ -3,9 +3,11 @@
 // made from source text, compiled and run at once by executeAndReturnError.
 // (The engine's design is described in Engine.h.)
 
+#include <QByteArray>
 #include <QString>
 
 #include <optional>
+#include <variant>
 
 namespace platform::applescript {
 
@@ -17,10 +19,23 @@ struct ErrorInfo {
     int column = 0;
 };
 
-// What a run gives back. stringValue is the text form of text, numbers, booleans
-// and dates, and none for lists, records and missing value.
-struct ResultDescriptor {
-    std::optional<QString> stringValue;
+// What a run gives back: the text form of text, numbers, booleans and dates, and
+// none for lists, records and missing value. A text the run kept in UTF-8 (raw
+// mail) stays UTF-8 until stringValue() asks for it, so a large result need never
+// be held in both forms on its way to the clipboard.
+class ResultDescriptor {
+public:
+    ResultDescriptor() = default;  // no text
+    explicit ResultDescriptor(QString text) : m_text(std::move(text)) { }
+    [[nodiscard]] static ResultDescriptor fromUtf8(QByteArray utf8);
+
+    [[nodiscard]] bool hasText() const { return m_text.index() != 0; }
+    [[nodiscard]] std::optional<QString> stringValue() const;
+    // The text in UTF-8; a lone surrogate of a QString becomes "?".
+    [[nodiscard]] std::optional<QByteArray> utf8Value() const;
+
+private:
+    std::variant<std::monostate, QString, QByteArray> m_text;
 };
 
 class AppleScript {

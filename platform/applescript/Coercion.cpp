@@ -101,10 +101,93 @@ void nestingWalk(const Value& v, const void* into, int depth)
     }
 }
 
+// The UTF-16 length of valid UTF-8: a unit per character, two beyond the BMP.
+qint64 utf16Length(const char* data, qsizetype size)
+{
+    qint64 units = 0;
+    for (qsizetype i = 0; i < size; ++i) {
+        const auto byte = static_cast<unsigned char>(data[i]);
+        units += ((byte & 0xC0) != 0x80) + (byte >= 0xF0);
+    }
+    return units;
+}
+
+// The text bound for text growing in UTF-8. Bytes are never fewer than UTF-16
+// units, so units are counted only once the bytes pass the bound.
+class Utf8Bound {
+public:
+    void grew(const QByteArray& text, qsizetype added)
+    {
+        if (text.size() <= kMaxTextLength)
+            return;
+        m_units = m_units < 0 ? utf16Length(text.constData(), text.size())
+                              : m_units + utf16Length(text.constData() + text.size() - added, added);
+        checkTextLength(static_cast<int>(std::min<qint64>(m_units, std::numeric_limits<int>::max())));
+    }
+
+private:
+    qint64 m_units = -1;
+};
+
+bool holdsUtf8(const Value& list)
+{
+    return std::any_of(list.items().begin(), list.items().end(), [](const Value& item) { return item.utf8Form(); });
+}
+
+// A list joined as toText joins it, in UTF-8: for lists holding UTF-8 text, which
+// is then never widened to UTF-16.
+Value joinUtf8(const Value& list, const TextRules& rules)
+{
+    const QByteArray delimiter = rules.delimiters.isEmpty() ? QByteArray() : toUtf8Large(rules.delimiters.first());
+    qint64 length = 0;
+    for (const Value& item : list.items()) {
+        const QByteArray* bytes = item.utf8Form();
+        length += (bytes ? bytes->size() : item.kind() == Value::Kind::Text ? item.text().size() : 0)
+                  + delimiter.size();
+    }
+    QByteArray out;
+    out.reserve(static_cast<int>(std::min<qint64>(length, kMaxTextLength)));
+    preferHugePages(out.constData(), static_cast<std::size_t>(out.capacity()));
+    Utf8Bound bound;
+    bool first = true;
+    for (const Value& item : list.items()) {
+        if (item.kind() == Value::Kind::Record || item.kind() == Value::Kind::Object)
+            cantMake(list, TypeName::Text);
+        const qsizetype before = out.size();
+        if (!first)
+            out += delimiter;
+        first = false;
+        if (const QByteArray* bytes = item.utf8Form())
+            out += *bytes;
+        else
+            out += toUtf8Large(toText(item, rules));
+        bound.grew(out, out.size() - before);
+    }
+    return Value::utf8Text(std::move(out));
+}
 
 }  // namespace
 
 namespace detail {
+
+Value appendText(Value a, const Value& b, const TextRules& rules)
+{
+    QByteArray* bytes = a.utf8Form() ? a.mutableUtf8Form() : nullptr;
+    if (!bytes) {
+        // Grown in place when a is the only holder of its text, as in a chain
+        // a & " <" & b & ">".
+        QString joined = std::move(a.mutableText());
+        const QString right = toText(b, rules);
+        checkTextLength(joined.size() + right.size());
+        joined += right;
+        return Value(std::move(joined));
+    }
+    QByteArray joined = std::move(*bytes);
+    const qsizetype before = joined.size();
+    joined += b.utf8Form() ? *b.utf8Form() : toUtf8Large(toText(b, rules));
+    Utf8Bound().grew(joined, joined.size() - before);
+    return Value::utf8Text(std::move(joined));
+}
 
 [[noreturn]] void cantMake(const Value& v, TypeName t)
 {
@@ -308,7 +391,12 @@ bool toBoolean(const Value& v)
 Value coerce(const Value& v, TypeName type, const TextRules& rules)
 {
     switch (type) {
-    case TypeName::Text: return Value(toText(v, rules));
+    case TypeName::Text:
+        if (v.kind() == Value::Kind::Text)
+            return v;
+        if (v.kind() == Value::Kind::List && holdsUtf8(v))
+            return joinUtf8(v, rules);
+        return Value(toText(v, rules));
     case TypeName::Integer: return Value(toInteger(v));
     case TypeName::Real: {
         if (v.kind() == Value::Kind::Text && !parseNumber(v.text()))

@@ -1,6 +1,7 @@
 #include "platform/applescript/Engine.h"
 
 #include "platform/applescript/Interpreter.h"
+#include "platform/applescript/LargeText.h"
 #include "platform/applescript/Lexer.h"
 #include "platform/applescript/Operations.h"
 #include "platform/applescript/Parser.h"
@@ -82,6 +83,31 @@ QString decodeScriptFile(const QByteArray& bytes, bool utf8)
 
 // --- the NSAppleScript-like entry ---
 
+ResultDescriptor ResultDescriptor::fromUtf8(QByteArray utf8)
+{
+    ResultDescriptor result;
+    result.m_text = std::move(utf8);
+    return result;
+}
+
+std::optional<QString> ResultDescriptor::stringValue() const
+{
+    if (const auto* text = std::get_if<QString>(&m_text))
+        return *text;
+    if (const auto* utf8 = std::get_if<QByteArray>(&m_text))
+        return QString::fromUtf8(utf8->constData(), static_cast<int>(utf8->size()));
+    return std::nullopt;
+}
+
+std::optional<QByteArray> ResultDescriptor::utf8Value() const
+{
+    if (const auto* text = std::get_if<QString>(&m_text))
+        return toUtf8Large(*text);
+    if (const auto* utf8 = std::get_if<QByteArray>(&m_text))
+        return *utf8;
+    return std::nullopt;
+}
+
 AppleScript::AppleScript(QString source) : m_source(std::move(source)) { }
 
 std::optional<ResultDescriptor> AppleScript::executeAndReturnError(ErrorInfo* error) const
@@ -92,7 +118,10 @@ std::optional<ResultDescriptor> AppleScript::executeAndReturnError(ErrorInfo* er
             *error = outcome.error;
         return std::nullopt;
     }
-    return ResultDescriptor{stringValue(*outcome.value)};
+    if (const QByteArray* utf8 = outcome.value->utf8Form())
+        return ResultDescriptor::fromUtf8(*utf8);
+    std::optional<QString> text = stringValue(*outcome.value);
+    return text ? ResultDescriptor(std::move(*text)) : ResultDescriptor();
 }
 
 }  // namespace platform::applescript

@@ -114,15 +114,8 @@ Value arithmetic(BinaryOp op, const Value& a, const Value& b)
 
 Value concat(Value a, const Value& b, const TextRules& rules)
 {
-    if (a.kind() == Value::Kind::Text) {
-        // Grown in place when a is the only holder of its text, as in a chain
-        // a & " <" & b & ">".
-        QString joined = std::move(a.mutableText());
-        const QString right = toText(b, rules);
-        checkTextLength(joined.size() + right.size());
-        joined += right;
-        return Value(std::move(joined));
-    }
+    if (a.kind() == Value::Kind::Text)
+        return appendText(std::move(a), b, rules);
     if (a.kind() == Value::Kind::Record && b.kind() == Value::Kind::Record) {
         Record merged = *a.recordPointer();
         for (const auto& field : b.recordPointer()->fields)

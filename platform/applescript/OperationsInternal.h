@@ -20,6 +20,8 @@ inline constexpr const char* kWeekdays[] = {"Sunday",   "Monday", "Tuesday", "We
 [[nodiscard]] std::optional<double> parseNumber(const QString& text);
 // The items of a list, the values of a record, or the value alone.
 [[nodiscard]] List asList(const Value& v);
+// Text a with the text form of b after it; UTF-8 text stays UTF-8.
+[[nodiscard]] Value appendText(Value a, const Value& b, const TextRules& rules);
 // The locale's long time format without its time zone.
 [[nodiscard]] QString timeFormat();
 

@@ -1,6 +1,7 @@
 #include "platform/applescript/Value.h"
 
 #include "platform/applescript/Dictionary.h"
+#include "platform/applescript/LargeText.h"
 
 namespace platform::applescript {
 
@@ -8,6 +9,37 @@ Value::Value(std::shared_ptr<Object> o)
 {
     if (o)
         m_data = std::move(o);
+}
+
+Value Value::utf8Text(QByteArray bytes)
+{
+    static_assert(std::is_same_v<std::variant_alternative_t<kUtf8Index, decltype(m_data)>, Utf8>);
+    Value v;
+    v.m_data = Utf8{std::move(bytes)};
+    return v;
+}
+
+const QString& Value::text() const
+{
+    if (const QByteArray* bytes = utf8Form()) {
+        // (The pointer-and-size overload keeps NUL characters.)
+        QString converted = QString::fromUtf8(bytes->constData(), static_cast<int>(bytes->size()));
+        m_data = std::move(converted);
+    }
+    return std::get<QString>(m_data);
+}
+
+QString& Value::mutableText()
+{
+    (void)text();
+    return std::get<QString>(m_data);
+}
+
+QByteArray Value::toUtf8() const
+{
+    if (const QByteArray* bytes = utf8Form())
+        return *bytes;
+    return toUtf8Large(text());
 }
 
 Value Value::list(List items)

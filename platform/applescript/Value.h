@@ -4,7 +4,10 @@
 //
 // A Value is one of: missing value, boolean, integer, real, text, date, list,
 // record, or an application object. Scalars are held by value; text is a QString
-// (implicitly shared, so copying a Value is cheap). Lists and records are held
+// (implicitly shared, so copying a Value is cheap). Text an application hands over
+// as valid UTF-8 (a raw message) may stay UTF-8 (utf8Text()): it is half the size,
+// joins and reaches the clipboard without a UTF-16 copy, and turns into a QString
+// in place the first time anything asks for text(). Lists and records are held
 // through a shared pointer because the language shares them: after
 // `set b to a`, changing an item of b changes a; `copy a to b` makes a deep copy
 // (deepCopy()). Application objects are references (std::shared_ptr<Object>)
@@ -14,6 +17,7 @@
 // script we run can tell apart, so arithmetic overflow turns into a real as the
 // language does for results beyond its integer range.
 
+#include <QByteArray>
 #include <QDateTime>
 #include <QString>
 
@@ -52,10 +56,15 @@ public:
     }
 
     static Value missing() { return Value(); }
+    // Text held as these bytes, which must be valid UTF-8.
+    static Value utf8Text(QByteArray bytes);
     static Value list(List items = {});
     static Value record(Record fields);
 
-    [[nodiscard]] Kind kind() const { return static_cast<Kind>(m_data.index()); }
+    [[nodiscard]] Kind kind() const
+    {
+        return m_data.index() == kUtf8Index ? Kind::Text : static_cast<Kind>(m_data.index());
+    }
     [[nodiscard]] bool isMissing() const { return kind() == Kind::Missing; }
     [[nodiscard]] bool isNumber() const { return kind() == Kind::Integer || kind() == Kind::Real; }
 
@@ -64,8 +73,22 @@ public:
     [[nodiscard]] qint64 integer() const { return std::get<qint64>(m_data); }
     [[nodiscard]] double real() const { return std::get<double>(m_data); }
     [[nodiscard]] double number() const;  // integer or real as a double
-    [[nodiscard]] const QString& text() const { return std::get<QString>(m_data); }
-    [[nodiscard]] QString& mutableText() { return std::get<QString>(m_data); }
+    [[nodiscard]] const QString& text() const;
+    [[nodiscard]] QString& mutableText();
+    // The bytes of a text still held as UTF-8, else null.
+    [[nodiscard]] const QByteArray* utf8Form() const
+    {
+        const auto* form = std::get_if<Utf8>(&m_data);
+        return form ? &form->bytes : nullptr;
+    }
+    [[nodiscard]] QByteArray* mutableUtf8Form()
+    {
+        auto* form = std::get_if<Utf8>(&m_data);
+        return form ? &form->bytes : nullptr;
+    }
+    // A text in UTF-8: its bytes as they are held, or converted (a lone surrogate
+    // becomes "?").
+    [[nodiscard]] QByteArray toUtf8() const;
     [[nodiscard]] const QDateTime& date() const { return std::get<QDateTime>(m_data); }
     // The list shared with every Value that refers to it.
     [[nodiscard]] const std::shared_ptr<List>& listPointer() const { return std::get<std::shared_ptr<List>>(m_data); }
@@ -81,8 +104,14 @@ public:
     [[nodiscard]] Value deepCopy() const;
 
 private:
-    std::variant<std::monostate, bool, qint64, double, QString, QDateTime, std::shared_ptr<List>,
-                 std::shared_ptr<Record>, std::shared_ptr<Object>>
+    struct Utf8 {
+        QByteArray bytes;
+    };
+    static constexpr std::size_t kUtf8Index = 9;  // after the kinds, which keep their indices
+
+    // Mutable: a UTF-8 text becomes a QString when it is first read as one.
+    mutable std::variant<std::monostate, bool, qint64, double, QString, QDateTime, std::shared_ptr<List>,
+                         std::shared_ptr<Record>, std::shared_ptr<Object>, Utf8>
         m_data;
 };
 

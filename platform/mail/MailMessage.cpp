@@ -157,6 +157,11 @@ QString MailMessage::allHeaders()
     return MessageBody::sourceText(header().raw());
 }
 
+QByteArray MailMessage::rawHeaders()
+{
+    return header().raw();
+}
+
 QString MailMessage::content()
 {
     loadBody();
@@ -171,8 +176,13 @@ QList<Attachment> MailMessage::attachments()
 
 QString MailMessage::source()
 {
+    return MessageBody::sourceText(rawSource());
+}
+
+QByteArray MailMessage::rawSource()
+{
     loadSource();
-    return MessageBody::sourceText(m_source);
+    return m_source;
 }
 
 QDateTime MailMessage::dateSent()

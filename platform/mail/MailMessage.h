@@ -62,9 +62,11 @@ public:
     [[nodiscard]] std::array<QList<MailAddress>, 3> recipients();
     [[nodiscard]] QString messageId();   // without angle brackets
     [[nodiscard]] QString allHeaders();  // the raw header block
+    [[nodiscard]] QByteArray rawHeaders();
     [[nodiscard]] QString content();     // decoded plain text, trailing white space removed
     [[nodiscard]] QList<Attachment> attachments();  // in the order of the message
     [[nodiscard]] QString source();      // the raw message
+    [[nodiscard]] QByteArray rawSource();
     [[nodiscard]] QDateTime dateSent();  // invalid when the Date field is absent or unreadable
     [[nodiscard]] QDateTime dateReceived();
     [[nodiscard]] qint64 messageSize();

@@ -32,10 +32,10 @@ TEST_P(StringValueTest, FollowsTheResultKind)
     const auto result = AppleScript(QString::fromUtf8(GetParam().source)).executeAndReturnError(&error);
     ASSERT_TRUE(result.has_value()) << error.message.toStdString();
     if (GetParam().text) {
-        ASSERT_TRUE(result->stringValue.has_value());
-        EXPECT_EQ(result->stringValue->toStdString(), *GetParam().text);
+        ASSERT_TRUE(result->stringValue().has_value());
+        EXPECT_EQ(result->stringValue()->toStdString(), *GetParam().text);
     } else {
-        EXPECT_FALSE(result->stringValue.has_value()) << result->stringValue->toStdString();
+        EXPECT_FALSE(result->stringValue().has_value()) << result->stringValue()->toStdString();
     }
 }
 
@@ -80,8 +80,8 @@ TEST(AppleScriptTest, CompilesAfreshAtEveryRun)
 {
     // A property starts from its initial value at every run: nothing is kept.
     const AppleScript script(QStringLiteral("property n : 0\nset n to n + 1\nn"));
-    EXPECT_EQ(script.executeAndReturnError()->stringValue, QStringLiteral("1"));
-    EXPECT_EQ(script.executeAndReturnError()->stringValue, QStringLiteral("1"));
+    EXPECT_EQ(script.executeAndReturnError()->stringValue(), QStringLiteral("1"));
+    EXPECT_EQ(script.executeAndReturnError()->stringValue(), QStringLiteral("1"));
 }
 
 TEST(DecodeTest, MacRomanUnlessUtf8)
@@ -145,9 +145,9 @@ TEST(RegistryTest, ReplacesRemovesAndIgnoresCaseAndAThrowFailsTheRunOnly)
 {
     const QString script = QStringLiteral("tell application \"probe app\" to get tag");
     registerApplication(QStringLiteral("Probe App"), std::make_shared<Probe>(QStringLiteral("first")));
-    EXPECT_EQ(AppleScript(script).executeAndReturnError()->stringValue, QStringLiteral("first"));
+    EXPECT_EQ(AppleScript(script).executeAndReturnError()->stringValue(), QStringLiteral("first"));
     registerApplication(QStringLiteral("PROBE APP"), std::make_shared<Probe>(QStringLiteral("second")));
-    EXPECT_EQ(AppleScript(script).executeAndReturnError()->stringValue, QStringLiteral("second"));
+    EXPECT_EQ(AppleScript(script).executeAndReturnError()->stringValue(), QStringLiteral("second"));
     registerApplication(QStringLiteral("Probe App"), std::make_shared<Probe>(QStringLiteral("throw")));
     ErrorInfo error;
     EXPECT_FALSE(AppleScript(script).executeAndReturnError(&error));

@@ -125,9 +125,9 @@ protected:
         const auto result = platform::applescript::AppleScript(resource(name, reverse)).executeAndReturnError(&error);
         EXPECT_TRUE(result.has_value()) << name.toStdString() << ": " << error.line << ":" << error.column << " "
                                         << error.message.toStdString();
-        if (!result || !result->stringValue)
+        if (!result || !result->stringValue())
             return QStringLiteral("<no text>");
-        return *result->stringValue;
+        return *result->stringValue();
     }
 
     QTemporaryDir m_home;
