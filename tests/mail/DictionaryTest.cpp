@@ -65,6 +65,11 @@ TEST(MailDictionary, ScriptsReachTheSelectionMailboxesMessagesAndTheirParts)
         {"{sender of m1, reply to of m1, message id of m1, content of m1, flagged status of m1, read status of m1}",
          "Lee, Ann <ann@example.org>,,plans-1@example.org,See you at ten.,true,true"},
         {"(date sent of message 1 of mailbox \"Sent\") is missing value", "true"},
+        // Raw mail held as UTF-8 joins, grows and reads as any other text.
+        {"{content of m1, 2.5, \"Zoë\", length of (all headers of m1)}", "See you at ten.,2.5,Zoë,212"},
+        {"(content of m1) & \" – \" & 2 & {word 2 of (source of m1)}", "See you at ten. – 2Lee"},
+        {"{length of content of m1, (content of m1) ends with \"TEN.\", \"x\" & character 3 of content of m1}",
+         "15,true,xe"},
         {"message size of message 1 of inbox", "230"},  // kMessage.size()
         {"address of every recipient of message 1 of inbox", "bob@example.org,carl@example.org,zoe@example.org"},
         {"address of every recipient of message 1 of mailbox \"Sent\"", "t@x.org,c@x.org,d@x.org,b@x.org"},
