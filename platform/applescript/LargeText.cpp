@@ -29,8 +29,12 @@ void preferHugePages(const void* data, std::size_t bytes)
 
 QByteArray toUtf8Large(const QString& text)
 {
-    if (text.size() < kLarge)
-        return text.toUtf8();
+    if (text.size() < kLarge) {
+        // toUtf8 allocates for three bytes a character; kept texts keep only theirs.
+        QByteArray out = text.toUtf8();
+        out.squeeze();
+        return out;
+    }
     QByteArray out;
     out.reserve(text.size());  // exact for ASCII; other text grows it
     preferHugePages(out.constData(), static_cast<std::size_t>(out.capacity()));

@@ -38,12 +38,19 @@ Value rawText(const QByteArray& raw)
     return HeaderBlock::isValidUtf8(raw) ? Value::utf8Text(raw) : Value(MessageBody::sourceText(raw));
 }
 
+// Decoded header text, kept as UTF-8 for the same reasons: the copy commands
+// join it straight into their text.
+Value headerText(const QString& text)
+{
+    return Value::utf8Text(platform::applescript::toUtf8Large(text));
+}
+
 // The message properties; names in the dictionary's canonical form.
 constexpr PropertyRow kMessageProperties[] = {
-    {"subject", [](MailMessage& m, qint64) { return Value(m.subject()); }},
-    {"sender", [](MailMessage& m, qint64) { return Value(m.sender()); }},
-    {"reply to", [](MailMessage& m, qint64) { return Value(m.replyTo()); }},
-    {"message id", [](MailMessage& m, qint64) { return Value(m.messageId()); }},
+    {"subject", [](MailMessage& m, qint64) { return headerText(m.subject()); }},
+    {"sender", [](MailMessage& m, qint64) { return headerText(m.sender()); }},
+    {"reply to", [](MailMessage& m, qint64) { return headerText(m.replyTo()); }},
+    {"message id", [](MailMessage& m, qint64) { return headerText(m.messageId()); }},
     {"id", [](MailMessage&, qint64 id) { return Value(id); }},
     {"all headers", [](MailMessage& m, qint64) { return rawText(m.rawHeaders()); }},
     {"content",
