@@ -3,6 +3,8 @@
 
 #include "MailTestSupport.h"
 
+#include "platform/mail/MessageObject.h"
+
 #include <QDirIterator>
 #include <QRegularExpression>
 #include <QFileInfo>
@@ -76,6 +78,12 @@ TEST(MailGarbage, EveryPropertyAnswersForEveryBrokenMessage)
         const QString source = message.source();
         EXPECT_EQ(message.messageSize(), QFileInfo(path).size());
         EXPECT_TRUE(source.startsWith(headers)) << "the header block is the start of the source";
+        // A script reads the same texts, handed over as UTF-8 bytes or decoded.
+        const platform::mail::MessageObject object(
+            std::make_shared<platform::mail::MailMessage>(message.location()), 1);
+        for (const auto& [property, text] : {std::pair{"source", source}, {"all headers", headers},
+                                             {"content", content}, {"subject", subject}, {"sender", sender}})
+            EXPECT_EQ(object.property(QString::fromLatin1(property)).value().text(), text) << property;
         EXPECT_FALSE(subject.contains(QChar(0xFFFD)));
         EXPECT_FALSE(sender.contains(QChar(0xFFFD)));
 
