@@ -11,8 +11,10 @@
 
 #include <KContacts/VCardConverter>
 
+#include <QDateTime>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QFile>
 #include <QProcess>
 #include <QRegularExpression>
@@ -20,6 +22,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <dirent.h>
 #include <fcntl.h>
 #include <memory>
@@ -69,6 +72,32 @@ std::unique_ptr<QProcess> startHelper(const BookFolder& world, const QStringList
     return process;
 }
 
+// Polls until done() holds, for at most a minute.
+template <class Done>
+bool waitUntil(Done done)
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (!done()) {
+        if (clock.elapsed() > 60000)
+            return false;
+        QThread::msleep(2);
+    }
+    return true;
+}
+
+// Whether the process has the book's lock file open: an import then has named its
+// group and holds the lock or waits for it.
+bool opensLock(const QProcess& process, const BookFolder& world)
+{
+    const QString lock = QFileInfo(world.folder() + QStringLiteral("/.quorvell.lock")).canonicalFilePath();
+    const QDir fds(QStringLiteral("/proc/%1/fd").arg(process.processId()));
+    const QStringList entries = fds.entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot);
+    return !lock.isEmpty() && std::any_of(entries.begin(), entries.end(), [&](const QString& fd) {
+        return QFile::symLinkTarget(fds.filePath(fd)) == lock;
+    });
+}
+
 // Every ".vcf" of the folder is a complete card that KF5 Contacts reads.
 void expectOnlyCompleteCards(const BookFolder& world)
 {
@@ -111,10 +140,12 @@ TEST(ImportProcess, TwoImportsWaitForEachOtherAndLoseNothing)
     ASSERT_EQ(holder->readLine().trimmed(), QByteArray("locked"));
 
     auto first = startHelper(world, {QStringLiteral("import"), writeSenders(world, QStringLiteral("First"), 60)});
-    // Group names carry the second: the two imports start in different ones.
-    QThread::msleep(1100);
+    // Group names carry the second: the second import names its group in a later one.
+    ASSERT_TRUE(waitUntil([&] { return opensLock(*first, world); }));
+    const qint64 firstNamed = QDateTime::currentSecsSinceEpoch();
+    ASSERT_TRUE(waitUntil([&] { return QDateTime::currentSecsSinceEpoch() > firstNamed; }));
     auto second = startHelper(world, {QStringLiteral("import"), writeSenders(world, QStringLiteral("Second"), 60)});
-    QThread::msleep(200);
+    ASSERT_TRUE(waitUntil([&] { return opensLock(*second, world); }));
     EXPECT_EQ(first->state(), QProcess::Running) << "the import did not wait for the lock";
     EXPECT_EQ(second->state(), QProcess::Running) << "the import did not wait for the lock";
 
