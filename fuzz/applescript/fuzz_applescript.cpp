@@ -69,7 +69,10 @@ public:
             std::map<QString, Value>{{QStringLiteral("subject"), Value(QStringLiteral("Hello"))},
                                      {QStringLiteral("id"), Value(1)},
                                      {QStringLiteral("date sent"), Value(QDateTime(QDate(2026, 12, 6), QTime(7, 15)))},
-                                     {QStringLiteral("read status"), Value(true)}},
+                                     {QStringLiteral("read status"), Value(true)},
+                                     // raw mail is handed over as UTF-8 bytes
+                                     {QStringLiteral("content"),
+                                      Value::utf8Text("Gr\xC3\xBC\xC3\x9F\x65 \xF0\x9F\x98\x80\nend")}},
             List{Value(ann)}));
         m_messages.emplace_back(std::make_shared<Thing>(
             QStringLiteral("message"), std::map<QString, Value>{{QStringLiteral("id"), Value(2)}}));
