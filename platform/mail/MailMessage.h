@@ -20,6 +20,7 @@
 #include <QByteArray>
 #include <QDateTime>
 #include <QList>
+#include <QVector>
 #include <QString>
 
 #include <cstddef>
@@ -38,6 +39,10 @@ struct MessageLocation {
     QString path;
     QString flags;  // the letters after ":2,", e.g. "FS"
 };
+}  // namespace platform::mail
+// Implicitly shared members only: a vector of locations moves them as bytes.
+Q_DECLARE_TYPEINFO(platform::mail::MessageLocation, Q_MOVABLE_TYPE);
+namespace platform::mail {
 
 class MailMessage {
 public:

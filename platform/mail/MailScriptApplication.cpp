@@ -53,7 +53,7 @@ Reply selection()
         return Reply::error(-1728, found.problem);
     const Mailbox mailbox(found.root);
     const MailState state;
-    const QList<MessageLocation> selected = state.selection(mailbox);
+    const QVector<MessageLocation> selected = state.selection(mailbox);
     QStringList names;
     names.reserve(selected.size());
     for (const MessageLocation& location : selected)

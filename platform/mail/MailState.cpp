@@ -96,7 +96,7 @@ QHash<QString, qint64> readIds(const QString& path, qint64* highest)
 struct ScopedSelection {
     bool active = false;
     std::optional<std::pair<QString, QString>> key;  // state folder, mailbox root
-    QList<MessageLocation> messages;
+    QVector<MessageLocation> messages;
 };
 thread_local ScopedSelection t_scoped;
 
@@ -131,12 +131,12 @@ QStringList MailState::selectionNames(const Mailbox& mailbox) const
     return readNames(mailbox.root() + QLatin1Char('/') + QLatin1String(kDefaultSelectionFile)).value_or(QStringList());
 }
 
-QList<MessageLocation> MailState::selection(const Mailbox& mailbox) const
+QVector<MessageLocation> MailState::selection(const Mailbox& mailbox) const
 {
     const std::pair<QString, QString> key{m_directory, mailbox.root()};
     if (t_scoped.active && t_scoped.key == key)
         return t_scoped.messages;
-    const QList<MessageLocation> found = mailbox.find(selectionNames(mailbox));
+    const QVector<MessageLocation> found = mailbox.find(selectionNames(mailbox));
     if (t_scoped.active) {
         t_scoped.key = key;
         t_scoped.messages = found;

@@ -35,7 +35,7 @@ public:
     // The selection as written, or the mailbox's default one when none is stored.
     [[nodiscard]] QStringList selectionNames(const Mailbox& mailbox) const;
     // The selected messages that exist, in order; vanished ones are left out.
-    [[nodiscard]] QList<MessageLocation> selection(const Mailbox& mailbox) const;
+    [[nodiscard]] QVector<MessageLocation> selection(const Mailbox& mailbox) const;
     // Replaces the selection. False with *error set when it cannot be written; the
     // previous selection is then unchanged.
     [[nodiscard]] bool writeSelection(const QStringList& uniqueNames, QString* error = nullptr) const;

@@ -245,9 +245,9 @@ QString Mailbox::folderPath(const QString& folder) const
     return m_root + QStringLiteral("/.") + folder;
 }
 
-QList<MessageLocation> Mailbox::unsortedMessages(const QString& folder) const
+QVector<MessageLocation> Mailbox::unsortedMessages(const QString& folder) const
 {
-    QList<MessageLocation> result;
+    QVector<MessageLocation> result;
     if (!exists() || folder.contains(QLatin1Char('/')))
         return result;
     const QString base = folderPath(folder);
@@ -261,9 +261,9 @@ QList<MessageLocation> Mailbox::unsortedMessages(const QString& folder) const
     return result;
 }
 
-QList<MessageLocation> Mailbox::messages(const QString& folder) const
+QVector<MessageLocation> Mailbox::messages(const QString& folder) const
 {
-    QList<MessageLocation> result = unsortedMessages(folder);
+    QVector<MessageLocation> result = unsortedMessages(folder);
     // The delivery time is taken from each name once, not at every comparison.
     std::vector<std::pair<qint64, qsizetype>> order;
     order.reserve(static_cast<size_t>(result.size()));
@@ -272,7 +272,7 @@ QList<MessageLocation> Mailbox::messages(const QString& folder) const
     std::sort(order.begin(), order.end(), [&result](const auto& a, const auto& b) {
         return a.first != b.first ? a.first < b.first : result.at(a.second).uniqueName < result.at(b.second).uniqueName;
     });
-    QList<MessageLocation> sorted;
+    QVector<MessageLocation> sorted;
     sorted.reserve(result.size());
     for (const auto& [seconds, at] : order)
         sorted.append(std::move(result[at]));
@@ -284,7 +284,7 @@ QHash<QString, MessageLocation> Mailbox::index() const
     QHash<QString, MessageLocation> result;
     const QStringList all = folders();
     for (const QString& folder : all) {
-        const QList<MessageLocation> found = unsortedMessages(folder);
+        const QVector<MessageLocation> found = unsortedMessages(folder);
         result.reserve(result.size() + found.size());
         for (const MessageLocation& location : found) {
             if (!result.contains(location.uniqueName))
@@ -294,7 +294,7 @@ QHash<QString, MessageLocation> Mailbox::index() const
     return result;
 }
 
-QList<MessageLocation> Mailbox::find(const QStringList& uniqueNames) const
+QVector<MessageLocation> Mailbox::find(const QStringList& uniqueNames) const
 {
     // Each distinct name gets a slot; the directories' names are looked up as
     // their bytes, so the mailbox's other messages cost no allocation.
@@ -351,7 +351,7 @@ QList<MessageLocation> Mailbox::find(const QStringList& uniqueNames) const
         if (missing == 0)
             break;
     }
-    QList<MessageLocation> result;
+    QVector<MessageLocation> result;
     result.reserve(uniqueNames.size());
     for (const qsizetype at : slotOfName) {
         if (const auto& found = located[static_cast<size_t>(at)])

@@ -44,14 +44,14 @@ public:
     // The folder's name as written in folders(), matched without case; none if unknown.
     [[nodiscard]] std::optional<QString> folderNamed(const QString& name) const;
     // The messages of one folder, oldest delivery first (ties by unique name).
-    [[nodiscard]] QList<MessageLocation> messages(const QString& folder) const;
+    [[nodiscard]] QVector<MessageLocation> messages(const QString& folder) const;
     // Every message of every folder, by unique name. The first folder wins when
     // the same unique name lies in two folders, cur/ when it lies in cur/ and new/.
     [[nodiscard]] QHash<QString, MessageLocation> index() const;
     // The messages of index() with these unique names, in their order, found
     // without listing the others; a name no message has is left out, a name given
     // twice gives its message twice.
-    [[nodiscard]] QList<MessageLocation> find(const QStringList& uniqueNames) const;
+    [[nodiscard]] QVector<MessageLocation> find(const QStringList& uniqueNames) const;
 
     // The unique name and flags of a Maildir file name.
     [[nodiscard]] static QString uniqueName(const QString& fileName);
@@ -62,7 +62,7 @@ public:
 private:
     [[nodiscard]] QString folderPath(const QString& folder) const;
     // The messages of one folder in the order the directories list them.
-    [[nodiscard]] QList<MessageLocation> unsortedMessages(const QString& folder) const;
+    [[nodiscard]] QVector<MessageLocation> unsortedMessages(const QString& folder) const;
 
     QString m_root;
 };

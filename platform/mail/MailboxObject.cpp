@@ -23,7 +23,7 @@ Reply MailboxObject::property(const QString& name) const
     if (name == QLatin1String("name"))
         return Value(m_name);
     if (name == QLatin1String("unread count")) {
-        const QList<MessageLocation> found = Mailbox::locate().messages(m_name);
+        const QVector<MessageLocation> found = Mailbox::locate().messages(m_name);
         return Value(static_cast<qint64>(std::count_if(found.begin(), found.end(), [](const MessageLocation& m) {
             return !m.flags.contains(QLatin1Char('S'));
         })));
@@ -35,7 +35,7 @@ Reply MailboxObject::elements(const QString& className) const
 {
     if (className != QLatin1String("message"))
         return Reply::error(-1728);
-    const QList<MessageLocation> found = Mailbox::locate().messages(m_name);
+    const QVector<MessageLocation> found = Mailbox::locate().messages(m_name);
     QStringList names;
     names.reserve(found.size());
     for (const MessageLocation& location : found)

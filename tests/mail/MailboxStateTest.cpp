@@ -14,7 +14,7 @@ using platform::mail::MessageLocation;
 
 namespace {
 
-QStringList names(const QList<MessageLocation>& messages)
+QStringList names(const QVector<MessageLocation>& messages)
 {
     QStringList result;
     for (const MessageLocation& m : messages)

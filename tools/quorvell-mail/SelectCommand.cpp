@@ -111,7 +111,7 @@ std::optional<QStringList> newestOf(const Mailbox& mailbox, const QString& folde
                            .arg(folderName, mailbox.root(), mailbox.folders().join(QStringLiteral(", "))));
         return std::nullopt;
     }
-    const QList<MessageLocation> messages = mailbox.messages(*folder);
+    const QVector<MessageLocation> messages = mailbox.messages(*folder);
     QStringList names;
     for (qsizetype i = std::max<qsizetype>(0, messages.size() - last); i < messages.size(); ++i)
         names.append(messages.at(i).uniqueName);

@@ -69,7 +69,7 @@ QString oneLine(QString text)
     return text;
 }
 
-void printMessages(const MailState& state, const QList<MessageLocation>& messages)
+void printMessages(const MailState& state, const QVector<MessageLocation>& messages)
 {
     QStringList names;
     for (const MessageLocation& location : messages)
