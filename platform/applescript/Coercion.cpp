@@ -129,6 +129,13 @@ private:
     qint64 m_units = -1;
 };
 
+// The text form of v in UTF-8, taken as it is when v holds UTF-8 already.
+QByteArray utf8TextOf(const Value& v, const TextRules& rules)
+{
+    const QByteArray* bytes = v.utf8Form();
+    return bytes ? *bytes : toUtf8Large(toText(v, rules));
+}
+
 bool holdsUtf8(const Value& list)
 {
     return std::any_of(list.items().begin(), list.items().end(), [](const Value& item) { return item.utf8Form(); });
@@ -157,10 +164,7 @@ Value joinUtf8(const Value& list, const TextRules& rules)
         if (!first)
             out += delimiter;
         first = false;
-        if (const QByteArray* bytes = item.utf8Form())
-            out += *bytes;
-        else
-            out += toUtf8Large(toText(item, rules));
+        out += utf8TextOf(item, rules);
         bound.grew(out, out.size() - before);
     }
     return Value::utf8Text(std::move(out));
@@ -184,7 +188,7 @@ Value appendText(Value a, const Value& b, const TextRules& rules)
     }
     QByteArray joined = std::move(*bytes);
     const qsizetype before = joined.size();
-    joined += b.utf8Form() ? *b.utf8Form() : toUtf8Large(toText(b, rules));
+    joined += utf8TextOf(b, rules);
     Utf8Bound().grew(joined, joined.size() - before);
     return Value::utf8Text(std::move(joined));
 }

@@ -1,7 +1,6 @@
 #include "platform/applescript/Value.h"
 
 #include "platform/applescript/Dictionary.h"
-#include "platform/applescript/LargeText.h"
 
 namespace platform::applescript {
 
@@ -33,13 +32,6 @@ QString& Value::mutableText()
 {
     (void)text();
     return std::get<QString>(m_data);
-}
-
-QByteArray Value::toUtf8() const
-{
-    if (const QByteArray* bytes = utf8Form())
-        return *bytes;
-    return toUtf8Large(text());
 }
 
 Value Value::list(List items)

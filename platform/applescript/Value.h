@@ -86,9 +86,6 @@ public:
         auto* form = std::get_if<Utf8>(&m_data);
         return form ? &form->bytes : nullptr;
     }
-    // A text in UTF-8: its bytes as they are held, or converted (a lone surrogate
-    // becomes "?").
-    [[nodiscard]] QByteArray toUtf8() const;
     [[nodiscard]] const QDateTime& date() const { return std::get<QDateTime>(m_data); }
     // The list shared with every Value that refers to it.
     [[nodiscard]] const std::shared_ptr<List>& listPointer() const { return std::get<std::shared_ptr<List>>(m_data); }
