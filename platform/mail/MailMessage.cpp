@@ -60,10 +60,9 @@ const HeaderBlock& MailMessage::header()
         m_header.emplace(m_source.left(HeaderBlock::split(m_source).headerLength));
         return *m_header;
     }
-    std::optional<QByteArray> ahead;
-    if (const auto reader = std::exchange(m_readAhead, nullptr))
-        ahead = reader->take(m_readAheadIndex, ReadAhead::Part::Header);
-    m_header.emplace(ahead ? std::move(*ahead) : ReadAhead::readHeader(m_location.path));
+    const auto reader = std::exchange(m_readAhead, nullptr);
+    m_header.emplace(reader ? reader->take(m_readAheadIndex, ReadAhead::Part::Header)
+                            : ReadAhead::readHeader(m_location.path));
     keepRead();
     return *m_header;
 }
@@ -74,10 +73,8 @@ void MailMessage::loadSource()
         return;
     m_sourceLoaded = true;
     keepRead();
-    std::optional<QByteArray> ahead;
-    if (const auto reader = std::exchange(m_readAhead, nullptr))
-        ahead = reader->take(m_readAheadIndex, ReadAhead::Part::Source);
-    m_source = ahead ? std::move(*ahead) : ReadAhead::readSource(m_location.path);
+    const auto reader = std::exchange(m_readAhead, nullptr);
+    m_source = reader ? reader->take(m_readAheadIndex, ReadAhead::Part::Source) : ReadAhead::readSource(m_location.path);
 }
 
 void MailMessage::setReadAhead(std::shared_ptr<ReadAhead> reader, qsizetype index)

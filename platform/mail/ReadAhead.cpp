@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <cstring>
 #include <limits>
+#include <optional>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -48,48 +49,6 @@ int openForReading(int directory, const QByteArray& path, bool regular)
     return fd;
 }
 
-// The reader's way to a file: its folder opened once for all the files in it, so
-// opening a message looks up one name instead of walking the whole path again.
-// Held only while the reader lives.
-class Folders {
-public:
-    Folders() = default;
-    Folders(const Folders&) = delete;
-    Folders& operator=(const Folders&) = delete;
-    ~Folders()
-    {
-        if (m_fd >= 0)
-            ::close(m_fd);
-    }
-
-    // The folder to open name in (AT_FDCWD with the whole path when it has none).
-    int folderOf(const QString& path, QByteArray* name)
-    {
-        const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
-        if (slash <= 0) {
-            *name = QFile::encodeName(path);
-            return AT_FDCWD;
-        }
-        const QStringView folder = QStringView(path).left(slash);
-        if (m_fd < 0 || folder != m_folder) {
-            if (m_fd >= 0)
-                ::close(m_fd);
-            m_folder = folder.toString();
-            m_fd = ::open(QFile::encodeName(m_folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-        }
-        if (m_fd < 0) {
-            *name = QFile::encodeName(path);
-            return AT_FDCWD;
-        }
-        *name = QFile::encodeName(path.mid(slash + 1));
-        return m_fd;
-    }
-
-private:
-    QString m_folder;
-    int m_fd = -1;
-};
-
 // Reads into buffer from filled until done(filled) or the end; the new size.
 template <class Done>
 qsizetype readUntil(int fd, std::vector<char>& buffer, qsizetype filled, qsizetype chunk, Done done)
@@ -128,6 +87,69 @@ bool holdsBlankLine(const char* data, qsizetype from, qsizetype size)
 }
 
 }  // namespace
+
+// A thread's way to the messages: each folder opened once for all the files in
+// it, so opening a message looks up one name instead of walking the whole path
+// again. The few folders used last stay open (cur/ and new/ of a folder or two),
+// and only while their owner lives.
+class ReadAhead::Folders {
+public:
+    Folders() = default;
+    Folders(const Folders&) = delete;
+    Folders& operator=(const Folders&) = delete;
+    ~Folders()
+    {
+        for (const Open& open : m_open)
+            ::close(open.fd);
+    }
+
+    // The folder to open name in (AT_FDCWD with the whole path when it has none).
+    int folderOf(const QString& path, QByteArray* name)
+    {
+        const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
+        const int fd = slash > 0 ? open(QStringView(path).left(slash)) : -1;
+        if (fd < 0) {
+            *name = QFile::encodeName(path);
+            return AT_FDCWD;
+        }
+        *name = QFile::encodeName(path.mid(slash + 1));
+        return fd;
+    }
+
+private:
+    static constexpr size_t kKept = 4;
+    struct Open {
+        QString folder;
+        int fd;
+    };
+
+    int open(QStringView folder)
+    {
+        const auto found = std::find_if(m_open.begin(), m_open.end(), [&](const Open& o) { return o.folder == folder; });
+        if (found != m_open.end()) {
+            std::rotate(m_open.begin(), found, found + 1);  // the latest first
+            return m_open.front().fd;
+        }
+        const int fd = ::open(QFile::encodeName(folder.toString()).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (fd < 0)
+            return fd;
+        if (m_open.size() == kKept) {
+            ::close(m_open.back().fd);
+            m_open.pop_back();
+        }
+        m_open.insert(m_open.begin(), Open{folder.toString(), fd});
+        return fd;
+    }
+
+    std::vector<Open> m_open;
+};
+
+QByteArray ReadAhead::read(Folders& folders, const QString& path, Part part)
+{
+    QByteArray name;
+    const int folder = folders.folderOf(path, &name);
+    return part == Part::Header ? readHeaderAt(folder, name) : readSourceAt(folder, name);
+}
 
 QByteArray ReadAhead::readHeader(const QString& path)
 {
@@ -192,6 +214,7 @@ QByteArray ReadAhead::readSourceAt(int directory, const QByteArray& path)
 
 ReadAhead::ReadAhead(QStringList paths)
     : m_paths(std::move(paths)),
+      m_askerFolders(std::make_unique<Folders>()),
       m_state(static_cast<size_t>(m_paths.size()), State::Unread),
       m_data(static_cast<size_t>(m_paths.size()))
 {
@@ -232,10 +255,10 @@ void ReadAhead::dropReady(bool keepAhead)
                   m_ready.end());
 }
 
-std::optional<QByteArray> ReadAhead::take(qsizetype index, Part part)
+QByteArray ReadAhead::take(qsizetype index, Part part)
 {
     if (index < 0 || index >= m_paths.size())
-        return std::nullopt;
+        return {};
     std::unique_lock lock(m_mutex);
     if (m_at >= 0 && index != m_at)
         m_step = index > m_at ? 1 : -1;
@@ -250,7 +273,7 @@ std::optional<QByteArray> ReadAhead::take(qsizetype index, Part part)
     m_askerWaiting = true;
     m_changed.wait(lock, [&] { return m_state[static_cast<size_t>(index)] != State::Reading; });
     m_askerWaiting = false;
-    std::optional<QByteArray> result;
+    std::optional<QByteArray> result;  // none: this thread reads it
     State& state = m_state[static_cast<size_t>(index)];
     if (state == State::Ready) {
         result = std::move(m_data[static_cast<size_t>(index)]);
@@ -274,7 +297,7 @@ std::optional<QByteArray> ReadAhead::take(qsizetype index, Part part)
     lock.unlock();
     if (wake)
         m_changed.notify_all();
-    return result;
+    return result ? std::move(*result) : read(*m_askerFolders, m_paths.at(index), part);
 }
 
 void ReadAhead::run()
@@ -296,9 +319,7 @@ void ReadAhead::run()
         const Part part = m_part;
         const QString path = m_paths.at(index);
         lock.unlock();
-        QByteArray name;
-        const int folder = folders.folderOf(path, &name);
-        QByteArray data = part == Part::Header ? readHeaderAt(folder, name) : readSourceAt(folder, name);
+        QByteArray data = read(folders, path, part);
         lock.lock();
         State& state = m_state[static_cast<size_t>(index)];
         // Kept when still wanted: ahead of the loop, or the message it waits for.

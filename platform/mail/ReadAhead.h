@@ -18,8 +18,8 @@
 #include <QStringList>
 
 #include <condition_variable>
+#include <memory>
 #include <mutex>
-#include <optional>
 #include <thread>
 #include <vector>
 
@@ -34,14 +34,17 @@ public:
     ReadAhead(const ReadAhead&) = delete;
     ReadAhead& operator=(const ReadAhead&) = delete;
 
-    // The part of message index as read ahead, or none: the caller reads it.
-    [[nodiscard]] std::optional<QByteArray> take(qsizetype index, Part part);
+    // The part of message index: as read ahead, or read now by the caller's
+    // thread when the reader has not got it.
+    [[nodiscard]] QByteArray take(qsizetype index, Part part);
 
     // What a message's header block and whole file read as, the reader's way and
     // the asker's alike: empty when the file cannot be read; a whole file only
     // from a regular file.
     [[nodiscard]] static QByteArray readHeader(const QString& path);
     [[nodiscard]] static QByteArray readSource(const QString& path);
+
+    class Folders;
 
 private:
     // The same, for path relative to the open folder directory.
@@ -56,7 +59,12 @@ private:
     // Forgets the blocks read ahead, all or those outside the window (under the lock).
     void dropReady(bool keepAhead);
 
+    [[nodiscard]] static QByteArray read(Folders& folders, const QString& path, Part part);
+
     const QStringList m_paths;
+    // The folders the asker opens the messages in that it reads itself; the
+    // reader's are its own.
+    std::unique_ptr<Folders> m_askerFolders;
     std::mutex m_mutex;
     std::condition_variable m_changed;
     std::vector<State> m_state;
