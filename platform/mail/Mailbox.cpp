@@ -157,6 +157,31 @@ QByteArray uniqueKey(const QByteArray& raw)
     return isAscii(unique.constData(), unique.size()) ? unique : QFile::encodeName(QFile::decodeName(unique));
 }
 
+// The flags of the files of a listing (the letters after ":2,"), each distinct
+// text held once: a mailbox has a handful of flag sets for thousands of messages.
+class SharedFlags {
+public:
+    QString operator()(const QString& fileName)
+    {
+        const qsizetype info = fileName.indexOf(QLatin1String(":2,"));
+        if (info < 0)
+            return {};
+        const QStringView letters = QStringView(fileName).mid(info + 3);
+        for (const QString& known : m_known) {
+            if (known == letters)
+                return known;
+        }
+        QString text = letters.toString();
+        if (m_known.size() < kKept)
+            m_known.push_back(text);
+        return text;
+    }
+
+private:
+    static constexpr size_t kKept = 32;
+    std::vector<QString> m_known;
+};
+
 }  // namespace
 
 MailboxLookup Mailbox::lookup()
@@ -207,12 +232,6 @@ QString Mailbox::uniqueName(const QString& fileName)
     return colon < 0 ? fileName : fileName.left(colon);
 }
 
-QString Mailbox::flags(const QString& fileName)
-{
-    const qsizetype info = fileName.indexOf(QLatin1String(":2,"));
-    return info < 0 ? QString() : fileName.mid(info + 3);
-}
-
 QStringList Mailbox::folders() const
 {
     if (!exists())
@@ -251,11 +270,12 @@ QVector<MessageLocation> Mailbox::unsortedMessages(const QString& folder) const
     if (!exists() || folder.contains(QLatin1Char('/')))
         return result;
     const QString base = folderPath(folder);
+    SharedFlags sharedFlags;
     for (const char* sub : {"cur", "new"}) {
         const QString directory = base + QLatin1Char('/') + QLatin1String(sub);
         forEachMessageFile(directory, [](const QByteArray&) { return true; }, [&](const QByteArray& raw) {
             const QString file = fileName(raw);
-            result.append({folder, uniqueName(file), directory + QLatin1Char('/') + file, flags(file)});
+            result.append({folder, uniqueName(file), directory + QLatin1Char('/') + file, sharedFlags(file)});
         });
     }
     return result;
@@ -312,6 +332,7 @@ QVector<MessageLocation> Mailbox::find(const QStringList& uniqueNames) const
     }
     std::vector<std::optional<MessageLocation>> located(static_cast<size_t>(table.size()));
     qsizetype missing = table.size();
+    SharedFlags sharedFlags;
     const QStringList all = missing > 0 && exists() ? folders() : QStringList();
     for (const QString& folder : all) {
         if (folder.contains(QLatin1Char('/')))
@@ -339,7 +360,7 @@ QVector<MessageLocation> Mailbox::find(const QStringList& uniqueNames) const
                         path.append(QFile::decodeName(raw));
                     const QString file = QString::fromRawData(path.constData() + prefix.size(),
                                                               path.size() - prefix.size());
-                    QString letters = flags(file);
+                    QString letters = sharedFlags(file);
                     located[static_cast<size_t>(slot)] = MessageLocation{folder, name, std::move(path), std::move(letters)};
                     --missing;
                 });

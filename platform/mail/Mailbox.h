@@ -53,9 +53,8 @@ public:
     // twice gives its message twice.
     [[nodiscard]] QVector<MessageLocation> find(const QStringList& uniqueNames) const;
 
-    // The unique name and flags of a Maildir file name.
+    // The unique name of a Maildir file name: what comes before its flags.
     [[nodiscard]] static QString uniqueName(const QString& fileName);
-    [[nodiscard]] static QString flags(const QString& fileName);
 
     static constexpr const char* kInbox = "INBOX";
 
