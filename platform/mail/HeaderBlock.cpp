@@ -75,14 +75,23 @@ void forEachField(const QByteArray& block, std::initializer_list<const char*> na
             start = line.next;
             continue;
         }
-        QByteArray value(data + start + offset, line.length - offset);
+        // The folded lines are measured first, so the value is allocated once.
+        qsizetype length = line.length - offset;
         qsizetype next = line.next;
         while (next <= size) {
             const Line more = lineAt(data, size, next);
             if (!isContinuation(data + next, more.length))
                 break;
-            value.append(data + next, more.length);  // unfolding drops the line break, keeps the blank
+            length += more.length;
             next = more.next;
+        }
+        QByteArray value;
+        value.reserve(static_cast<int>(length));
+        value.append(data + start + offset, static_cast<int>(line.length - offset));
+        for (qsizetype at = line.next; at < next;) {
+            const Line more = lineAt(data, size, at);
+            value.append(data + at, static_cast<int>(more.length));  // unfolding drops the line break, keeps the blank
+            at = more.next;
         }
         value.replace('\0', ' ');
         if (!take(index, value.trimmed()))
