@@ -94,7 +94,9 @@ QString decodeText(const Entity& entity)
     if (const auto encoding = entity.header.rawValue("Content-Transfer-Encoding"))
         scratch.contentTransferEncoding()->from7BitString(*encoding);
     scratch.setBody(entity.body);
-    return decodeCharset(scratch.decodedContent(), entity.type.charset());
+    // The parameter as written: KMime's charset() reads a missing one as
+    // ISO-8859-1, which would turn undeclared UTF-8 into mojibake.
+    return decodeCharset(scratch.decodedContent(), entity.type.parameter(QStringLiteral("charset")).toLatin1());
 }
 
 // Where the line holding a delimiter starts, from position from; -1 when none.

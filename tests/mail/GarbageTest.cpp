@@ -49,6 +49,7 @@ const std::map<QString, Expectation>& expectations()
         {"deep-nesting.eml", {"Deep nesting", nullptr, nullptr, nullptr}},
         {"message-rfc822.eml", {nullptr, nullptr, nullptr, "The forwarded text."}},
         {"latin1-body-no-charset.eml", {nullptr, nullptr, nullptr, "Das ist schön."}},
+        {"utf8-body-no-charset.eml", {nullptr, nullptr, nullptr, "Grüße aus Köln."}},
     };
     return table;
 }
