@@ -74,7 +74,8 @@ void MailMessage::loadSource()
     m_sourceLoaded = true;
     keepRead();
     const auto reader = std::exchange(m_readAhead, nullptr);
-    m_source = reader ? reader->take(m_readAheadIndex, ReadAhead::Part::Source) : ReadAhead::readSource(m_location.path);
+    m_source = reader ? reader->take(m_readAheadIndex, ReadAhead::Part::Source)
+                      : ReadAhead::readSource(m_location.path);
 }
 
 void MailMessage::setReadAhead(std::shared_ptr<ReadAhead> reader, qsizetype index)

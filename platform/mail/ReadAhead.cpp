@@ -125,7 +125,8 @@ private:
 
     int open(QStringView folder)
     {
-        const auto found = std::find_if(m_open.begin(), m_open.end(), [&](const Open& o) { return o.folder == folder; });
+        const auto found =
+            std::find_if(m_open.begin(), m_open.end(), [&](const Open& o) { return o.folder == folder; });
         if (found != m_open.end()) {
             std::rotate(m_open.begin(), found, found + 1);  // the latest first
             return m_open.front().fd;
