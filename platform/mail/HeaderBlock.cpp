@@ -1,5 +1,7 @@
 #include "platform/mail/HeaderBlock.h"
 
+#include "platform/mail/MailLog.h"
+
 #include <KMime/Headers>
 
 #include <QTextCodec>
@@ -50,6 +52,7 @@ QByteArray asUtf8(const QByteArray& value)
 {
     if (HeaderBlock::isValidUtf8(value))
         return value;
+    qCInfo(lcMail, "Header text that is not UTF-8 reads as Latin-1");
     return QString::fromLatin1(value).toUtf8();
 }
 
@@ -93,7 +96,10 @@ void forEachField(const QByteArray& block, std::initializer_list<const char*> na
             value.append(data + at, static_cast<int>(more.length));  // unfolding drops the line break, keeps the blank
             at = more.next;
         }
-        value.replace('\0', ' ');
+        if (value.contains('\0')) {
+            qCInfo(lcMail, "NUL bytes in a %s field read as blanks", names.begin()[index]);
+            value.replace('\0', ' ');
+        }
         if (!take(index, value.trimmed()))
             break;
         start = next;
@@ -177,6 +183,7 @@ QString HeaderBlock::decodeUndeclared(const QByteArray& bytes)
     QString text = QTextCodec::codecForMib(106)->toUnicode(bytes.constData(), int(bytes.size()), &state);
     if (state.invalidChars == 0 && state.remainingChars == 0)
         return text;
+    qCInfo(lcMail, "Text that is not UTF-8 and names no charset reads as Latin-1");
     return QString::fromLatin1(bytes.constData(), int(bytes.size()));  // the QByteArray overload stops at NUL
 }
 
@@ -345,8 +352,10 @@ QList<MailAddress> HeaderBlock::parseAddressList(const QByteArray& rawList)
         fallback.from7BitString(value);
         const QString text = withoutControls(fallback.asUnicodeString()).trimmed();
         const bool group = text.endsWith(QLatin1Char(';')) && text.contains(QLatin1Char(':'));
-        if (!text.isEmpty() && !group)
+        if (!text.isEmpty() && !group) {
+            qCInfo(lcMail, "An address field without an address keeps its text");
             result.append({QString(), text});
+        }
     }
     return result;
 }
@@ -361,6 +370,8 @@ QDateTime HeaderBlock::dateTime(const char* name) const
     QDateTime result = header.dateTime();
     if (!result.isValid())
         result = QDateTime::fromString(QString::fromLatin1(*value), Qt::RFC2822Date);
+    if (!result.isValid())
+        qCInfo(lcMail, "A %s field that cannot be read gives no date", name);
     return result;
 }
 

@@ -2,6 +2,7 @@
 
 #include "platform/mail/HeaderBlock.h"
 #include "platform/mail/HtmlText.h"
+#include "platform/mail/MailLog.h"
 
 #include <KMime/Content>
 #include <KMime/Headers>
@@ -85,7 +86,10 @@ QString decodeCharset(const QByteArray& bytes, QByteArray charset)
     if (charset.isEmpty() || charset == "us-ascii" || charset == "utf-8" || charset == "utf8")
         return HeaderBlock::decodeUndeclared(bytes);
     QTextCodec* codec = QTextCodec::codecForName(charset);
-    return codec ? codec->toUnicode(bytes) : HeaderBlock::decodeUndeclared(bytes);
+    if (codec)
+        return codec->toUnicode(bytes);
+    qCInfo(lcMail, "Text in the unknown charset %s reads as undeclared", charset.constData());
+    return HeaderBlock::decodeUndeclared(bytes);
 }
 
 QString decodeText(const Entity& entity)
@@ -176,9 +180,14 @@ private:
         QList<QByteArray> parts = cutParts(entity.body, entity.type.boundary());
         // KMime would not report a multipart it cannot cut: it would show it as
         // plain text. A guessed boundary usually finds the parts.
-        if (parts.isEmpty())
-            parts = cutParts(entity.body, guessBoundary(entity.body));
         if (parts.isEmpty()) {
+            const QByteArray guessed = guessBoundary(entity.body);
+            parts = cutParts(entity.body, guessed);
+            if (!parts.isEmpty())
+                qCInfo(lcMail, "A multipart without its boundary is cut at the guessed %s", guessed.constData());
+        }
+        if (parts.isEmpty()) {
+            qCInfo(lcMail, "A multipart that cannot be cut reads as text");
             addText(HeaderBlock::decodeUndeclared(entity.body));
             return;
         }
@@ -243,8 +252,10 @@ MessageBody::MessageBody(const QByteArray& message)
     // NUL bytes cut KMime's text off where they stand; they carry nothing a reader
     // wants, so they read as blanks.
     QByteArray lf = message;
-    if (lf.contains('\0'))
+    if (lf.contains('\0')) {
+        qCInfo(lcMail, "NUL bytes in the message read as blanks");
         lf.replace('\0', ' ');
+    }
     if (lf.contains("\r\n"))
         lf = KMime::CRLFtoLF(lf);
     Collector collector;
@@ -262,6 +273,7 @@ QString MessageBody::sourceText(const QByteArray& message)
     text.reserve(message.size());
     QTextCodec* declared = nullptr;
     bool inContentType = false;
+    bool latin1 = false;
     for (qsizetype start = 0; start < message.size();) {
         qsizetype end = message.indexOf('\n', start);
         end = end < 0 ? message.size() : end + 1;
@@ -282,11 +294,17 @@ QString MessageBody::sourceText(const QByteArray& message)
             QTextCodec* codec = QTextCodec::codecForName(stop < 0 ? name : name.left(stop));
             declared = (codec && codec->mibEnum() != 106) ? codec : nullptr;
         }
-        if (HeaderBlock::isValidUtf8(line))
+        if (HeaderBlock::isValidUtf8(line)) {
             text += QString::fromUtf8(line.constData(), int(line.size()));
-        else
-            text += declared ? declared->toUnicode(line) : QString::fromLatin1(line.constData(), int(line.size()));
+        } else if (declared) {
+            text += declared->toUnicode(line);
+        } else {
+            latin1 = true;
+            text += QString::fromLatin1(line.constData(), int(line.size()));
+        }
     }
+    if (latin1)
+        qCInfo(lcMail, "Lines of a source that are not UTF-8 and name no charset read as Latin-1");
     return text;
 }
 

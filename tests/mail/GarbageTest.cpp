@@ -6,6 +6,7 @@
 #include "platform/mail/MessageObject.h"
 
 #include <QDirIterator>
+#include <QLoggingCategory>
 #include <QRegularExpression>
 #include <QSet>
 #include <QFileInfo>
@@ -21,7 +22,15 @@ struct Expectation {
     const char* sender = nullptr;
     const char* messageId = nullptr;
     const char* contentContains = nullptr;
+    const char* repairLogged = nullptr;  // a repair the mail log tells of
 };
+
+// The mail log's messages while a file is read.
+QStringList& mailLog()
+{
+    static QStringList lines;
+    return lines;
+}
 
 // What the symptom files must give. Files not named here only have to answer; the
 // message test's tables hold the symptoms read from text written there.
@@ -29,26 +38,29 @@ const std::map<QString, Expectation>& expectations()
 {
     static const std::map<QString, Expectation> table = {
         {"missing-boundary.eml", {"Photos from the weekend", "Nadia Haddad <nadia@haddad.example>",
-                                  "missing-boundary@haddad.example", "The text part survives a missing boundary."}},
+                                  "missing-boundary@haddad.example", "The text part survives a missing boundary.",
+                                  "guessed XyZ-boundary-42"}},
         {"wrong-boundary.eml", {"Wrong boundary", nullptr, "", "Text behind the wrong boundary."}},
         {"truncated-header.eml", {"Cut off in the middle", "Ola Nordmann <ola@nordmann.example>",
                                   "trunc@nordmann.example", nullptr}},
-        {"nul-bytes.eml", {"Zero  bytes inside", nullptr, nullptr, "zero byte and text after it."}},
-        {"8bit-latin1-subject.eml", {"Grüße aus Köln", "Jürgen Müller <j@koeln.example>", "", "Schöne Grüße"}},
+        {"nul-bytes.eml",
+         {"Zero  bytes inside", nullptr, nullptr, "zero byte and text after it.", "NUL bytes in a Subject"}},
+        {"8bit-latin1-subject.eml",
+         {"Grüße aus Köln", "Jürgen Müller <j@koeln.example>", "", "Schöne Grüße", "Header text that is not UTF-8"}},
         {"8bit-utf8-subject.eml", {"Smörgåsbord für alle", "Zoë Ångström <zoe@example.org>", "", "Text"}},
         {"crlf-line-ends.eml", {"Line ends", "Carl Rivers <carl@rivers.example>", "",
                                 "The plain text of a CRLF message."}},
         {"message-id-missing.eml", {"No Message-ID at all", nullptr, "", nullptr}},
-        {"unknown-charset.eml", {nullptr, nullptr, nullptr, "jajvam — ünïcode"}},
+        {"unknown-charset.eml", {nullptr, nullptr, nullptr, "jajvam — ünïcode", "unknown charset x-klingon"}},
         {"empty-file.eml", {"", "", "", nullptr}},
         {"body-only.eml", {"", "", "", "No header at all, only a body."}},
         {"header-only.eml", {"Header without a body", "a@example.org", "", nullptr}},
-        {"from-without-address.eml", {nullptr, "The Office", nullptr, nullptr}},
+        {"from-without-address.eml", {nullptr, "The Office", nullptr, nullptr, "without an address"}},
         {"folded-headers.eml", {"A subject that folds over  three lines", "Very Long Name <long@example.org>",
                                 nullptr, nullptr}},
         {"deep-nesting.eml", {"Deep nesting", nullptr, nullptr, nullptr}},
         {"message-rfc822.eml", {nullptr, nullptr, nullptr, "The forwarded text."}},
-        {"latin1-body-no-charset.eml", {nullptr, nullptr, nullptr, "Das ist schön."}},
+        {"latin1-body-no-charset.eml", {nullptr, nullptr, nullptr, "Das ist schön.", "not UTF-8"}},
         {"utf8-body-no-charset.eml", {nullptr, nullptr, nullptr, "Grüße aus Köln."}},
     };
     return table;
@@ -56,6 +68,12 @@ const std::map<QString, Expectation>& expectations()
 
 TEST(MailGarbage, EveryPropertyAnswersForEveryBrokenMessage)
 {
+    QLoggingCategory::setFilterRules(QStringLiteral("quorvell.mail.info=true"));
+    const auto keep = [](QtMsgType, const QMessageLogContext& at, const QString& text) {
+        if (qstrcmp(at.category, "quorvell.mail") == 0)
+            mailLog().append(text);
+    };
+    const QtMessageHandler previous = qInstallMessageHandler(keep);
     QDirIterator files(mailtest::corpusDir(), {QStringLiteral("*.eml")}, QDir::Files);
     int count = 0;
     QSet<QString> unseen;  // a misspelt name in the table must fail, not skip its file
@@ -67,6 +85,7 @@ TEST(MailGarbage, EveryPropertyAnswersForEveryBrokenMessage)
         SCOPED_TRACE(name.toStdString());
         ++count;
         unseen.remove(name);
+        mailLog().clear();
         auto message = messageAt(path);
         const QString subject = message.subject();
         const QString sender = message.sender();
@@ -109,7 +128,13 @@ TEST(MailGarbage, EveryPropertyAnswersForEveryBrokenMessage)
         if (e.contentContains) {
             EXPECT_TRUE(content.contains(QString::fromUtf8(e.contentContains))) << content.toStdString();
         }
+        if (e.repairLogged) {
+            EXPECT_TRUE(mailLog().join(QLatin1Char('\n')).contains(QLatin1String(e.repairLogged)))
+                << mailLog().join(QLatin1Char('\n')).toStdString();
+        }
     }
+    qInstallMessageHandler(previous);
+    QLoggingCategory::setFilterRules(QString());
     EXPECT_GE(count, 20);
     EXPECT_TRUE(unseen.isEmpty()) << "no corpus file named " << unseen.values().value(0).toStdString();
 }
