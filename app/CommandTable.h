@@ -4,6 +4,9 @@
 // Rows 0-18 are the menu's commands; the two export rows that follow carry a key, an
 // action and a script but no title: the menu never shows them.
 
+#include "settings/SettingsTable.h"
+
+#include <algorithm>
 #include <array>
 #include <cstddef>
 #include <span>
@@ -136,6 +139,21 @@ constexpr bool tableInOrder()
     return true;
 }
 static_assert(tableInOrder(), "kCommandTable rows must follow the Command enum");
+
+// Each command's key is a row of the settings table, with a place among the
+// command keys of the full save: a misspelt key would make a menu item whose
+// checkbox hides nothing.
+constexpr bool keysAreSettings()
+{
+    for (const CommandRow& command : kCommandTable) {
+        const auto* row = std::find_if(kSettingsTable.begin(), kSettingsTable.end(),
+                                       [&](const SettingRow& setting) { return setting.key == command.key; });
+        if (row == kSettingsTable.end() || row->fullSavePlace > kFullSaveCommandKeys)
+            return false;
+    }
+    return kCommandTable.size() == kFullSaveCommandKeys;
+}
+static_assert(keysAreSettings(), "every command key is a command key of kSettingsTable");
 }  // namespace detail
 
 }  // namespace quorvell

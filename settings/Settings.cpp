@@ -18,13 +18,16 @@ const QString& domain()
     return name;
 }
 
-// The table's default; a key outside the table is a command key (default on).
+// The table's default. Every key read is a row of the table (the command table
+// checks its keys against it when it compiles); another one is a caller's slip,
+// read as on so that no command disappears from a menu.
 bool defaultFor(std::string_view key)
 {
     for (const SettingRow& row : kSettingsTable) {
         if (row.key == key)
             return row.defaultValue;
     }
+    Q_ASSERT_X(false, "defaultFor", "a key outside the settings table");
     return true;
 }
 
