@@ -66,7 +66,7 @@ Interpreter::Flow Interpreter::execBlock(const Block& block)
 Interpreter::Flow Interpreter::execStatement(const Node& n)
 {
     step();
-    m_current = &n;
+    const CurrentNode current(m_current, &n);
     switch (n.kind) {
     case NodeKind::ExprStatement: {
         Value v = eval(*n.a);
@@ -409,6 +409,7 @@ void Interpreter::setDelimiters(const Value& v)
 
 void Interpreter::assign(const Node& target, const Value& v)
 {
+    const CurrentNode current(m_current, &target);  // a refused assignment points at its target
     switch (target.kind) {
     case NodeKind::Variable:
         write(target.name, v);

@@ -25,6 +25,7 @@
 #include <QHash>
 #include <QSet>
 
+#include <exception>
 #include <vector>
 
 namespace platform::applescript {
@@ -59,6 +60,30 @@ private:
 
     private:
         int& m_counter;
+    };
+
+    // Makes a node the current one while it runs, and its parent again when it
+    // ends, so an error of the parent's own work carries the parent's position;
+    // an error leaves the node that raised it current for the error's report.
+    class CurrentNode {
+    public:
+        CurrentNode(const Node*& current, const Node* node)
+            : m_current(current), m_parent(current), m_exceptions(std::uncaught_exceptions())
+        {
+            m_current = node;
+        }
+        ~CurrentNode()
+        {
+            if (std::uncaught_exceptions() == m_exceptions)
+                m_current = m_parent;
+        }
+        CurrentNode(const CurrentNode&) = delete;
+        CurrentNode& operator=(const CurrentNode&) = delete;
+
+    private:
+        const Node*& m_current;
+        const Node* m_parent;
+        int m_exceptions;
     };
 
     void step(qint64 cost = 1);
@@ -119,7 +144,7 @@ private:
     int m_evalDepth = 0;
     int m_callDepth = 0;
     QElapsedTimer m_clock;
-    const Node* m_current = nullptr;  // the statement running, for error positions
+    const Node* m_current = nullptr;  // the node running, for error positions (CurrentNode)
 };
 
 }  // namespace platform::applescript

@@ -12,6 +12,7 @@ namespace platform::applescript {
 Value Interpreter::eval(const Node& n)
 {
     Depth depth(m_evalDepth, m_limits.maxEvalDepth);
+    const CurrentNode current(m_current, &n);
     switch (n.kind) {
     case NodeKind::Literal: return n.value;
     case NodeKind::ListLiteral: {
@@ -33,9 +34,8 @@ Value Interpreter::eval(const Node& n)
         }
         return Value::record(std::move(r));
     }
-    case NodeKind::Variable: m_current = &n; return read(n.name);
+    case NodeKind::Variable: return read(n.name);
     case NodeKind::MyVariable: {
-        m_current = &n;
         const auto it = m_globals.constFind(n.name);
         if (it == m_globals.constEnd())
             throwRuntime(errUndefinedVariable, QStringLiteral("The variable %1 is not defined.").arg(n.name));
@@ -44,24 +44,20 @@ Value Interpreter::eval(const Node& n)
     case NodeKind::Binary: return evalBinary(n);
     case NodeKind::Negate: {
         Value v = eval(*n.a);
-        m_current = &n;
         return negate(v);
     }
     case NodeKind::Not: {
         Value v = eval(*n.a);
-        m_current = &n;
         return Value(!toBoolean(v));
     }
     case NodeKind::Coerce: {
         Value v = eval(*n.a);
-        m_current = &n;
         return coerce(v, n.type, m_rules);
     }
     case NodeKind::Property: return evalProperty(n);
     case NodeKind::Element: return evalElement(n);
     case NodeKind::Count: {
         Value v = eval(*n.a);
-        m_current = &n;
         if (v.kind() == Value::Kind::Object)
             v = elementsOf(v, QStringLiteral("item"));
         return Value(countOf(v));
@@ -69,7 +65,6 @@ Value Interpreter::eval(const Node& n)
     case NodeKind::Offset: {
         const Value needle = eval(*n.a);
         const Value haystack = eval(*n.b);
-        m_current = &n;
         return Value(offsetOf(toText(needle, m_rules), toText(haystack, m_rules), m_rules));
     }
     case NodeKind::CurrentDate: {
@@ -79,7 +74,6 @@ Value Interpreter::eval(const Node& n)
     }
     case NodeKind::DateFromText: {
         const Value v = eval(*n.a);
-        m_current = &n;
         return coerce(v, TypeName::Date, m_rules);
     }
     case NodeKind::Application: return evalApplication(n);
@@ -88,14 +82,13 @@ Value Interpreter::eval(const Node& n)
     case NodeKind::Delimiters: return delimiters();
     case NodeKind::Builtin: return evalBuiltin(n);
     case NodeKind::Clipboard: {
-        m_current = &n;
         const auto clipboard = findClipboard();
         const std::optional<QString> text = clipboard ? clipboard->text() : std::nullopt;
         if (!text)
             throwRuntime(errCantGet, QStringLiteral("Can’t get the clipboard."));
         return Value(*text);
     }
-    case NodeKind::It: m_current = &n; return tellTarget(n);
+    case NodeKind::It: return tellTarget(n);
     default: throwRuntime(errDefault, QStringLiteral("Unexpected expression."));
     }
 }
@@ -107,12 +100,10 @@ Value Interpreter::evalBinary(const Node& n)
         if (left == (n.op == BinaryOp::Or))
             return Value(left);
         const Value right = eval(*n.b);
-        m_current = &n;
         return Value(toBoolean(right));
     }
     Value a = eval(*n.a);
     const Value b = eval(*n.b);
-    m_current = &n;
     // Searching one list in another may compare every pair: charge for it so a
     // huge search ends at the step bound instead of running for hours.
     if (a.kind() == Value::Kind::List && b.kind() == Value::Kind::List
@@ -140,7 +131,6 @@ Value Interpreter::evalBinary(const Node& n)
 Value Interpreter::evalBuiltin(const Node& n)
 {
     const Value direct = eval(*n.a);
-    m_current = &n;
     if (n.name == u"round")
         return roundNumber(direct, static_cast<int>(n.value.integer()));
     if (n.name == u"ascii character")

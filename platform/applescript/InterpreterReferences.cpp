@@ -56,7 +56,6 @@ void Interpreter::replyError(const Reply& reply, const QString& cantGet) const
 Value Interpreter::evalProperty(const Node& n)
 {
     const Value container = n.a ? eval(*n.a) : tellTarget(n);
-    m_current = &n;
     if (n.a && n.a->kind == NodeKind::Variable && n.a->name == u"applescript" && n.name == u"text item delimiters")
         return delimiters();
     if (container.kind() == Value::Kind::Object) {
@@ -156,13 +155,11 @@ qint64 Interpreter::indexValue(const Value& v)
 Value Interpreter::evalElement(const Node& n)
 {
     const Value container = n.a ? eval(*n.a) : tellTarget(n);
-    m_current = &n;
     // `text i thru j of s` is a substring, not a list of pieces.
     if (n.name == u"text" && container.kind() == Value::Kind::Text && n.selector == Selector::Range) {
         const qint64 count = container.text().size();
         qint64 from = indexValue(*n.b);
         qint64 to = indexValue(*n.c);
-        m_current = &n;
         if (from < 0) from += count + 1;
         if (to < 0) to += count + 1;
         if (from > to) std::swap(from, to);
@@ -180,7 +177,6 @@ Value Interpreter::evalElement(const Node& n)
     if (n.kids.empty())
         return pick(all, n, container, n.name);
     const Value kept = filter(all, *n.kids[0]);
-    m_current = &n;
     return pick(kept, n, container, n.name);
 }
 
@@ -238,14 +234,12 @@ Value Interpreter::pick(const Value& all, const Node& n, const Value& container,
     case Selector::All: return all;
     case Selector::Index: {
         const Value index = eval(*n.b);
-        m_current = &n;
         if (index.kind() == Value::Kind::Text)
             return byProperty("name", index);
         return at(indexValue(index));
     }
     case Selector::Id: {
         const Value id = eval(*n.b);
-        m_current = &n;
         return byProperty("id", id);
     }
     case Selector::Some:
@@ -258,7 +252,6 @@ Value Interpreter::pick(const Value& all, const Node& n, const Value& container,
     case Selector::Range: {
         qint64 from = indexValue(*n.b);
         qint64 to = indexValue(*n.c);
-        m_current = &n;
         const qint64 f = from < 0 ? from + count + 1 : from;
         const qint64 t = to < 0 ? to + count + 1 : to;
         const qint64 lo = std::min(f, t);
@@ -278,7 +271,6 @@ Value Interpreter::pick(const Value& all, const Node& n, const Value& container,
 Value Interpreter::evalApplication(const Node& n)
 {
     const Value name = eval(*n.a);
-    m_current = &n;
     auto app = findApplication(toText(name, m_rules));
     if (!app)
         throwRuntime(errNotRunning, QStringLiteral("Application isn't running."));
@@ -287,7 +279,6 @@ Value Interpreter::evalApplication(const Node& n)
 
 Value Interpreter::evalCall(const Node& n)
 {
-    m_current = &n;
     if (!n.flag && !m_tellTargets.empty() && m_tellTargets.back().kind() == Value::Kind::Object)
         throwRuntime(errNotUnderstood, QStringLiteral("%1 doesn’t understand the “%2” message.")
                                            .arg(m_tellTargets.back().object()->describe(), n.name));
@@ -329,7 +320,6 @@ Value Interpreter::evalCommand(const Node& n)
     }
     for (size_t i = 0; i < n.kids.size(); ++i)
         call.labelled.emplace_back(n.names[i], eval(*n.kids[i]));
-    m_current = &n;
     const Value target = tellTarget(n);
     if (target.kind() != Value::Kind::Object)
         throwRuntime(errNotUnderstood,

@@ -62,6 +62,7 @@ TEST(AppleScriptTest, FailureFillsErrorAndGivesNoResult)
         {"\n\nitem 3 of {1}", false, -1728, 3, 1},
         {"error \"stop\" number 9", false, 9, 1, 1},
         {"tell application \"Not Registered\" to get name", false, -600, 1, 6},
+        {"set L to {1, 2}\nset item 5 of L to (1 + 2)", false, -10006, 2, 5},  // the target, not the value
     };
     for (const Case& c : cases) {
         ErrorInfo error;
