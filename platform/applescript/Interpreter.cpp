@@ -66,7 +66,14 @@ Interpreter::Flow Interpreter::execBlock(const Block& block)
 Interpreter::Flow Interpreter::execStatement(const Node& n)
 {
     step();
-    const CurrentNode current(m_current, &n);
+    const Node* const parent = std::exchange(m_current, &n);
+    const Flow flow = runStatement(n);
+    m_current = parent;
+    return flow;
+}
+
+Interpreter::Flow Interpreter::runStatement(const Node& n)
+{
     switch (n.kind) {
     case NodeKind::ExprStatement: {
         Value v = eval(*n.a);
@@ -409,7 +416,13 @@ void Interpreter::setDelimiters(const Value& v)
 
 void Interpreter::assign(const Node& target, const Value& v)
 {
-    const CurrentNode current(m_current, &target);  // a refused assignment points at its target
+    const Node* const parent = std::exchange(m_current, &target);
+    assignCurrent(target, v);
+    m_current = parent;
+}
+
+void Interpreter::assignCurrent(const Node& target, const Value& v)
+{
     switch (target.kind) {
     case NodeKind::Variable:
         write(target.name, v);

@@ -25,7 +25,7 @@
 #include <QHash>
 #include <QSet>
 
-#include <exception>
+#include <utility>
 #include <vector>
 
 namespace platform::applescript {
@@ -62,33 +62,14 @@ private:
         int& m_counter;
     };
 
-    // Makes a node the current one while it runs, and its parent again when it
-    // ends, so an error of the parent's own work carries the parent's position;
-    // an error leaves the node that raised it current for the error's report.
-    class CurrentNode {
-    public:
-        CurrentNode(const Node*& current, const Node* node)
-            : m_current(current), m_parent(current), m_exceptions(std::uncaught_exceptions())
-        {
-            m_current = node;
-        }
-        ~CurrentNode()
-        {
-            if (std::uncaught_exceptions() == m_exceptions)
-                m_current = m_parent;
-        }
-        CurrentNode(const CurrentNode&) = delete;
-        CurrentNode& operator=(const CurrentNode&) = delete;
-
-    private:
-        const Node*& m_current;
-        const Node* m_parent;
-        int m_exceptions;
-    };
-
     void step(qint64 cost = 1);
     Flow execBlock(const Block& block);
+    // The current node (m_current) is set in these three alone: a node is current
+    // while it runs and its parent again once it returns, so an error of the
+    // parent's own work carries the parent's position; an error leaves the node
+    // that raised it current for the report, at no cost on the way.
     Flow execStatement(const Node& n);
+    Flow runStatement(const Node& n);
     Flow execSet(const Node& n);
     Flow execTell(const Node& n);
     Flow execIf(const Node& n);
@@ -101,6 +82,7 @@ private:
     Flow execConsidering(const Node& n);
 
     Value eval(const Node& n);
+    Value evalCurrent(const Node& n);
     Value evalBinary(const Node& n);
     Value evalBuiltin(const Node& n);
     Value filter(const Value& all, const Node& condition);
@@ -117,7 +99,8 @@ private:
     qint64 indexValue(const Value& v);
     Value tellTarget(const Node& n) const;
 
-    void assign(const Node& target, const Value& v);
+    void assign(const Node& target, const Value& v);  // a refused one points at its target
+    void assignCurrent(const Node& target, const Value& v);
     void assignElement(const Node& target, const Value& v);
     bool appendInPlace(const Node& n);
     static bool callsOut(const Node& n);
@@ -144,7 +127,7 @@ private:
     int m_evalDepth = 0;
     int m_callDepth = 0;
     QElapsedTimer m_clock;
-    const Node* m_current = nullptr;  // the node running, for error positions (CurrentNode)
+    const Node* m_current = nullptr;  // the node running, for error positions
 };
 
 }  // namespace platform::applescript

@@ -11,8 +11,15 @@ namespace platform::applescript {
 
 Value Interpreter::eval(const Node& n)
 {
+    const Node* const parent = std::exchange(m_current, &n);
+    Value v = evalCurrent(n);
+    m_current = parent;
+    return v;
+}
+
+Value Interpreter::evalCurrent(const Node& n)
+{
     Depth depth(m_evalDepth, m_limits.maxEvalDepth);
-    const CurrentNode current(m_current, &n);
     switch (n.kind) {
     case NodeKind::Literal: return n.value;
     case NodeKind::ListLiteral: {
