@@ -46,14 +46,14 @@ qsizetype fieldValueOffset(const char* line, qsizetype size, const char* name)
     return (i < size && line[i] == ':') ? i + 1 : -1;
 }
 
-// KMime takes 8-bit header text as UTF-8; text that is not valid UTF-8 is Latin-1
-// in practice, so it is handed over re-encoded.
+// KMime takes 8-bit header text as UTF-8; text that is not valid UTF-8 is
+// Windows-1252 in practice, so it is handed over re-encoded.
 QByteArray asUtf8(const QByteArray& value)
 {
     if (HeaderBlock::isValidUtf8(value))
         return value;
-    qCInfo(lcMail, "Header text that is not UTF-8 reads as Latin-1");
-    return QString::fromLatin1(value).toUtf8();
+    qCInfo(lcMail, "Header text that is not UTF-8 reads as Windows-1252");
+    return HeaderBlock::decodeWindows1252(value.constData(), value.size()).toUtf8();
 }
 
 // Calls take(i, value) for each field called names[i], in the order of the block,
@@ -183,14 +183,45 @@ QString HeaderBlock::decodeUndeclared(const QByteArray& bytes)
     QString text = QTextCodec::codecForMib(106)->toUnicode(bytes.constData(), int(bytes.size()), &state);
     if (state.invalidChars == 0 && state.remainingChars == 0)
         return text;
-    qCInfo(lcMail, "Text that is not UTF-8 and names no charset reads as Latin-1");
-    return QString::fromLatin1(bytes.constData(), int(bytes.size()));  // the QByteArray overload stops at NUL
+    qCInfo(lcMail, "Text that is not UTF-8 and names no charset reads as Windows-1252");
+    return decodeWindows1252(bytes.constData(), bytes.size());
+}
+
+QString HeaderBlock::decodeWindows1252(const char* data, qsizetype size)
+{
+    QString text = QString::fromLatin1(data, int(size));  // (the QByteArray overload stops at NUL)
+    readC1AsWindows1252(text);
+    return text;
+}
+
+char16_t HeaderBlock::windows1252(char16_t c)
+{
+    static constexpr char16_t kTable[32] = {
+        0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+        0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+        0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178,
+    };
+    return c >= 0x80 && c < 0xA0 ? kTable[c - 0x80] : 0;
+}
+
+bool HeaderBlock::readC1AsWindows1252(QString& text)
+{
+    const auto isC1 = [](QChar c) { return c.unicode() >= 0x80 && c.unicode() < 0xA0; };
+    if (std::none_of(text.cbegin(), text.cend(), isC1))
+        return false;  // the rule, and no copy of a shared text
+    for (QChar& c : text) {
+        if (const char16_t readable = isC1(c) ? windows1252(c.unicode()) : 0)
+            c = QChar(readable);
+    }
+    return true;
 }
 
 QString HeaderBlock::withoutControls(QString text)
 {
+    readC1AsWindows1252(text);
     for (QChar& c : text) {
-        if (c.unicode() < 0x20 || c.unicode() == 0x7F)
+        const char16_t u = c.unicode();
+        if (u < 0x20 || u == 0x7F || (u >= 0x80 && u < 0xA0))
             c = QLatin1Char(' ');
     }
     return text;

@@ -6,13 +6,14 @@
 // header classes only for decoding, never through a KMime::Message: its accessors
 // add empty headers when asked for absent ones unless passed false, and its
 // messageID() drops identifiers without "<>" or without "@". Values with 8-bit
-// bytes that are not valid UTF-8 are taken as Latin-1 first, because KMime decodes
-// raw 8-bit header text as UTF-8 and turns Latin-1 into U+FFFD.
+// bytes that are not valid UTF-8 are taken as Windows-1252 first, because KMime
+// decodes raw 8-bit header text as UTF-8 and turns anything else into U+FFFD.
 //
 // Every decoded value (text, names, addresses, identifiers) carries no control
 // characters: an encoded word may decode to CR, LF or any other C0 control, and a
 // line break inside a name would split every list that holds it; each becomes a
-// blank.
+// blank. A C1 control from an encoded word labelled Latin-1 ("It=92s") is the
+// Windows-1252 character its sender meant (’).
 
 #include <QByteArray>
 #include <QDateTime>
@@ -70,10 +71,20 @@ public:
     // The mailboxes of an address list written as text ("Ann Lee <ann@x.org>, bob@y").
     [[nodiscard]] static QList<MailAddress> parseAddressList(const QByteArray& value);
 
-    // UTF-8 when valid, Latin-1 otherwise: how undeclared 8-bit text is read.
+    // UTF-8 when valid, Windows-1252 otherwise: how undeclared 8-bit text is read.
+    // Windows-1252 is Latin-1 with quotes, dashes, the euro sign and a few more
+    // where Latin-1 has control characters (bytes 128-159); 8-bit mail is written
+    // in it in practice, labelled Latin-1 or not at all, and browsers read it so.
     [[nodiscard]] static QString decodeUndeclared(const QByteArray& bytes);
+    [[nodiscard]] static QString decodeWindows1252(const char* data, qsizetype size);
     [[nodiscard]] static bool isValidUtf8(const QByteArray& bytes);
-    // text with every C0 control character and DEL as a blank.
+    // Windows-1252's character for the byte c (128-159), or 0 where it has none.
+    [[nodiscard]] static char16_t windows1252(char16_t c);
+    // The C1 control characters of text read as Latin-1 (U+0080-U+009F), as the
+    // characters Windows-1252 has for their bytes; whether it found any.
+    static bool readC1AsWindows1252(QString& text);
+    // text with C1 control characters read as Windows-1252, and every control
+    // character left (C0, DEL, a C1 without a Windows-1252 reading) as a blank.
     [[nodiscard]] static QString withoutControls(QString text);
 
 private:

@@ -1,5 +1,7 @@
 #include "platform/mail/HtmlText.h"
 
+#include "platform/mail/HeaderBlock.h"
+
 #include <QHash>
 
 #include <algorithm>
@@ -87,14 +89,6 @@ constexpr NamedReference kOtherNames[] = {
     {"uarr", 0x2191},    {"rarr", 0x2192},     {"darr", 0x2193},     {"harr", 0x2194},    {"minus", 0x2212},
     {"ne", 0x2260},      {"le", 0x2264},       {"ge", 0x2265},       {"infin", 0x221E},   {"check", 0x2713},
     {"hearts", 0x2665},  {"spades", 0x2660},   {"clubs", 0x2663},    {"diams", 0x2666},   {"loz", 0x25CA},
-};
-
-// Windows-1252 for the references 128 to 159, as browsers read them; 0 where
-// that code page has no character.
-constexpr char16_t kWindows1252[32] = {
-    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178,
 };
 
 const QHash<QString, char32_t>& namedReferences()
@@ -410,7 +404,7 @@ private:
         }
         m_at = (i < m_end && m_html.at(i) == QLatin1Char(';')) ? i + 1 : i;
         if (value >= 0x80 && value < 0xA0)
-            value = kWindows1252[value - 0x80];
+            value = HeaderBlock::windows1252(static_cast<char16_t>(value));  // as browsers read them
         else if (value == 0 || value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF))
             value = 0xFFFD;
         if (value != 0)

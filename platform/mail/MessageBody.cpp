@@ -86,8 +86,13 @@ QString decodeCharset(const QByteArray& bytes, QByteArray charset)
     if (charset.isEmpty() || charset == "us-ascii" || charset == "utf-8" || charset == "utf8")
         return HeaderBlock::decodeUndeclared(bytes);
     QTextCodec* codec = QTextCodec::codecForName(charset);
-    if (codec)
-        return codec->toUnicode(bytes);
+    if (codec) {
+        QString text = codec->toUnicode(bytes);
+        // Mail labelled Latin-1 is Windows-1252 in practice (as browsers take it).
+        if (codec->mibEnum() == 4 && HeaderBlock::readC1AsWindows1252(text))
+            qCInfo(lcMail, "Text labelled Latin-1 with bytes 128-159 reads as Windows-1252");
+        return text;
+    }
     qCInfo(lcMail, "Text in the unknown charset %s reads as undeclared", charset.constData());
     return HeaderBlock::decodeUndeclared(bytes);
 }
@@ -273,7 +278,7 @@ QString MessageBody::sourceText(const QByteArray& message)
     text.reserve(message.size());
     QTextCodec* declared = nullptr;
     bool inContentType = false;
-    bool latin1 = false;
+    bool undeclared = false;
     for (qsizetype start = 0; start < message.size();) {
         qsizetype end = message.indexOf('\n', start);
         end = end < 0 ? message.size() : end + 1;
@@ -299,12 +304,12 @@ QString MessageBody::sourceText(const QByteArray& message)
         } else if (declared) {
             text += declared->toUnicode(line);
         } else {
-            latin1 = true;
-            text += QString::fromLatin1(line.constData(), int(line.size()));
+            undeclared = true;
+            text += HeaderBlock::decodeWindows1252(line.constData(), line.size());
         }
     }
-    if (latin1)
-        qCInfo(lcMail, "Lines of a source that are not UTF-8 and name no charset read as Latin-1");
+    if (undeclared)
+        qCInfo(lcMail, "Lines of a source that are not UTF-8 and name no charset read as Windows-1252");
     return text;
 }
 
