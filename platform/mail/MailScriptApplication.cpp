@@ -86,9 +86,21 @@ Reply extract(const CommandCall& call, bool name)
     if (!call.hasDirect || call.direct.kind() != Value::Kind::Text)
         return Reply::error(-1703, QStringLiteral("Can\u2019t %1: the direct parameter must be text.").arg(call.name));
     const QString text = call.direct.text();
-    const QList<MailAddress> found = HeaderBlock::parseAddressList(text.toUtf8());
+    QList<MailAddress> found = HeaderBlock::parseAddressList(text.toUtf8());
+    // One mailbox written as a sender property gives it: "Lee, Ann <a@x.org>" has
+    // its comma unquoted, which the address-list grammar cannot read as one.
+    const QString trimmed = text.trimmed();
+    const qsizetype open = trimmed.lastIndexOf(QLatin1Char('<'));
+    const bool oneMailbox = found.size() == 1 && !found.first().address.contains(QLatin1Char('<'));
+    if (!oneMailbox && open > 0 && trimmed.endsWith(QLatin1Char('>'))
+        && !trimmed.left(open).contains(QLatin1Char('@'))) {
+        QString person = trimmed.left(open).trimmed();
+        if (person.size() >= 2 && person.startsWith(QLatin1Char('"')) && person.endsWith(QLatin1Char('"')))
+            person = person.mid(1, person.size() - 2);
+        found = {{person, trimmed.mid(open + 1, trimmed.size() - open - 2).trimmed()}};
+    }
     if (found.isEmpty())
-        return Value(text.trimmed());
+        return Value(trimmed);
     const MailAddress& first = found.first();
     if (name)
         return Value(first.name.isEmpty() ? first.address : first.name);

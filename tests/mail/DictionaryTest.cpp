@@ -82,6 +82,7 @@ TEST(MailDictionary, ScriptsReachTheSelectionMailboxesMessagesAndTheirParts)
          "Ann Lee,ann@example.org"},
         {"{extract name from \"\\\"Lee, Ann\\\" <a@x.org>\", extract address from \"\\\"Lee, Ann\\\" <a@x.org>\"}",
          "Lee, Ann,a@x.org"},
+        {"{extract name from \"Lee, Ann <a@x.org>\", extract address from \"Lee, Ann <a@x.org>\"}", "Lee, Ann,a@x.org"},
         {"{extract name from \"a@x.org\", extract address from \"a@x.org\"}", "a@x.org,a@x.org"},
         {"{extract name from \"=?ISO-8859-1?Q?J=FCrgen?= <j@x.de>\", "
          "extract address from \"=?ISO-8859-1?Q?J=FCrgen?= <j@x.de>\"}",
