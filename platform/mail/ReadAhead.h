@@ -44,9 +44,9 @@ public:
     [[nodiscard]] static QByteArray readHeader(const QString& path);
     [[nodiscard]] static QByteArray readSource(const QString& path);
 
-    class Folders;
-
 private:
+    class Folders;  // the open folders of one thread
+
     // The same, for path relative to the open folder directory.
     [[nodiscard]] static QByteArray readHeaderAt(int directory, const QByteArray& path);
     [[nodiscard]] static QByteArray readSourceAt(int directory, const QByteArray& path);
