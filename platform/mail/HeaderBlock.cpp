@@ -118,6 +118,99 @@ QList<QByteArray> fieldValues(const QByteArray& block, const char* name, bool fi
     return values;
 }
 
+// One encoded word ("=?charset?Q?text?=" or "=?charset?B?text?=") at data[at],
+// its payload decoded to bytes; none when there is no well-formed word there.
+struct EncodedWord {
+    qsizetype end = 0;  // one past "?="
+    QByteArray charset;
+    QByteArray bytes;
+};
+
+// Where needle first occurs in data from position from, looking no further than
+// limit bytes; -1 when it does not. The bound keeps a field full of "=?" linear.
+qsizetype indexWithin(const QByteArray& data, const char* needle, qsizetype from, qsizetype limit)
+{
+    if (from >= data.size())
+        return -1;
+    const QByteArray window = QByteArray::fromRawData(data.constData() + from, int(std::min(limit, data.size() - from)));
+    const qsizetype found = window.indexOf(needle);
+    return found < 0 ? -1 : from + found;
+}
+
+std::optional<EncodedWord> encodedWordAt(const QByteArray& data, qsizetype at)
+{
+    // Longer words than these bounds are not joined (KMime still decodes them);
+    // a word may be 75 characters long.
+    constexpr qsizetype kLongestCharset = 64;
+    constexpr qsizetype kLongestPayload = 1024;
+    if (at + 1 >= data.size() || data.at(at) != '=' || data.at(at + 1) != '?')
+        return std::nullopt;
+    const qsizetype charsetEnd = indexWithin(data, "?", at + 2, kLongestCharset);
+    if (charsetEnd < at + 3 || charsetEnd + 2 >= data.size() || data.at(charsetEnd + 2) != '?')
+        return std::nullopt;
+    const char encoding = static_cast<char>(data.at(charsetEnd + 1) | 0x20);
+    const qsizetype payloadEnd = indexWithin(data, "?=", charsetEnd + 3, kLongestPayload);
+    if ((encoding != 'q' && encoding != 'b') || payloadEnd < 0)
+        return std::nullopt;
+    EncodedWord word;
+    word.end = payloadEnd + 2;
+    word.charset = data.mid(at + 2, charsetEnd - at - 2).toLower();
+    const QByteArray payload = data.mid(charsetEnd + 3, payloadEnd - charsetEnd - 3);
+    if (payload.contains(' ') || payload.contains('\t') || word.charset.contains(' '))
+        return std::nullopt;
+    if (encoding == 'b') {
+        auto decoded = QByteArray::fromBase64Encoding(payload, QByteArray::AbortOnBase64DecodingErrors);
+        if (!decoded)
+            return std::nullopt;
+        word.bytes = std::move(*decoded);
+        return word;
+    }
+    word.bytes = QByteArray::fromPercentEncoding(QByteArray(payload).replace('_', ' '), '=');
+    return word;
+}
+
+// The value with each run of adjacent encoded words of one charset joined into a
+// single word. Some mailers cut a multibyte character between two words
+// ("=?UTF-8?Q?caf=C3?= =?UTF-8?Q?=A9?="): decoded word by word that gives two
+// U+FFFD, joined it decodes whole. The blanks between adjacent words are not text
+// (RFC 2047), so joining changes nothing else.
+QByteArray joinSplitWords(const QByteArray& value)
+{
+    if (value.count("=?") < 2)
+        return value;
+    QByteArray out;
+    qsizetype copied = 0;
+    for (qsizetype at = value.indexOf("=?"); at >= 0; at = value.indexOf("=?", at + 1)) {
+        std::optional<EncodedWord> first = encodedWordAt(value, at);
+        if (!first)
+            continue;
+        QByteArray bytes = first->bytes;
+        qsizetype end = first->end;
+        int joined = 1;
+        for (;;) {
+            qsizetype next = end;
+            while (next < value.size() && (value.at(next) == ' ' || value.at(next) == '\t'))
+                ++next;
+            const std::optional<EncodedWord> word = encodedWordAt(value, next);
+            if (!word || word->charset != first->charset)
+                break;
+            bytes += word->bytes;
+            end = word->end;
+            ++joined;
+        }
+        if (joined > 1) {
+            out += value.mid(copied, at - copied);
+            out += "=?" + first->charset + "?B?" + bytes.toBase64() + "?=";
+            copied = end;
+        }
+        at = end - 1;
+    }
+    if (copied == 0)
+        return value;
+    out += value.mid(copied);
+    return out;
+}
+
 }  // namespace
 
 QString MailAddress::display() const
@@ -251,7 +344,7 @@ QString HeaderBlock::text(const char* name) const
         && std::all_of(value->cbegin(), value->cend(), [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
         return withoutControls(QString::fromLatin1(*value));
     KMime::Headers::Subject header;
-    header.from7BitString(asUtf8(*value));
+    header.from7BitString(asUtf8(joinSplitWords(*value)));
     return withoutControls(header.asUnicodeString());
 }
 
@@ -355,7 +448,7 @@ bool parsePlainAddressList(const QByteArray& value, QList<MailAddress>* out)
 
 QList<MailAddress> HeaderBlock::parseAddressList(const QByteArray& rawList)
 {
-    const QByteArray value = asUtf8(rawList.trimmed());
+    const QByteArray value = asUtf8(joinSplitWords(rawList.trimmed()));
     if (value.isEmpty())
         return {};
     if (QList<MailAddress> plain; parsePlainAddressList(value, &plain))
