@@ -10,7 +10,9 @@
 
 #include <QTextCodec>
 
+#include <algorithm>
 #include <deque>
+#include <vector>
 
 namespace platform::mail {
 namespace {
@@ -201,7 +203,15 @@ private:
             children.emplace_back(part);
         const QByteArray subType = entity.type.subType();
         if (subType == "alternative") {
-            this->entity(preferredAlternative(children), depth + 1);
+            // A choice that gives nothing gives way to the next: some mailers send
+            // an empty plain part beside the HTML one.
+            for (const Entity* choice : alternativesInOrder(children)) {
+                const qsizetype text = m_text.size();
+                const qsizetype attachments = m_attachments.size();
+                this->entity(*choice, depth + 1);
+                if (m_text.size() != text || m_attachments.size() != attachments)
+                    break;
+            }
         } else if (subType == "related") {
             // The root part is the message; the others are what it shows (images).
             this->entity(children.front(), depth + 1);
@@ -211,16 +221,25 @@ private:
         }
     }
 
-    // The plain part, else the HTML part, else the first one.
-    static const Entity& preferredAlternative(const std::deque<Entity>& children)
+    // The plain part, the HTML part and the first one, in this order of
+    // preference, each once.
+    static std::vector<const Entity*> alternativesInOrder(const std::deque<Entity>& children)
     {
+        std::vector<const Entity*> order;
+        const auto add = [&order](const Entity* e) {
+            if (std::find(order.begin(), order.end(), e) == order.end())
+                order.push_back(e);
+        };
         for (const bool plain : {true, false}) {
             for (const Entity& child : children) {
-                if (!child.isAttachment() && (plain ? child.type.isPlainText() : child.type.isHTMLText()))
-                    return child;
+                if (!child.isAttachment() && (plain ? child.type.isPlainText() : child.type.isHTMLText())) {
+                    add(&child);
+                    break;
+                }
             }
         }
-        return children.front();
+        add(&children.front());
+        return order;
     }
 
     static QString textOf(const Entity& entity)

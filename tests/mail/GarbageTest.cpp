@@ -62,6 +62,7 @@ const std::map<QString, Expectation>& expectations()
         {"message-rfc822.eml", {nullptr, nullptr, nullptr, "The forwarded text."}},
         {"latin1-body-no-charset.eml", {nullptr, nullptr, nullptr, "Das ist schön.", "not UTF-8"}},
         {"utf8-body-no-charset.eml", {nullptr, nullptr, nullptr, "Grüße aus Köln."}},
+        {"empty-plain-alternative.eml", {nullptr, nullptr, nullptr, "Winter sale\n\nUp to 50% off boots."}},
         {"split-encoded-words.eml", {"Café am Dom é", "Jürgen Müller <j@koeln.example>", "split@koeln.example"}},
         {"windows-1252-as-latin1.eml", {"It’s done – €200", "Renée “RB” Blanc <renee@blanc.example>", nullptr,
                                         "The “final” price is €200 – that’s all.", "reads as Windows-1252"}},
