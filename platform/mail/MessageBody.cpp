@@ -316,7 +316,9 @@ QString MessageBody::sourceText(const QByteArray& message)
                 name = name.mid(1, name.indexOf('"', 1) - 1);
             const qsizetype stop = name.indexOf(';');
             QTextCodec* codec = QTextCodec::codecForName(stop < 0 ? name : name.left(stop));
-            declared = (codec && codec->mibEnum() != 106) ? codec : nullptr;
+            // UTF-8 lines read as UTF-8 anyway; Latin-1 is read as Windows-1252,
+            // as in the text of the message.
+            declared = (codec && codec->mibEnum() != 106 && codec->mibEnum() != 4) ? codec : nullptr;
         }
         if (HeaderBlock::isValidUtf8(line)) {
             text += QString::fromUtf8(line.constData(), int(line.size()));
