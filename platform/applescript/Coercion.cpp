@@ -176,7 +176,7 @@ namespace detail {
 
 Value appendText(Value a, const Value& b, const TextRules& rules)
 {
-    QByteArray* bytes = a.utf8Form() ? a.mutableUtf8Form() : nullptr;
+    QByteArray* bytes = a.mutableUtf8Form();
     if (!bytes) {
         // Grown in place when a is the only holder of its text, as in a chain
         // a & " <" & b & ">".

@@ -38,23 +38,22 @@ Value rawText(const QByteArray& raw)
     return HeaderBlock::isValidUtf8(raw) ? Value::utf8Text(raw) : Value(MessageBody::sourceText(raw));
 }
 
-// Decoded header text, kept as UTF-8 for the same reasons: the copy commands
-// join it straight into their text.
-Value headerText(const QString& text)
+// Decoded text (header fields, the content), kept as UTF-8 for the same reasons:
+// the copy commands join it straight into their text.
+Value decodedText(const QString& text)
 {
     return Value::utf8Text(platform::applescript::toUtf8Large(text));
 }
 
 // The message properties; names in the dictionary's canonical form.
 constexpr PropertyRow kMessageProperties[] = {
-    {"subject", [](MailMessage& m, qint64) { return headerText(m.subject()); }},
-    {"sender", [](MailMessage& m, qint64) { return headerText(m.sender()); }},
-    {"reply to", [](MailMessage& m, qint64) { return headerText(m.replyTo()); }},
-    {"message id", [](MailMessage& m, qint64) { return headerText(m.messageId()); }},
+    {"subject", [](MailMessage& m, qint64) { return decodedText(m.subject()); }},
+    {"sender", [](MailMessage& m, qint64) { return decodedText(m.sender()); }},
+    {"reply to", [](MailMessage& m, qint64) { return decodedText(m.replyTo()); }},
+    {"message id", [](MailMessage& m, qint64) { return decodedText(m.messageId()); }},
     {"id", [](MailMessage&, qint64 id) { return Value(id); }},
     {"all headers", [](MailMessage& m, qint64) { return rawText(m.rawHeaders()); }},
-    {"content",
-     [](MailMessage& m, qint64) { return Value::utf8Text(platform::applescript::toUtf8Large(m.content())); }},
+    {"content", [](MailMessage& m, qint64) { return decodedText(m.content()); }},
     {"source", [](MailMessage& m, qint64) { return rawText(m.rawSource()); }},
     {"date sent", [](MailMessage& m, qint64) { return dateOrMissing(m.dateSent()); }},
     {"date received", [](MailMessage& m, qint64) { return dateOrMissing(m.dateReceived()); }},
