@@ -193,6 +193,8 @@ private:
 
 class HtmlReader {
 public:
+    static constexpr qsizetype kDeepestIndent = 4;
+
     explicit HtmlReader(const QString& html) : m_html(html), m_end(html.size()), m_out(html.size() / 2) {}
 
     QString read()
@@ -274,6 +276,11 @@ private:
                 if (m_at < m_end && (m_html.at(m_at) == QLatin1Char('"') || m_html.at(m_at) == QLatin1Char('\''))) {
                     const qsizetype close = m_html.indexOf(m_html.at(m_at), m_at + 1);
                     m_at = close < 0 ? m_end : close + 1;
+                } else {
+                    // An unquoted value runs to a blank or ">": a quote or "=" inside
+                    // it (href=x?id='7) is part of it and opens nothing.
+                    while (m_at < m_end && !isHtmlSpace(m_html.at(m_at)) && m_html.at(m_at) != QLatin1Char('>'))
+                        ++m_at;
                 }
                 continue;
             }
@@ -346,7 +353,9 @@ private:
     void item()
     {
         m_out.block(1);
-        const qsizetype depth = std::max<qsizetype>(qsizetype(m_lists.size()), 1);
+        // Nested lists indent by two blanks a level, up to kDeepestIndent levels:
+        // deeper nesting keeps that indent, so the text stays linear in the markup.
+        const qsizetype depth = std::clamp<qsizetype>(qsizetype(m_lists.size()), 1, kDeepestIndent);
         QString marker(2 * (depth - 1), QLatin1Char(' '));
         if (!m_lists.empty() && m_lists.back() > 0)
             marker += QString::number(m_lists.back()++) + QStringLiteral(". ");

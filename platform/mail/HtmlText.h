@@ -10,7 +10,8 @@
 // - text with runs of white space folded to one blank, except inside <pre>;
 // - <br> as a line break; block elements (div, tr, li, ...) on lines of their own;
 //   paragraphs, headings, lists, tables and quotes set off by an empty line;
-// - list items as lines, "- " before items of <ul>, "1. " and so on in <ol>;
+// - list items as lines, "- " before items of <ul>, "1. " and so on in <ol>,
+//   indented two blanks a level of nesting up to the fourth;
 // - table cells of one row separated by a blank;
 // - links as their text; images, scripts, styles, comments, the <head> and
 //   <title> as nothing;

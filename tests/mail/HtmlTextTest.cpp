@@ -43,6 +43,11 @@ const HtmlCase kHtmlCases[] = {
     {"a lone < is text, an unclosed tag goes", "1 < 2 <3 <b", "1 < 2 <3"},
     {"an unclosed comment or script swallows the rest", "a<!-- b", "a"},
     {"an end tag in any case closes a script", "a<SCRIPT>x</sCrIpT >b", "ab"},
+    {"a quote inside an unquoted value opens nothing",
+     "<p>See <a href=https://x.org/r?id='7>the offer</a> now.</p><p>It's free.</p><p>Bye</p>",
+     "See the offer now.\n\nIt's free.\n\nBye"},
+    {"deep nesting indents four levels at most", "<ul><ul><ul><ul><ul><ul><li>deep</ul></ul></ul></ul></ul></ul>",
+     "      - deep"},
 };
 
 TEST(HtmlText, EachConstructLeavesWhatAReaderSees)
@@ -51,6 +56,12 @@ TEST(HtmlText, EachConstructLeavesWhatAReaderSees)
         SCOPED_TRACE(c.name);
         EXPECT_EQ(htmlToText(QString::fromUtf8(c.html)).toStdString(), std::string(c.text));
     }
+}
+
+TEST(HtmlText, NestingKeepsTheTextLinear)
+{
+    const QString html = QStringLiteral("<ul>").repeated(12000) + QStringLiteral("<li>x").repeated(12000);
+    EXPECT_LT(htmlToText(html).size(), 12000 * 12);
 }
 
 }  // namespace
