@@ -5,14 +5,14 @@ namespace platform::mail {
 using platform::applescript::Reply;
 using platform::applescript::Value;
 
-AttachmentObject::AttachmentObject(Attachment attachment, QString owner)
+AttachmentObject::AttachmentObject(Attachment attachment, std::shared_ptr<const platform::applescript::Object> owner)
     : m_attachment(std::move(attachment)), m_owner(std::move(owner))
 {
 }
 
 QString AttachmentObject::describe() const
 {
-    return QStringLiteral("mail attachment \u201C%1\u201D of %2").arg(m_attachment.name, m_owner);
+    return QStringLiteral("mail attachment \u201C%1\u201D of %2").arg(m_attachment.name, m_owner->describe());
 }
 
 Reply AttachmentObject::property(const QString& name) const

@@ -9,7 +9,8 @@ namespace platform::mail {
 
 class AttachmentObject : public platform::applescript::Object {
 public:
-    AttachmentObject(Attachment attachment, QString owner);
+    // owner describes the message in error messages, asked only when one is shown.
+    AttachmentObject(Attachment attachment, std::shared_ptr<const platform::applescript::Object> owner);
 
     [[nodiscard]] QString className() const override { return QStringLiteral("mail attachment"); }
     [[nodiscard]] QString describe() const override;
@@ -17,7 +18,7 @@ public:
 
 private:
     Attachment m_attachment;
-    QString m_owner;  // how the message reads in error messages
+    std::shared_ptr<const platform::applescript::Object> m_owner;
 };
 
 }  // namespace platform::mail

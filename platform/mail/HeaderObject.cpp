@@ -8,12 +8,12 @@ using platform::applescript::List;
 using platform::applescript::Reply;
 using platform::applescript::Value;
 
-HeaderObject::HeaderObject(QString name, QString content, QString owner)
+HeaderObject::HeaderObject(QString name, QString content, std::shared_ptr<const platform::applescript::Object> owner)
     : m_name(std::move(name)), m_content(std::move(content)), m_owner(std::move(owner))
 {
 }
 
-Reply HeaderObject::listOf(const QString& headerBlock, const QString& owner)
+Reply HeaderObject::listOf(const QString& headerBlock, const std::shared_ptr<const platform::applescript::Object>& owner)
 {
     List items;
     QString name;
@@ -43,7 +43,7 @@ Reply HeaderObject::listOf(const QString& headerBlock, const QString& owner)
 
 QString HeaderObject::describe() const
 {
-    return QStringLiteral("header \"%1\" of %2").arg(m_name, m_owner);
+    return QStringLiteral("header \"%1\" of %2").arg(m_name, m_owner->describe());
 }
 
 Reply HeaderObject::property(const QString& name) const

@@ -8,10 +8,12 @@ namespace platform::mail {
 
 class HeaderObject : public platform::applescript::Object {
 public:
-    HeaderObject(QString name, QString content, QString owner);
+    // owner describes the message in error messages, asked only when one is shown.
+    HeaderObject(QString name, QString content, std::shared_ptr<const platform::applescript::Object> owner);
 
     // Every field of the header block text, in order, as a list of HeaderObjects.
-    [[nodiscard]] static platform::applescript::Reply listOf(const QString& headerBlock, const QString& owner);
+    [[nodiscard]] static platform::applescript::Reply listOf(const QString& headerBlock,
+                                                              const std::shared_ptr<const platform::applescript::Object>& owner);
 
     [[nodiscard]] QString className() const override { return QStringLiteral("header"); }
     [[nodiscard]] QString describe() const override;
@@ -20,7 +22,7 @@ public:
 private:
     QString m_name;
     QString m_content;
-    QString m_owner;  // how the message reads in error messages
+    std::shared_ptr<const platform::applescript::Object> m_owner;
 };
 
 }  // namespace platform::mail

@@ -1,5 +1,7 @@
 #include "platform/mail/MailState.h"
 
+#include "platform/mail/MailLog.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -169,6 +171,12 @@ QHash<QString, qint64> MailState::ids(const QStringList& uniqueNames) const
     QByteArray added;
     QHash<QString, qint64> result;
     for (const QString& name : uniqueNames) {
+        // A name the file cannot hold as one line, or would read back otherwise
+        // (a line break, blanks at its ends), gets no id rather than a wrong one.
+        if (name.isEmpty() || name != name.trimmed() || name.contains(QLatin1Char('\n')) || name.contains(QLatin1Char('\r'))) {
+            qCInfo(lcMail, "A message file name that an id cannot be kept for gets none");
+            continue;
+        }
         auto found = known.constFind(name);
         if (found == known.constEnd()) {
             found = known.insert(name, ++highest);

@@ -40,7 +40,9 @@ public:
     // previous selection is then unchanged.
     [[nodiscard]] bool writeSelection(const QStringList& uniqueNames, QString* error = nullptr) const;
 
-    // The ids of these messages, giving new ones to those that have none yet.
+    // The ids of these messages, giving new ones to those that have none yet. A
+    // name with a line break or blanks at its ends gets none (0): the file could
+    // not give it back.
     [[nodiscard]] QHash<QString, qint64> ids(const QStringList& uniqueNames) const;
     // The messages that have an id, by id; assigns none.
     [[nodiscard]] QHash<qint64, QString> namesById() const;

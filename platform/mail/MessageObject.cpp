@@ -110,15 +110,18 @@ Reply MessageObject::property(const QString& name) const
 
 Reply MessageObject::elements(const QString& className) const
 {
+    // The owner is described only for an error message: describing gives the
+    // message its id, which only a script that asks for one may cost.
     if (className == QLatin1String("mail attachment")) {
+        const auto owner = std::make_shared<MessageObject>(*this);
         List items;
         const QList<Attachment> attachments = m_message->attachments();
         for (const Attachment& attachment : attachments)
-            items.emplace_back(std::make_shared<AttachmentObject>(attachment, describe()));
+            items.emplace_back(std::make_shared<AttachmentObject>(attachment, owner));
         return Value::list(std::move(items));
     }
     if (className == QLatin1String("header"))
-        return HeaderObject::listOf(m_message->allHeaders(), describe());
+        return HeaderObject::listOf(m_message->allHeaders(), std::make_shared<MessageObject>(*this));
     QList<std::pair<QString, QList<MailAddress>>> groups;
     if (className == QLatin1String("recipient")) {
         auto [to, cc, bcc] = m_message->recipients();
@@ -134,7 +137,6 @@ Reply MessageObject::elements(const QString& className) const
     }
     if (groups.isEmpty())
         return Reply::error(-1728);
-    // Described only for an error message: describing gives the message its id.
     const auto owner = std::make_shared<MessageObject>(*this);
     List items;
     for (const auto& [kind, addresses] : std::as_const(groups)) {

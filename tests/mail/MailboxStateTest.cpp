@@ -108,6 +108,14 @@ TEST(MailState, IdsAreGivenOnceAndKept)
     EXPECT_EQ(third.value("a"), 1);
     EXPECT_EQ(third.value("e"), 7);
     EXPECT_EQ(third.value("f"), 8);
+
+    // A name the file could not give back gets no id and leaves the file alone.
+    const QByteArray before = mailtest::readFile(ids.fileName());
+    const auto fourth = MailState().ids({"g\n9 a", "h ", "a"});
+    EXPECT_EQ(fourth.value("g\n9 a"), 0);
+    EXPECT_EQ(fourth.value("h "), 0);
+    EXPECT_EQ(fourth.value("a"), 1);
+    EXPECT_EQ(mailtest::readFile(ids.fileName()), before);
 }
 
 }  // namespace
