@@ -1,5 +1,6 @@
 #include "platform/mail/HeaderBlock.h"
 
+#include "platform/mail/EncodedWords.h"
 #include "platform/mail/MailLog.h"
 
 #include <KMime/Headers>
@@ -44,16 +45,6 @@ qsizetype fieldValueOffset(const char* line, qsizetype size, const char* name)
     while (i < size && (line[i] == ' ' || line[i] == '\t'))
         ++i;
     return (i < size && line[i] == ':') ? i + 1 : -1;
-}
-
-// KMime takes 8-bit header text as UTF-8; text that is not valid UTF-8 is
-// Windows-1252 in practice, so it is handed over re-encoded.
-QByteArray asUtf8(const QByteArray& value)
-{
-    if (HeaderBlock::isValidUtf8(value))
-        return value;
-    qCInfo(lcMail, "Header text that is not UTF-8 reads as Windows-1252");
-    return HeaderBlock::decodeWindows1252(value.constData(), value.size()).toUtf8();
 }
 
 // Calls take(i, value) for each field called names[i], in the order of the block,
@@ -116,99 +107,6 @@ QList<QByteArray> fieldValues(const QByteArray& block, const char* name, bool fi
         return !firstOnly;
     });
     return values;
-}
-
-// One encoded word ("=?charset?Q?text?=" or "=?charset?B?text?=") at data[at],
-// its payload decoded to bytes; none when there is no well-formed word there.
-struct EncodedWord {
-    qsizetype end = 0;  // one past "?="
-    QByteArray charset;
-    QByteArray bytes;
-};
-
-// Where needle first occurs in data from position from, looking no further than
-// limit bytes; -1 when it does not. The bound keeps a field full of "=?" linear.
-qsizetype indexWithin(const QByteArray& data, const char* needle, qsizetype from, qsizetype limit)
-{
-    if (from >= data.size())
-        return -1;
-    const QByteArray window = QByteArray::fromRawData(data.constData() + from, int(std::min(limit, data.size() - from)));
-    const qsizetype found = window.indexOf(needle);
-    return found < 0 ? -1 : from + found;
-}
-
-std::optional<EncodedWord> encodedWordAt(const QByteArray& data, qsizetype at)
-{
-    // Longer words than these bounds are not joined (KMime still decodes them);
-    // a word may be 75 characters long.
-    constexpr qsizetype kLongestCharset = 64;
-    constexpr qsizetype kLongestPayload = 1024;
-    if (at + 1 >= data.size() || data.at(at) != '=' || data.at(at + 1) != '?')
-        return std::nullopt;
-    const qsizetype charsetEnd = indexWithin(data, "?", at + 2, kLongestCharset);
-    if (charsetEnd < at + 3 || charsetEnd + 2 >= data.size() || data.at(charsetEnd + 2) != '?')
-        return std::nullopt;
-    const char encoding = static_cast<char>(data.at(charsetEnd + 1) | 0x20);
-    const qsizetype payloadEnd = indexWithin(data, "?=", charsetEnd + 3, kLongestPayload);
-    if ((encoding != 'q' && encoding != 'b') || payloadEnd < 0)
-        return std::nullopt;
-    EncodedWord word;
-    word.end = payloadEnd + 2;
-    word.charset = data.mid(at + 2, charsetEnd - at - 2).toLower();
-    const QByteArray payload = data.mid(charsetEnd + 3, payloadEnd - charsetEnd - 3);
-    if (payload.contains(' ') || payload.contains('\t') || word.charset.contains(' '))
-        return std::nullopt;
-    if (encoding == 'b') {
-        auto decoded = QByteArray::fromBase64Encoding(payload, QByteArray::AbortOnBase64DecodingErrors);
-        if (!decoded)
-            return std::nullopt;
-        word.bytes = std::move(*decoded);
-        return word;
-    }
-    word.bytes = QByteArray::fromPercentEncoding(QByteArray(payload).replace('_', ' '), '=');
-    return word;
-}
-
-// The value with each run of adjacent encoded words of one charset joined into a
-// single word. Some mailers cut a multibyte character between two words
-// ("=?UTF-8?Q?caf=C3?= =?UTF-8?Q?=A9?="): decoded word by word that gives two
-// U+FFFD, joined it decodes whole. The blanks between adjacent words are not text
-// (RFC 2047), so joining changes nothing else.
-QByteArray joinSplitWords(const QByteArray& value)
-{
-    if (value.count("=?") < 2)
-        return value;
-    QByteArray out;
-    qsizetype copied = 0;
-    for (qsizetype at = value.indexOf("=?"); at >= 0; at = value.indexOf("=?", at + 1)) {
-        std::optional<EncodedWord> first = encodedWordAt(value, at);
-        if (!first)
-            continue;
-        QByteArray bytes = first->bytes;
-        qsizetype end = first->end;
-        int joined = 1;
-        for (;;) {
-            qsizetype next = end;
-            while (next < value.size() && (value.at(next) == ' ' || value.at(next) == '\t'))
-                ++next;
-            const std::optional<EncodedWord> word = encodedWordAt(value, next);
-            if (!word || word->charset != first->charset)
-                break;
-            bytes += word->bytes;
-            end = word->end;
-            ++joined;
-        }
-        if (joined > 1) {
-            out += value.mid(copied, at - copied);
-            out += "=?" + first->charset + "?B?" + bytes.toBase64() + "?=";
-            copied = end;
-        }
-        at = end - 1;
-    }
-    if (copied == 0)
-        return value;
-    out += value.mid(copied);
-    return out;
 }
 
 }  // namespace
@@ -280,6 +178,40 @@ QString HeaderBlock::decodeUndeclared(const QByteArray& bytes)
     return decodeWindows1252(bytes.constData(), bytes.size());
 }
 
+QString HeaderBlock::decodeCharset(const QByteArray& bytes, QByteArray charset)
+{
+    charset = charset.trimmed().toLower();
+    if (charset == "utf-8" || charset == "utf8") {
+        // Declared UTF-8 is read as UTF-8 whatever it holds: a stray byte is one
+        // U+FFFD, not a reason to read the whole text another way.
+        QTextCodec::ConverterState state;
+        QString text = QTextCodec::codecForMib(106)->toUnicode(bytes.constData(), int(bytes.size()), &state);
+        if (state.invalidChars == 0 && state.remainingChars == 0)
+            return text;
+        // Unless not one of its 8-bit characters is UTF-8: then the label is wrong
+        // and the text is Windows-1252, as undeclared text is read.
+        if (std::none_of(text.cbegin(), text.cend(), [](QChar c) { return c.unicode() >= 0x80 && c != QChar::ReplacementCharacter; })) {
+            qCInfo(lcMail, "Text labelled UTF-8 without one UTF-8 character reads as Windows-1252");
+            return decodeWindows1252(bytes.constData(), bytes.size());
+        }
+        if (state.remainingChars > 0)
+            text += QChar(QChar::ReplacementCharacter);  // a sequence cut off at the end
+        qCInfo(lcMail, "Bytes that are not UTF-8 in text labelled UTF-8 read as U+FFFD");
+        return text;
+    }
+    if (charset.isEmpty() || charset == "us-ascii" || charset == "ascii")
+        return decodeUndeclared(bytes);
+    if (QTextCodec* codec = QTextCodec::codecForName(charset)) {
+        QString text = codec->toUnicode(bytes);
+        // Mail labelled Latin-1 is Windows-1252 in practice (as browsers take it).
+        if (codec->mibEnum() == 4 && readC1AsWindows1252(text))
+            qCInfo(lcMail, "Text labelled Latin-1 with bytes 128-159 reads as Windows-1252");
+        return text;
+    }
+    qCInfo(lcMail, "Text in the unknown charset %s reads as undeclared", charset.constData());
+    return decodeUndeclared(bytes);
+}
+
 QString HeaderBlock::decodeWindows1252(const char* data, qsizetype size)
 {
     QString text = QString::fromLatin1(data, int(size));  // (the QByteArray overload stops at NUL)
@@ -343,9 +275,7 @@ QString HeaderBlock::text(const char* name) const
     if (!value->contains("=?")
         && std::all_of(value->cbegin(), value->cend(), [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
         return withoutControls(QString::fromLatin1(*value));
-    KMime::Headers::Subject header;
-    header.from7BitString(asUtf8(joinSplitWords(*value)));
-    return withoutControls(header.asUnicodeString());
+    return withoutControls(decodeEncodedWords(*value));
 }
 
 QList<MailAddress> HeaderBlock::addresses(const char* name) const
@@ -364,123 +294,6 @@ std::array<QList<MailAddress>, 3> HeaderBlock::recipients() const
         result[static_cast<size_t>(index)] += parseAddressList(value);
         return true;
     });
-    return result;
-}
-
-namespace {
-
-// The characters of an atom (RFC 5322 atext) besides letters and digits.
-bool isAtomChar(char c)
-{
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9')
-        || (c != '\0' && std::strchr("!#$%&'*+-/=?^_`{|}~", c) != nullptr);
-}
-
-// local@domain, each a run of atoms joined by single dots.
-bool isPlainAddress(const char* from, const char* to)
-{
-    const char* at = std::find(from, to, '@');
-    const auto dotAtoms = [](const char* begin, const char* end) {
-        if (begin == end || *begin == '.' || end[-1] == '.')
-            return false;
-        for (const char* c = begin; c < end; ++c) {
-            if (*c == '.' ? c[1] == '.' : !isAtomChar(*c))
-                return false;
-        }
-        return true;
-    };
-    return at != to && dotAtoms(from, at) && dotAtoms(at + 1, to);
-}
-
-// The everyday address list, read without KMime: ASCII "a@b.c" and
-// "Name Words <a@b.c>" items joined by commas (and the blanks a folded field
-// leaves), with nothing that needs decoding, quoting or grouping. False, with out untouched, for anything else, which KMime
-// reads instead; for what it accepts, both read the same.
-bool parsePlainAddressList(const QByteArray& value, QList<MailAddress>* out)
-{
-    for (const char c : value) {
-        if ((static_cast<unsigned char>(c) < 0x20 && c != '\t') || static_cast<unsigned char>(c) >= 0x7F
-            || std::strchr("\"()\\;:[]", c) != nullptr)
-            return false;
-    }
-    if (value.contains("=?"))
-        return false;
-    QList<MailAddress> result;
-    const auto isBlank = [](char c) { return c == ' ' || c == '\t'; };
-    for (const char* item = value.cbegin();;) {
-        const char* comma = std::find(item, value.cend(), ',');
-        const char* begin = item;
-        const char* end = comma;
-        const bool last = comma == value.cend();
-        item = last ? comma : comma + 1;
-        while (begin < end && isBlank(*begin))
-            ++begin;
-        while (end > begin && isBlank(end[-1]))
-            --end;
-        const char* open = std::find(begin, end, '<');
-        if (open == end) {
-            if (!isPlainAddress(begin, end))
-                return false;
-            result.append({QString(), QString::fromLatin1(begin, static_cast<int>(end - begin))});
-        } else {
-            if (end[-1] != '>' || std::find(open + 1, end, '<') != end || std::find(begin, end, '>') != end - 1
-                || !isPlainAddress(open + 1, end - 1))
-                return false;
-            // Words of atoms with single spaces between them, as KMime gives them back.
-            const char* nameEnd = open;
-            while (nameEnd > begin && isBlank(nameEnd[-1]))
-                --nameEnd;
-            for (const char* c = begin; c < nameEnd; ++c) {
-                if (*c == ' ' ? c[1] == ' ' : !isAtomChar(*c))
-                    return false;
-            }
-            result.append({QString::fromLatin1(begin, static_cast<int>(nameEnd - begin)),
-                           QString::fromLatin1(open + 1, static_cast<int>(end - open - 2))});
-        }
-        if (last)
-            break;
-    }
-    *out = std::move(result);
-    return true;
-}
-
-}  // namespace
-
-QList<MailAddress> HeaderBlock::parseAddressList(const QByteArray& rawList)
-{
-    const QByteArray value = asUtf8(joinSplitWords(rawList.trimmed()));
-    if (value.isEmpty())
-        return {};
-    if (QList<MailAddress> plain; parsePlainAddressList(value, &plain))
-        return plain;
-    // 8-bit text in an address field: KMime's 7-bit parser reads it as Latin-1,
-    // its Unicode entry point as what it is.
-    KMime::Headers::To header;
-    bool ascii = true;
-    for (const char c : value)
-        ascii = ascii && static_cast<unsigned char>(c) < 0x80;
-    if (ascii)
-        header.from7BitString(value);
-    else
-        header.fromUnicodeString(QString::fromUtf8(value), "utf-8");
-    QList<MailAddress> result;
-    const auto mailboxes = header.mailboxes();
-    for (const auto& mailbox : mailboxes)
-        result.append({withoutControls(mailbox.name()).trimmed(),
-                       withoutControls(QString::fromUtf8(mailbox.address())).trimmed()});
-    if (result.isEmpty()) {
-        // Not an address list KMime can read ("From: the office"): keep the text
-        // rather than lose the field. A group without members
-        // ("undisclosed-recipients:;") names nobody: it stays empty.
-        KMime::Headers::Subject fallback;
-        fallback.from7BitString(value);
-        const QString text = withoutControls(fallback.asUnicodeString()).trimmed();
-        const bool group = text.endsWith(QLatin1Char(';')) && text.contains(QLatin1Char(':'));
-        if (!text.isEmpty() && !group) {
-            qCInfo(lcMail, "An address field without an address keeps its text");
-            result.append({QString(), text});
-        }
-    }
     return result;
 }
 

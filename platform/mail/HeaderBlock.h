@@ -70,12 +70,20 @@ public:
 
     // The mailboxes of an address list written as text ("Ann Lee <ann@x.org>, bob@y").
     [[nodiscard]] static QList<MailAddress> parseAddressList(const QByteArray& value);
+    // The same without the fast reader of everyday lists: item by item with
+    // KMime. The two read every list alike; tests hold them to it.
+    [[nodiscard]] static QList<MailAddress> parseAddressListItemByItem(const QByteArray& value);
 
     // UTF-8 when valid, Windows-1252 otherwise: how undeclared 8-bit text is read.
     // Windows-1252 is Latin-1 with quotes, dashes, the euro sign and a few more
     // where Latin-1 has control characters (bytes 128-159); 8-bit mail is written
     // in it in practice, labelled Latin-1 or not at all, and browsers read it so.
     [[nodiscard]] static QString decodeUndeclared(const QByteArray& bytes);
+    // Text in the charset its part or encoded word names: UTF-8 as UTF-8 with
+    // U+FFFD for bytes that are not (Windows-1252 when not one character is
+    // UTF-8: the label is wrong); none, US-ASCII or one Qt does not know as
+    // undeclared; Latin-1 as Windows-1252; any other by Qt's codec.
+    [[nodiscard]] static QString decodeCharset(const QByteArray& bytes, QByteArray charset);
     [[nodiscard]] static QString decodeWindows1252(const char* data, qsizetype size);
     [[nodiscard]] static bool isValidUtf8(const QByteArray& bytes);
     // Windows-1252's character for the byte c (128-159), or 0 where it has none.

@@ -47,7 +47,7 @@ const std::map<QString, Expectation>& expectations()
         {"nul-bytes.eml",
          {"Zero  bytes inside", nullptr, nullptr, "zero byte and text after it.", "NUL bytes in a Subject"}},
         {"8bit-latin1-subject.eml",
-         {"Grüße aus Köln", "Jürgen Müller <j@koeln.example>", "", "Schöne Grüße", "Header text that is not UTF-8"}},
+         {"Grüße aus Köln", "Jürgen Müller <j@koeln.example>", "", "Schöne Grüße", "reads as Windows-1252"}},
         {"8bit-utf8-subject.eml", {"Smörgåsbord für alle", "Zoë Ångström <zoe@example.org>", "", "Text"}},
         {"crlf-line-ends.eml", {"Line ends", "Carl Rivers <carl@rivers.example>", "",
                                 "The plain text of a CRLF message."}},
@@ -115,6 +115,13 @@ TEST(MailGarbage, EveryPropertyAnswersForEveryBrokenMessage)
         for (const auto& [property, text] : {std::pair{"source", source}, {"all headers", headers},
                                              {"content", content}, {"subject", subject}, {"sender", sender}})
             EXPECT_EQ(object.property(QString::fromLatin1(property)).value().text(), text) << property;
+        // The fast reader of everyday address lists reads them as KMime does.
+        const platform::mail::HeaderBlock block(message.rawHeaders());
+        for (const char* field : {"From", "Sender", "Reply-To", "To", "Cc", "Bcc"}) {
+            for (const QByteArray& value : block.rawValues(field))
+                EXPECT_EQ(platform::mail::HeaderBlock::parseAddressList(value),
+                          platform::mail::HeaderBlock::parseAddressListItemByItem(value)) << value.toStdString();
+        }
         EXPECT_FALSE(subject.contains(QChar(0xFFFD)));
         EXPECT_FALSE(sender.contains(QChar(0xFFFD)));
 

@@ -1,0 +1,220 @@
+#include "platform/mail/HeaderBlock.h"
+
+#include "platform/mail/EncodedWords.h"
+#include "platform/mail/MailLog.h"
+
+#include <KMime/Headers>
+
+#include <algorithm>
+#include <cstring>
+
+// Address lists: the everyday ones read by a fast parser of our own, anything
+// else item by item with KMime, so that one item nobody can read costs only
+// itself.
+
+namespace platform::mail {
+namespace {
+
+// The characters of an atom (RFC 5322 atext) besides letters and digits.
+bool isAtomChar(char c)
+{
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9')
+        || (c != '\0' && std::strchr("!#$%&'*+-/=?^_`{|}~", c) != nullptr);
+}
+
+// local@domain, each a run of atoms joined by single dots.
+bool isPlainAddress(const char* from, const char* to)
+{
+    const char* at = std::find(from, to, '@');
+    const auto dotAtoms = [](const char* begin, const char* end) {
+        if (begin == end || *begin == '.' || end[-1] == '.')
+            return false;
+        for (const char* c = begin; c < end; ++c) {
+            if (*c == '.' ? c[1] == '.' : !isAtomChar(*c))
+                return false;
+        }
+        return true;
+    };
+    return at != to && dotAtoms(from, at) && dotAtoms(at + 1, to);
+}
+
+// The everyday address list, read without KMime: ASCII "a@b.c" and
+// "Name Words <a@b.c>" items joined by commas (and the blanks a folded field
+// leaves), with nothing that needs decoding, quoting or grouping. False, with out untouched, for anything else, which KMime
+// reads instead; for what it accepts, both read the same.
+bool parsePlainAddressList(const QByteArray& value, QList<MailAddress>* out)
+{
+    for (const char c : value) {
+        if ((static_cast<unsigned char>(c) < 0x20 && c != '\t') || static_cast<unsigned char>(c) >= 0x7F
+            || std::strchr("\"()\\;:[]", c) != nullptr)
+            return false;
+    }
+    if (value.contains("=?"))
+        return false;
+    QList<MailAddress> result;
+    const auto isBlank = [](char c) { return c == ' ' || c == '\t'; };
+    for (const char* item = value.cbegin();;) {
+        const char* comma = std::find(item, value.cend(), ',');
+        const char* begin = item;
+        const char* end = comma;
+        const bool last = comma == value.cend();
+        item = last ? comma : comma + 1;
+        while (begin < end && isBlank(*begin))
+            ++begin;
+        while (end > begin && isBlank(end[-1]))
+            --end;
+        const char* open = std::find(begin, end, '<');
+        if (open == end) {
+            if (!isPlainAddress(begin, end))
+                return false;
+            result.append({QString(), QString::fromLatin1(begin, static_cast<int>(end - begin))});
+        } else {
+            if (end[-1] != '>' || std::find(open + 1, end, '<') != end || std::find(begin, end, '>') != end - 1
+                || !isPlainAddress(open + 1, end - 1))
+                return false;
+            // Words of atoms with single spaces between them, as KMime gives them back.
+            const char* nameEnd = open;
+            while (nameEnd > begin && isBlank(nameEnd[-1]))
+                --nameEnd;
+            for (const char* c = begin; c < nameEnd; ++c) {
+                if (*c == ' ' ? c[1] == ' ' : !isAtomChar(*c))
+                    return false;
+            }
+            result.append({QString::fromLatin1(begin, static_cast<int>(nameEnd - begin)),
+                           QString::fromLatin1(open + 1, static_cast<int>(end - open - 2))});
+        }
+        if (last)
+            break;
+    }
+    *out = std::move(result);
+    return true;
+}
+
+
+// The items of an address list, cut at the commas outside quoted strings,
+// comments, angle brackets and domain literals. A group ("Team: a@x, b@y;")
+// gives its members and drops its name; an empty group gives nothing.
+QList<QByteArray> splitItems(const QByteArray& value)
+{
+    QList<QByteArray> items;
+    const char* data = value.constData();
+    const qsizetype size = value.size();
+    qsizetype start = 0;
+    const auto cut = [&](qsizetype end) {
+        const QByteArray item = QByteArray(data + start, static_cast<int>(end - start)).trimmed();
+        if (!item.isEmpty())
+            items.append(item);
+        start = end + 1;
+    };
+    int comment = 0;
+    bool quoted = false;
+    bool literal = false;
+    bool angle = false;
+    bool group = false;
+    for (qsizetype i = 0; i < size; ++i) {
+        const char c = data[i];
+        if (quoted || comment > 0) {
+            if (c == '\\')
+                ++i;
+            else if (quoted && c == '"')
+                quoted = false;
+            else if (!quoted && c == '(')
+                ++comment;
+            else if (!quoted && c == ')')
+                --comment;
+            continue;
+        }
+        if (literal) {
+            literal = c != ']';
+            continue;
+        }
+        switch (c) {
+        case '"': quoted = true; break;
+        case '(': comment = 1; break;
+        case '[': literal = true; break;
+        case '<': angle = true; break;
+        case '>': angle = false; break;
+        case ',':
+            if (!angle)
+                cut(i);
+            break;
+        case ':':
+            if (!angle && !group) {
+                start = i + 1;  // the group's name names nobody
+                group = true;
+            }
+            break;
+        case ';':
+            if (!angle && group) {
+                cut(i);
+                group = false;
+            }
+            break;
+        default: break;
+        }
+    }
+    cut(size);
+    return items;
+}
+
+// One item of a list, read by KMime; none when it holds no mailbox.
+QList<MailAddress> parseItem(const QByteArray& item)
+{
+    // No mailbox is this long; KMime is not asked to find out.
+    constexpr qsizetype kLongestItem = 4096;
+    QList<MailAddress> result;
+    if (item.size() > kLongestItem)
+        return result;
+    KMime::Headers::To header;
+    const bool ascii = std::all_of(item.cbegin(), item.cend(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+    // 8-bit text: KMime's 7-bit parser reads it as Latin-1, its Unicode entry
+    // point as what it is, but writes each 8-bit word of the address as an
+    // encoded word, which is undone here: an address is never encoded (RFC 6532).
+    if (ascii)
+        header.from7BitString(item);
+    else
+        header.fromUnicodeString(QString::fromUtf8(item), "utf-8");
+    const auto mailboxes = header.mailboxes();
+    for (const auto& mailbox : mailboxes) {
+        const QByteArray address = mailbox.address();
+        result.append({HeaderBlock::withoutControls(mailbox.name()).trimmed(),
+                       HeaderBlock::withoutControls(ascii ? QString::fromUtf8(address) : decodeEncodedWords(address)).trimmed()});
+    }
+    return result;
+}
+
+}  // namespace
+
+QList<MailAddress> HeaderBlock::parseAddressList(const QByteArray& rawList)
+{
+    const QByteArray value = normalizeEncodedWords(rawList.trimmed());
+    if (value.isEmpty())
+        return {};
+    if (QList<MailAddress> plain; parsePlainAddressList(value, &plain))
+        return plain;
+    return parseAddressListItemByItem(value);
+}
+
+QList<MailAddress> HeaderBlock::parseAddressListItemByItem(const QByteArray& rawList)
+{
+    const QByteArray value = normalizeEncodedWords(rawList.trimmed());
+    QList<MailAddress> result;
+    const QList<QByteArray> items = splitItems(value);
+    for (const QByteArray& item : items) {
+        if (QList<MailAddress> read = parseItem(item); !read.isEmpty()) {
+            result += read;
+            continue;
+        }
+        // Not an address anyone can read ("From: the office", "root", "b@"): the
+        // item keeps its text rather than be lost, and the items around it stay
+        // items of their own.
+        const QString text = withoutControls(decodeEncodedWords(item)).trimmed();
+        if (!text.isEmpty()) {
+            qCInfo(lcMail, "An address item without an address keeps its text");
+            result.append({QString(), text});
+        }
+    }
+    return result;
+}
+
+}  // namespace platform::mail

@@ -1,0 +1,30 @@
+#pragma once
+// RFC 2047 encoded words ("=?charset?Q?text?=", "=?charset?B?text?="), read by
+// one rule wherever they stand.
+//
+// A word's bytes are decoded in its charset as a part's text is
+// (HeaderBlock::decodeCharset): UTF-8 as UTF-8 with U+FFFD for a stray byte,
+// US-ASCII and unknown charsets as undeclared text, Latin-1 as Windows-1252.
+// Adjacent words of one charset are joined before decoding, since some mailers
+// cut a multibyte character between two words, and the blanks between adjacent
+// words are dropped (they are not text). A Q word keeps an "=" that starts no
+// hexadecimal pair as it stands. Text outside words is undeclared 8-bit text.
+// Malformed words stay as they are written. Decoding is linear in the length of
+// the value, however many malformed words it holds, and says nothing on the
+// standard error.
+
+#include <QByteArray>
+#include <QString>
+
+namespace platform::mail {
+
+// Unstructured text (Subject and the like), every word decoded.
+[[nodiscard]] QString decodeEncodedWords(const QByteArray& value);
+
+// The value for a parser of structured fields: every run of adjacent encoded
+// words decoded by the rule above and written again as one UTF-8 base64 word, and
+// 8-bit text outside words re-encoded as UTF-8 (undeclared text, read as above).
+// The parser then reads every word alike and meets no charset it does not know.
+[[nodiscard]] QByteArray normalizeEncodedWords(const QByteArray& value);
+
+}  // namespace platform::mail
