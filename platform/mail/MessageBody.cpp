@@ -11,6 +11,8 @@
 #include <QTextCodec>
 
 #include <algorithm>
+#include <cctype>
+#include <cstring>
 #include <deque>
 #include <vector>
 
@@ -19,6 +21,13 @@ namespace {
 
 // Nesting deeper than this is not mail anyone writes; it is not followed.
 constexpr int kMaxDepth = 32;
+
+// bytes[from, from + length) without a copy: the parts of a message are views of
+// the message, which outlives them, so nesting costs no copies of its parts.
+QByteArray view(const QByteArray& bytes, qsizetype from, qsizetype length)
+{
+    return QByteArray::fromRawData(bytes.constData() + from, static_cast<int>(length));
+}
 
 // One MIME entity cut at its empty line. KMime parses a part's structure only
 // through Content::parse(), which scans every text body for uuencoded blocks and
@@ -32,8 +41,8 @@ struct Entity {
     explicit Entity(const QByteArray& bytes)
     {
         const HeaderBlock::Split split = HeaderBlock::split(bytes);
-        header = HeaderBlock(bytes.left(split.headerLength));
-        body = bytes.mid(split.bodyOffset);
+        header = HeaderBlock(view(bytes, 0, split.headerLength));
+        body = view(bytes, split.bodyOffset, bytes.size() - split.bodyOffset);
         if (const auto value = header.rawValue("Content-Type"))
             type.from7BitString(*value);
         if (type.mimeType().isEmpty())
@@ -82,32 +91,98 @@ struct Entity {
     }
 };
 
-QString decodeCharset(const QByteArray& bytes, QByteArray charset)
+// Base64 as mailers write it: line breaks and stray characters are skipped, and
+// a "=" pad ends a group, not the text. Some mailers join separately encoded
+// pieces, each with its pad; KMime stops at the first.
+QByteArray decodeBase64(const QByteArray& encoded)
 {
-    charset = charset.toLower();
-    if (charset.isEmpty() || charset == "us-ascii" || charset == "utf-8" || charset == "utf8")
-        return HeaderBlock::decodeUndeclared(bytes);
-    QTextCodec* codec = QTextCodec::codecForName(charset);
-    if (codec) {
-        QString text = codec->toUnicode(bytes);
-        // Mail labelled Latin-1 is Windows-1252 in practice (as browsers take it).
-        if (codec->mibEnum() == 4 && HeaderBlock::readC1AsWindows1252(text))
-            qCInfo(lcMail, "Text labelled Latin-1 with bytes 128-159 reads as Windows-1252");
-        return text;
+    QByteArray out;
+    out.reserve(encoded.size() / 4 * 3 + 3);
+    quint32 group = 0;
+    int symbols = 0;
+    const auto flush = [&] {
+        if (symbols >= 2)
+            out += char(group >> 16);
+        if (symbols >= 3)
+            out += char(group >> 8 & 0xFF);
+        group = 0;
+        symbols = 0;
+    };
+    for (const char c : encoded) {
+        int value = -1;
+        if (c >= 'A' && c <= 'Z')
+            value = c - 'A';
+        else if (c >= 'a' && c <= 'z')
+            value = c - 'a' + 26;
+        else if (c >= '0' && c <= '9')
+            value = c - '0' + 52;
+        else if (c == '+')
+            value = 62;
+        else if (c == '/')
+            value = 63;
+        else if (c == '=' && symbols > 0)
+            flush();
+        if (value < 0)
+            continue;
+        group |= quint32(value) << (18 - 6 * symbols);
+        if (++symbols == 4) {
+            out += char(group >> 16);
+            out += char(group >> 8 & 0xFF);
+            out += char(group & 0xFF);
+            group = 0;
+            symbols = 0;
+        }
     }
-    qCInfo(lcMail, "Text in the unknown charset %s reads as undeclared", charset.constData());
-    return HeaderBlock::decodeUndeclared(bytes);
+    flush();
+    return out;
+}
+
+// The charset an HTML part names in its <meta> (charset="x" or the http-equiv
+// form's content="text/html; charset=x"), looked for in its first few KB as
+// browsers do; empty when it names none.
+QByteArray metaCharset(const QByteArray& html)
+{
+    const QByteArray head = html.left(4096).toLower();
+    for (qsizetype meta = head.indexOf("<meta"); meta >= 0; meta = head.indexOf("<meta", meta + 5)) {
+        const qsizetype close = head.indexOf('>', meta);
+        const QByteArray tag = head.mid(meta, close < 0 ? -1 : close - meta);
+        const qsizetype at = tag.indexOf("charset=");
+        if (at < 0)
+            continue;
+        qsizetype from = at + 8;
+        while (from < tag.size() && (tag.at(from) == '"' || tag.at(from) == '\'' || tag.at(from) == ' '))
+            ++from;
+        qsizetype to = from;
+        while (to < tag.size() && (std::isalnum(static_cast<unsigned char>(tag.at(to))) || std::strchr("-_.:", tag.at(to))))
+            ++to;
+        if (to > from)
+            return tag.mid(from, to - from);
+    }
+    return {};
 }
 
 QString decodeText(const Entity& entity)
 {
-    KMime::Content scratch;
-    if (const auto encoding = entity.header.rawValue("Content-Transfer-Encoding"))
-        scratch.contentTransferEncoding()->from7BitString(*encoding);
-    scratch.setBody(entity.body);
+    const auto encoding = entity.header.rawValue("Content-Transfer-Encoding");
+    const QByteArray name = encoding ? encoding->trimmed().toLower() : QByteArray();
+    QByteArray bytes;
+    if (name.isEmpty() || name == "7bit" || name == "8bit" || name == "binary") {
+        bytes = entity.body;  // the part as it stands, not a copy of it
+    } else if (name == "base64") {
+        bytes = decodeBase64(entity.body);
+    } else {
+        KMime::Content scratch;
+        if (encoding)
+            scratch.contentTransferEncoding()->from7BitString(*encoding);
+        scratch.setBody(entity.body);
+        bytes = scratch.decodedContent();
+    }
     // The parameter as written: KMime's charset() reads a missing one as
     // ISO-8859-1, which would turn undeclared UTF-8 into mojibake.
-    return decodeCharset(scratch.decodedContent(), entity.type.parameter(QStringLiteral("charset")).toLatin1());
+    QByteArray charset = entity.type.parameter(QStringLiteral("charset")).toLatin1();
+    if (charset.isEmpty() && entity.type.isHTMLText())
+        charset = metaCharset(bytes);
+    return HeaderBlock::decodeCharset(bytes, charset);
 }
 
 // Where the line holding a delimiter starts, from position from; -1 when none.
@@ -138,7 +213,7 @@ QList<QByteArray> cutParts(const QByteArray& body, const QByteArray& boundary)
             break;
         const qsizetype next = findDelimiter(body, delimiter, lineEnd + 1);
         const qsizetype end = next < 0 ? body.size() : std::max(lineEnd + 1, next - 1);
-        parts.append(body.mid(lineEnd + 1, end - lineEnd - 1));
+        parts.append(view(body, lineEnd + 1, end - lineEnd - 1));
         at = next;
     }
     return parts;
@@ -221,8 +296,8 @@ private:
         }
     }
 
-    // The plain part, the HTML part and the first one, in this order of
-    // preference, each once.
+    // The plain part, the HTML part and the rest, in this order of preference,
+    // each once.
     static std::vector<const Entity*> alternativesInOrder(const std::deque<Entity>& children)
     {
         std::vector<const Entity*> order;
@@ -238,7 +313,10 @@ private:
                 }
             }
         }
-        add(&children.front());
+        // Then the others, the richest (the last) first: an HTML part may sit in
+        // a multipart/related of its own.
+        for (auto child = children.rbegin(); child != children.rend(); ++child)
+            add(&*child);
         return order;
     }
 

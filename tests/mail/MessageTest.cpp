@@ -71,6 +71,18 @@ const ContentCase kContentCases[] = {
     {"utf-8 label on latin-1 bytes falls back to latin-1", "Content-Type: text/plain; charset=utf-8\n\n\xe9t\xe9\n",
      "été"},
     {"base64 utf-8", "Content-Type: text/plain; charset=utf-8\nContent-Transfer-Encoding: base64\n\nw6l0w6kK\n", "été"},
+    {"a stray byte in declared utf-8 is one U+FFFD, the rest utf-8",
+     "Content-Type: text/plain; charset=UTF-8\n\nIt\xe2\x80\x99s the caf\xc3\xa9\n--\nJos\xe9\n", "It’s the café\n--\nJos\uFFFD"},
+    {"base64 written in pieces, each with its pad",
+     "Content-Type: text/plain\nContent-Transfer-Encoding: base64\n\nT25lIA==\ndHdvIA==\ndGhyZWU=\n", "One two three"},
+    {"html without a mime charset reads its meta charset",
+     "Content-Type: text/html\n\n<html><head><meta http-equiv=Content-Type content=\"text/html; charset=windows-1251\">"
+     "</head><body>\xcf\xf0\xe8\xe2\xe5\xf2</body></html>\n",
+     "Привет"},
+    {"a blank plain part gives way to html inside a related part",
+     "Content-Type: multipart/alternative; boundary=a\n\n--a\nContent-Type: text/plain\n\n \n--a\n"
+     "Content-Type: multipart/related; boundary=r\n\n--r\nContent-Type: text/html\n\n<p>Rich text</p>\n--r--\n--a--\n",
+     "Rich text"},
 };
 
 TEST(MailMessage, AttachmentsAreNamedWithTheirDecodedSize)
@@ -123,6 +135,13 @@ const HeaderCase kHeaderCases[] = {
     {"angle address without a name", "From: <alerts@example.org>", "", "alerts@example.org", ""},
     {"field names ignore case", "SUBJECT: loud\nfrom: quiet@example.org", "loud", "quiet@example.org", ""},
     {"first of two fields wins", "Subject: one\nSubject: two", "one", "", ""},
+    {"a bad q escape reads as written, alone or beside another word",
+     "Subject: =?utf-8?q?a=zz?= =?utf-8?q?b?= / =?utf-8?q?a=zz?=", "a=zzb / a=zz", "", ""},
+    {"a us-ascii word reads 8-bit bytes as the body does", "Subject: =?us-ascii?q?It=92s?=", "It’s", "", ""},
+    {"malformed words stay as written, good ones beside them decode",
+     "Subject: =?a?q?xx =?x?q?y =?utf-8?q?ok?=", "=?a?q?xx =?x?q?y ok", "", ""},
+    {"a raw utf-8 address stays as written", "From: J\xc3\xbcrgen <j@b\xc3\xbc" "cher.example>", "",
+     "Jürgen <j@bücher.example>", ""},
 };
 
 TEST(MailMessage, HeadersDecodeToTheirDisplayForm)
@@ -202,6 +221,11 @@ const AddressCase kAddressCases[] = {
     {"plain lists, read without KMime, read as KMime reads them",
      "To: Bob<b@y.example>, <c@z.example>,\n\td.e@f.example\nCc: Ann  Lee <a@x.example>, Al <al@x.example>,",
      {"Bob <b@y.example>", "c@z.example", "d.e@f.example"}, {"Ann Lee <a@x.example>", "Al <al@x.example>"}},
+    {"an item nobody can read is kept as an item of its own", "To: admin@x.org, root\nCc: Ann Lee <a@x.org>, b@",
+     {"admin@x.org", "root"}, {"Ann Lee <a@x.org>", "b@"}},
+    {"utf-8 addresses and quoted names with commas",
+     "To: J\xc3\xbcrgen <j@b\xc3\xbc" "cher.example>, \"M\xc3\xbcller, K\" <k@x.de>",
+     {"Jürgen <j@bücher.example>", "Müller, K <k@x.de>"}, {}},
 };
 
 TEST(MailMessage, AddressFieldsAsMailReadersShowThem)
@@ -220,6 +244,9 @@ TEST(MailMessage, AddressFieldsAsMailReadersShowThem)
             cc.append(address.display());
         EXPECT_EQ(to, c.to);
         EXPECT_EQ(cc, c.cc);
+        for (const QByteArray& value : platform::mail::HeaderBlock(message.rawHeaders()).rawValues("To"))
+            EXPECT_EQ(platform::mail::HeaderBlock::parseAddressList(value),
+                      platform::mail::HeaderBlock::parseAddressListItemByItem(value));
     }
 }
 
