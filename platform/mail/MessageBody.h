@@ -13,8 +13,9 @@
 // into plain text. A multipart whose boundary is missing or wrong gets the boundary
 // guessed from the first "--" line of its body, and failing that the body is shown
 // as it is. CRLF messages go through KMime::CRLFtoLF first (KMime finds no body
-// parts in CRLF text). Charsets Qt does not know, and text without a charset, are
-// read as UTF-8 when valid and as Latin-1 otherwise.
+// parts in CRLF text). Parts are views of the message, never copies, however
+// deep they nest. Text is read in its charset by HeaderBlock::decodeCharset; an
+// HTML part without a MIME charset in the charset of its <meta>.
 
 #include <QByteArray>
 #include <QList>
