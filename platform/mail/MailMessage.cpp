@@ -3,6 +3,10 @@
 #include "platform/mail/MessageBody.h"
 #include "platform/mail/ReadAhead.h"
 
+#include "platform/mail/MailLog.h"
+#include "platform/mail/Mailbox.h"
+
+#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 
@@ -52,6 +56,30 @@ void MailMessage::keepRead()
     }
 }
 
+bool MailMessage::relocate()
+{
+    const QString& path = m_location.path;
+    const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
+    if (slash <= 0 || m_location.uniqueName.isEmpty() || QFileInfo::exists(path))
+        return false;
+    const QString folder = path.left(path.lastIndexOf(QLatin1Char('/'), slash - 1));
+    for (const QString& sub : {QStringLiteral("/cur"), QStringLiteral("/new")}) {
+        QDirIterator files(folder + sub, QDir::Files | QDir::System | QDir::Hidden);
+        while (files.hasNext()) {
+            files.next();
+            const QString name = files.fileName();
+            if (Mailbox::uniqueName(name) != m_location.uniqueName)
+                continue;
+            m_location.path = files.filePath();
+            const qsizetype info = name.indexOf(QLatin1String(":2,"));
+            m_location.flags = info < 0 ? QString() : name.mid(info + 3);
+            qCInfo(lcMail, "A message renamed since it was listed is read from its new name");
+            return true;
+        }
+    }
+    return false;
+}
+
 const HeaderBlock& MailMessage::header()
 {
     if (m_header)
@@ -61,8 +89,11 @@ const HeaderBlock& MailMessage::header()
         return *m_header;
     }
     const auto reader = std::exchange(m_readAhead, nullptr);
-    m_header.emplace(reader ? reader->take(m_readAheadIndex, ReadAhead::Part::Header)
-                            : ReadAhead::readHeader(m_location.path));
+    QByteArray block = reader ? reader->take(m_readAheadIndex, ReadAhead::Part::Header)
+                              : ReadAhead::readHeader(m_location.path);
+    if (block.isEmpty() && relocate())
+        block = ReadAhead::readHeader(m_location.path);
+    m_header.emplace(std::move(block));
     keepRead();
     return *m_header;
 }
@@ -76,6 +107,8 @@ void MailMessage::loadSource()
     const auto reader = std::exchange(m_readAhead, nullptr);
     m_source = reader ? reader->take(m_readAheadIndex, ReadAhead::Part::Source)
                       : ReadAhead::readSource(m_location.path);
+    if (m_source.isEmpty() && relocate())
+        m_source = ReadAhead::readSource(m_location.path);
 }
 
 void MailMessage::setReadAhead(std::shared_ptr<ReadAhead> reader, qsizetype index)
@@ -93,6 +126,13 @@ void MailMessage::loadBody()
     MessageBody body(m_source);
     m_content = body.text();
     m_attachments = body.attachments();
+    // A large message's bytes are not kept beside its text (which takes twice
+    // their size): a script that asks for its source too reads the file again.
+    constexpr qsizetype kLargestKeptSource = 1024 * 1024;
+    if (m_source.size() > kLargestKeptSource) {
+        m_source = QByteArray();
+        m_sourceLoaded = false;
+    }
 }
 
 QString MailMessage::subject()

@@ -4,7 +4,9 @@
 // Reading is lazy and in two steps: the header properties read only the header
 // block of the file (a subject costs no body decode), and the first body property
 // (content, source) reads and parses the whole message with KMime. A file that
-// vanished or cannot be read answers with empty values, never an error. Every
+// was renamed since it was listed (its flags changed) is found again by its
+// unique name; one that vanished or cannot be read answers with empty values,
+// never an error. Every
 // property answers for every input: broken messages give what can be read.
 //
 // What a message has read it keeps only while it is one of the last
@@ -93,6 +95,10 @@ private:
     // Counts this message among the latest that keep what they read; the oldest
     // of them forgets.
     void keepRead();
+    // Finds the file again when its name changed since the message was listed
+    // (new flags, moved from new/ to cur/): the same unique name in cur/ or new/
+    // of the same folder. Whether it found it.
+    bool relocate();
 
     MessageLocation m_location;
     std::optional<HeaderBlock> m_header;

@@ -11,6 +11,7 @@
 #include <optional>
 
 #include <fcntl.h>
+#include <sys/inotify.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -31,15 +32,18 @@ constexpr qsizetype kSourceWindow = 4;
 // larger file reads as empty, as one that cannot be read.
 constexpr qsizetype kLargestSource = std::numeric_limits<int>::max() / 2;
 
-// A file opened for reading, or -1: path relative to the folder directory (or
-// absolute, with AT_FDCWD). Opening does not wait for a writer when the name has
-// become a FIFO; regular says whether anything but a regular file is refused (one
-// more system call, which the header reads are spared: the listing took regular
-// files only, and a FIFO reads as empty).
-int openForReading(int directory, const QByteArray& path, bool regular)
+// No mail has a header block near this size; a longer one is cut here, so a file
+// without an empty line costs at most this much.
+constexpr qsizetype kLargestHeader = 4 * 1024 * 1024;
+
+// A regular file opened for reading, or -1: path relative to the folder directory
+// (or absolute, with AT_FDCWD). Opening does not wait for a writer when the name
+// has become a FIFO, and a name that has become a device (a link to /dev/zero)
+// is not read at all.
+int openForReading(int directory, const QByteArray& path)
 {
     const int fd = ::openat(directory, path.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0 || !regular)
+    if (fd < 0)
         return fd;
     struct stat info {};
     if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
@@ -164,14 +168,15 @@ QByteArray ReadAhead::readSource(const QString& path)
 
 QByteArray ReadAhead::readHeaderAt(int directory, const QByteArray& path)
 {
-    const int fd = openForReading(directory, path, false);
+    const int fd = openForReading(directory, path);
     if (fd < 0)
         return {};
     // One buffer per thread for every message read: no allocation per message.
     thread_local std::vector<char> head;
     const qsizetype filled = readUntil(fd, head, 0, kHeaderChunk, [](qsizetype from, qsizetype size) {
-        return from == 0 ? HeaderBlock::split(head.data(), size).complete
-                         : holdsBlankLine(head.data(), std::max<qsizetype>(1, from - 2), size);
+        return size >= kLargestHeader
+            || (from == 0 ? HeaderBlock::split(head.data(), size).complete
+                          : holdsBlankLine(head.data(), std::max<qsizetype>(1, from - 2), size));
     });
     ::close(fd);
     // A copy of exactly the block's size: the message keeps it while it lives.
@@ -183,7 +188,7 @@ QByteArray ReadAhead::readHeaderAt(int directory, const QByteArray& path)
 
 QByteArray ReadAhead::readSourceAt(int directory, const QByteArray& path)
 {
-    const int fd = openForReading(directory, path, true);
+    const int fd = openForReading(directory, path);
     if (fd < 0)
         return {};
     struct stat info {};
@@ -217,8 +222,10 @@ ReadAhead::ReadAhead(QStringList paths)
     : m_paths(std::move(paths)),
       m_askerFolders(std::make_unique<Folders>()),
       m_state(static_cast<size_t>(m_paths.size()), State::Unread),
-      m_data(static_cast<size_t>(m_paths.size()))
+      m_data(static_cast<size_t>(m_paths.size())),
+      m_watch(::inotify_init1(IN_NONBLOCK | IN_CLOEXEC))
 {
+    m_ready.reserve(static_cast<size_t>(kHeaderWindow) + 1);
 }
 
 ReadAhead::~ReadAhead()
@@ -230,11 +237,64 @@ ReadAhead::~ReadAhead()
     m_changed.notify_all();
     if (m_reader.joinable())
         m_reader.join();
+    if (m_watch >= 0)
+        ::close(m_watch);
 }
 
 qsizetype ReadAhead::window() const
 {
-    return m_part == Part::Header ? kHeaderWindow : kSourceWindow;
+    // The window opens as the loop keeps its course (2, 4, ... files ahead) and
+    // shuts when it jumps, so a script that jumps about costs at most two files
+    // read for nothing per jump.
+    const qsizetype most = m_part == Part::Header ? kHeaderWindow : kSourceWindow;
+    return std::min(most, qsizetype(2) << std::min<qsizetype>(m_run, 4));
+}
+
+bool ReadAhead::watchFolderOf(const QString& path)
+{
+    const QString folder = path.left(path.lastIndexOf(QLatin1Char('/')));
+    if (std::any_of(m_watched.cbegin(), m_watched.cend(), [&](const auto& watched) { return watched.second == folder; }))
+        return true;
+    const int wd = ::inotify_add_watch(m_watch, QFile::encodeName(folder).constData(),
+                                       IN_MODIFY | IN_CLOSE_WRITE | IN_CREATE | IN_DELETE | IN_MOVED_FROM
+                                           | IN_MOVED_TO | IN_DELETE_SELF | IN_MOVE_SELF | IN_ONLYDIR);
+    if (wd < 0)
+        return false;
+    m_watched.emplace_back(wd, folder);
+    return true;
+}
+
+void ReadAhead::forgetChanged()
+{
+    alignas(inotify_event) char buffer[4096];
+    for (;;) {
+        const ssize_t got = ::read(m_watch, buffer, sizeof buffer);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got <= 0)
+            return;  // nothing more has changed (EAGAIN)
+        for (ssize_t at = 0; at + ssize_t(sizeof(inotify_event)) <= got;) {
+            const auto* event = reinterpret_cast<const inotify_event*>(buffer + at);
+            at += ssize_t(sizeof(inotify_event) + event->len);
+            const auto watched = std::find_if(m_watched.cbegin(), m_watched.cend(),
+                                              [&](const auto& w) { return w.first == event->wd; });
+            const bool all = (event->mask & (IN_Q_OVERFLOW | IN_DELETE_SELF | IN_MOVE_SELF | IN_IGNORED)) != 0
+                || watched == m_watched.cend() || event->len == 0;
+            const QString path = all ? QString() : watched->second + QLatin1Char('/') + QFile::decodeName(event->name);
+            const auto changed = [&](qsizetype index) { return all || m_paths.at(index) == path; };
+            if (m_reading >= 0 && changed(m_reading))
+                m_readingChanged = true;
+            m_ready.erase(std::remove_if(m_ready.begin(), m_ready.end(),
+                                         [&](qsizetype index) {
+                                             if (!changed(index))
+                                                 return false;
+                                             m_data[static_cast<size_t>(index)] = QByteArray();
+                                             m_state[static_cast<size_t>(index)] = State::Unread;
+                                             return true;
+                                         }),
+                          m_ready.end());
+        }
+    }
 }
 
 bool ReadAhead::ahead(qsizetype index) const
@@ -260,7 +320,15 @@ QByteArray ReadAhead::take(qsizetype index, Part part)
 {
     if (index < 0 || index >= m_paths.size())
         return {};
+    // Without a watch on the folders nothing read ahead could be trusted: the
+    // asker reads every message itself.
+    if (m_watch < 0)
+        return read(*m_askerFolders, m_paths.at(index), part);
     std::unique_lock lock(m_mutex);
+    if (m_at >= 0 && (index == m_at + 1 || index == m_at - 1))
+        ++m_run;
+    else if (index != m_at)
+        m_run = 0;
     if (m_at >= 0 && index != m_at)
         m_step = index > m_at ? 1 : -1;
     m_at = index;
@@ -274,6 +342,10 @@ QByteArray ReadAhead::take(qsizetype index, Part part)
     m_askerWaiting = true;
     m_changed.wait(lock, [&] { return m_state[static_cast<size_t>(index)] != State::Reading; });
     m_askerWaiting = false;
+    // A file changed since the reader read it (rewritten, renamed, deleted) is
+    // read again: what is handed over is what is on disk now.
+    if (m_state[static_cast<size_t>(index)] == State::Ready)
+        forgetChanged();
     std::optional<QByteArray> result;  // none: this thread reads it
     State& state = m_state[static_cast<size_t>(index)];
     if (state == State::Ready) {
@@ -290,8 +362,13 @@ QByteArray ReadAhead::take(qsizetype index, Part part)
     } else if (!ahead(m_next)) {
         m_next = index + m_step;
     }
-    if (!m_reader.joinable())
-        m_reader = std::thread([this] { run(); });
+    if (!m_reader.joinable() && !m_readerFailed) {
+        try {
+            m_reader = std::thread([this] { run(); });
+        } catch (const std::system_error&) {
+            m_readerFailed = true;  // no thread to be had: the asker reads alone
+        }
+    }
     // A reader that waits is woken when half its window is free, not at every
     // message: each wake-up costs both threads a system call.
     const bool wake = m_readerWaiting && (m_next - m_at) * m_step <= window() / 2 && ahead(m_next);
@@ -316,15 +393,30 @@ void ReadAhead::run()
         m_next += m_step;
         if (m_state[static_cast<size_t>(index)] != State::Unread)
             continue;
-        m_state[static_cast<size_t>(index)] = State::Reading;
-        const Part part = m_part;
         const QString path = m_paths.at(index);
+        // The folder is watched before its file is read: a change after the read
+        // is then seen at hand-over.
+        if (!watchFolderOf(path)) {
+            m_readerFailed = true;
+            break;
+        }
+        m_state[static_cast<size_t>(index)] = State::Reading;
+        m_reading = index;
+        m_readingChanged = false;
+        const Part part = m_part;
         lock.unlock();
-        QByteArray data = read(folders, path, part);
+        QByteArray data;
+        bool read = true;
+        try {
+            data = ReadAhead::read(folders, path, part);
+        } catch (const std::bad_alloc&) {
+            read = false;  // the asker reads it and meets the shortage itself
+        }
         lock.lock();
+        m_reading = -1;
         State& state = m_state[static_cast<size_t>(index)];
         // Kept when still wanted: ahead of the loop, or the message it waits for.
-        if (part == m_part && (ahead(index) || index == m_at)) {
+        if (read && !m_readingChanged && part == m_part && (ahead(index) || index == m_at)) {
             state = State::Ready;
             m_data[static_cast<size_t>(index)] = std::move(data);
             m_ready.push_back(index);
@@ -334,6 +426,8 @@ void ReadAhead::run()
         if (m_askerWaiting)
             m_changed.notify_all();
     }
+    if (m_readerFailed && m_askerWaiting)
+        m_changed.notify_all();
 }
 
 }  // namespace platform::mail

@@ -11,8 +11,13 @@
 // read before the first ask, and nothing is kept past the object's life: it reads
 // at most milliseconds ahead of a command, never between commands.
 //
-// Files are opened without blocking, so a message replaced by a FIFO reads as
-// empty instead of stopping the thread.
+// What is handed over is what is on disk at hand-over: the folders read ahead in
+// are watched (inotify), and a file changed, renamed or deleted since the reader
+// read it is read again by the asker. Without a watch nothing is read ahead.
+//
+// Only regular files are read, opened without blocking, so a message replaced by
+// a FIFO or a link to a device reads as empty instead of stopping the thread or
+// filling the memory; a header block is read up to 4 MB at most.
 
 #include <QByteArray>
 #include <QStringList>
@@ -56,6 +61,10 @@ private:
     void run();
     [[nodiscard]] qsizetype window() const;
     [[nodiscard]] bool ahead(qsizetype index) const;  // inside the window, under the lock
+    // Watches the folder of path for changes (the reader, under the lock).
+    [[nodiscard]] bool watchFolderOf(const QString& path);
+    // Forgets what was read of the files changed since (the asker, under the lock).
+    void forgetChanged();
     // Forgets the blocks read ahead, all or those outside the window (under the lock).
     void dropReady(bool keepAhead);
 
@@ -73,6 +82,12 @@ private:
     qsizetype m_at = -1;             // the index asked for last
     qsizetype m_step = 1;            // the direction of the loop
     qsizetype m_next = 0;            // the reader's next index
+    qsizetype m_run = 0;             // asks in a row that kept the loop's course
+    qsizetype m_reading = -1;        // the index the reader is reading
+    bool m_readingChanged = false;   // and its file changed meanwhile
+    bool m_readerFailed = false;     // no thread, or no watch: the asker reads alone
+    int m_watch = -1;                // the inotify descriptor
+    std::vector<std::pair<int, QString>> m_watched;  // watch descriptor, folder
     Part m_part = Part::Header;
     bool m_stop = false;
     bool m_readerWaiting = false;
