@@ -186,10 +186,19 @@ QString decodeText(const Entity& entity)
 }
 
 // Where the line holding a delimiter starts, from position from; -1 when none.
+// glibc's memmem, several times faster than QByteArray::indexOf on long bodies:
+// every level of nesting scans its part once.
 qsizetype findDelimiter(const QByteArray& body, const QByteArray& delimiter, qsizetype from)
 {
-    for (qsizetype at = body.indexOf(delimiter, from); at >= 0; at = body.indexOf(delimiter, at + 1)) {
-        if (at == 0 || body.at(at - 1) == '\n')
+    const char* data = body.constData();
+    const auto find = [&](qsizetype start) -> qsizetype {
+        if (start > body.size())
+            return -1;
+        const void* found = ::memmem(data + start, size_t(body.size() - start), delimiter.constData(), size_t(delimiter.size()));
+        return found ? static_cast<const char*>(found) - data : -1;
+    };
+    for (qsizetype at = find(from); at >= 0; at = find(at + 1)) {
+        if (at == 0 || data[at - 1] == '\n')
             return at;
     }
     return -1;
