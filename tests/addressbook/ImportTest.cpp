@@ -57,6 +57,7 @@ TEST(Import, FilesEveryKindOfEntryAsANewMemberOfANewGroup)
         const KContacts::Addressee group = onlyGroup(world);
         EXPECT_TRUE(kGroupName.match(group.formattedName()).hasMatch()) << group.formattedName().toStdString();
         EXPECT_EQ(group.members(), QStringList{people.front().uid()});
+        EXPECT_EQ(people.front().categories(), QStringList{group.formattedName()});
     }
 }
 
@@ -87,6 +88,44 @@ TEST(Import, ReusesAnExistingPersonWithoutChangingIt)
     EXPECT_EQ(world.files().value(QStringLiteral("vcard30-apple-ann-lee.vcf")),
               BookFolder::fixture(QStringLiteral("vcard30-apple-ann-lee.vcf")));
     EXPECT_EQ(onlyGroup(world).members(), QStringList{"urn:uuid:5c3a7f0e-1b2c-4d5e-8f90-1234567890ab"});
+}
+
+// A person already in the book is reused as it is, its card byte for byte; each
+// address of an entry that the person does not have (in any letter case) is named
+// in the log and counted in the notification.
+TEST(Import, NamesEveryAddressItDoesNotFile)
+{
+    const QByteArray card = "BEGIN:VCARD\r\nVERSION:3.0\r\nN:LEE;ann;;;\r\nFN:ann LEE\r\n"
+                            "EMAIL;type=HOME:ann.home@example.net\r\nEMAIL;type=WORK:ann.work@example.com\r\n"
+                            "UID:ann-lee\r\nEND:VCARD\r\n";
+    const struct {
+        const char* text;
+        QStringList notFiled;
+    } cases[] = {
+        {"Ann Lee <ann.home@example.net>\nANN LEE <Ann.Work@Example.com>\nAnn Lee <>", {}},
+        {"Ann Lee <new@example.com>\nann lee <other@example.org>", {"new@example.com", "other@example.org"}},
+        // Reused within one import: the person it has just made.
+        {"Susan Davis <s@example.co.uk>\nSusan Davis <s@example.org>\nSUSAN DAVIS <S@EXAMPLE.CO.UK>", {"s@example.org"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        BookFolder world;
+        world.addFile(QStringLiteral("ann.vcf"), card);
+        ASSERT_TRUE(quorvell::importToAddressBook(QString::fromUtf8(c.text)));
+        EXPECT_EQ(world.files().value(QStringLiteral("ann.vcf")), card);
+        const QStringList reports = world.logLines().filter(QStringLiteral(" already in the address book as "));
+        ASSERT_EQ(reports.size(), c.notFiled.size()) << world.logLines().join(u'\n').toStdString();
+        for (int i = 0; i < reports.size(); ++i)
+            EXPECT_TRUE(reports[i].endsWith(QStringLiteral("; %1 not added").arg(c.notFiled[i]))) << reports[i].toStdString();
+        const QString counted = c.notFiled.size() == 1 ? QStringLiteral(": 1 address not added: ")
+                                                       : QStringLiteral(": %1 addresses not added: ").arg(c.notFiled.size());
+        EXPECT_EQ(world.logLines().filter(counted).size(), c.notFiled.isEmpty() ? 0 : 1);
+    }
+    BookFolder world;
+    world.addFile(QStringLiteral("ann.vcf"), card);
+    ASSERT_TRUE(quorvell::importToAddressBook(QStringLiteral("Ann Lee <new@example.com>")));
+    EXPECT_EQ(world.logLines().value(1),
+              QStringLiteral("Ann Lee <new@example.com> already in the address book as ann LEE; new@example.com not added"));
 }
 
 // Empty lines make nobody; one sender three times, whatever the case of the name,
@@ -171,7 +210,8 @@ TEST(Import, AFolderItCannotWriteIsAFailure)
     QFile::setPermissions(world.folder(), everyone | QFileDevice::WriteOwner);
 }
 
-// khard, configured on the same folder, lists the people and their addresses.
+// khard, configured on the same folder, lists the people, their addresses and the
+// group as their category.
 TEST(Import, KhardListsTheNewPeople)
 {
     const QString khard = QStandardPaths::findExecutable(QStringLiteral("khard"));
@@ -188,6 +228,9 @@ TEST(Import, KhardListsTheNewPeople)
                                  "zoe@example.net\tZoë Ørsted"}) {
         EXPECT_EQ(lines.filter(QString::fromUtf8(expected)).size(), 1) << expected << "\n" << output.toStdString();
     }
+    // The group shows as every new person's category.
+    const QString categories = world.khard({QStringLiteral("list"), QStringLiteral("-F"), QStringLiteral("categories")});
+    EXPECT_EQ(categories.count(onlyGroup(world).formattedName()), 3) << categories.toStdString();
 }
 
 }  // namespace
