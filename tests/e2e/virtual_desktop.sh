@@ -2,18 +2,31 @@
 # "make run" on a machine without a graphical session: the run script starts the
 # virtual desktop with the app on the sample mailbox and prints how to reach it; the
 # printed bus address and display run "Copy Subject" and read the clipboard from
-# another process; Ctrl-C ends everything it started.
+# another process; Ctrl-C ends everything it started, the app before its display,
+# and what a person sees holds neither the app's complaint about a lost display
+# nor the bus daemon's remark about its file limit.
 source "$(dirname "$0")/lib.sh"
 e2e_init virtual_desktop "$@"
 unset DISPLAY MAILDIR
 
 out=$E2E_TMP/run.out
-e2e_spawn "$out" setsid bash "$QUORVELL_SOURCE_DIR/scripts/run.sh" "$QUORVELL_BINARY_DIR"
+# As from a terminal: a background job of this script would start with Ctrl-C
+# ignored, which no program can undo for itself.
+e2e_spawn "$out" perl -e '$SIG{INT} = "DEFAULT"; exec { $ARGV[0] } @ARGV or die "exec: $!\n"' \
+    setsid bash "$QUORVELL_SOURCE_DIR/scripts/run.sh" "$QUORVELL_BINARY_DIR"
 run_pid=$E2E_LAST_PID
-# Whatever ends this test, nothing the run script started outlives it: ending the
-# script's own pid alone would leave its virtual desktop running.
-trap 'kill -KILL -- "-$run_pid" 2>/dev/null || true; e2e_cleanup' EXIT
+desktop_sid=
+# Whatever ends this test, nothing the run script started outlives it: the script's
+# own group, and the session its desktop runs in.
+trap 'kill -KILL -- "-$run_pid" 2>/dev/null || true
+      [ -z "$desktop_sid" ] || kill -KILL -- "-$desktop_sid" 2>/dev/null || true; e2e_cleanup' EXIT
+# Processes of a session or group that have not ended (zombies left to an init
+# that does not reap them have).
+running_in() { ps -e -o "$1=,stat=,pid=,args=" | awk -v id="$2" '$1 == id && $2 !~ /^Z/' | grep .; }
 e2e_wait_for 60 grep -q '^  export DISPLAY=' "$out" || { cat "$out" >&2; e2e_die "no virtual desktop was started"; }
+app_pid=$(sed -n 's/.* (pid \([0-9]*\)).*/\1/p' "$out")
+desktop_sid=$(ps -o sid= -p "$app_pid" | tr -d ' ')
+[ -n "$desktop_sid" ] || e2e_die "no app process $app_pid"
 [ "$(grep -c 'starting a virtual desktop' "$out")" = 1 ] || e2e_fail "the run script did not say it starts a virtual desktop"
 eval "$(grep '^  export DISPLAY=' "$out")"
 e2e_log "virtual desktop on $DISPLAY"
@@ -30,5 +43,11 @@ e2e_screenshot virtual-desktop
 # Ctrl-C: the interrupt reaches the whole process group of the terminal.
 kill -INT -- "-$run_pid"
 e2e_wait_for 20 bash -c "! kill -0 $run_pid 2>/dev/null" || e2e_fail "Ctrl-C did not end the run script"
-e2e_wait_for 10 bash -c "! pgrep -g $run_pid >/dev/null" || e2e_fail "Ctrl-C left processes behind: $(pgrep -a -g "$run_pid")"
+for scope in pgid:$run_pid sid:$desktop_sid; do
+    e2e_wait_for 10 eval "! running_in ${scope%%:*} ${scope#*:}" \
+        || e2e_fail "Ctrl-C left processes behind: $(running_in "${scope%%:*}" "${scope#*:}")"
+done
+for unwanted in 'The X11 connection broke' 'Failed to set fd limit'; do
+    ! grep -q "$unwanted" "$out" || e2e_fail "the terminal shows: $(grep "$unwanted" "$out")"
+done
 e2e_finish
