@@ -79,12 +79,12 @@ TEST(PersonCard, EveryValueComesBackFromKContacts)
     } cases[] = {
         {"Ann Marie", "Lee", "x@example.com", "Ann Marie Lee", "Quorvell 2026-12-06 07:10:23 +0100"},
         {"Lee,", "Ann", "a;b\\c@example.com", "Lee, Ann", "Team North; \\ South"},
-        {"<x>", "", "x", "<x>"},
-        {"", "", "only@example.com", "only@example.com"},
-        {"\"Ann", "Lee\"", "", "\"Ann Lee\""},
+        {"<x>", "", "x", "<x>", {}},
+        {"", "", "only@example.com", "only@example.com", {}},
+        {"\"Ann", "Lee\"", "", "\"Ann Lee\"", {}},
         {QString(90, u'é'), QStringLiteral("Ørsted-Kierkegaard-Bjørnstjerne-Bjørnson-Ødegård-Åkesson"),
          QStringLiteral("zoë.ørsted.with.a.very.long.address@exämple.org"),
-         QString(90, u'é') + QStringLiteral(" Ørsted-Kierkegaard-Bjørnstjerne-Bjørnson-Ødegård-Åkesson")},
+         QString(90, u'é') + QStringLiteral(" Ørsted-Kierkegaard-Bjørnstjerne-Bjørnson-Ødegård-Åkesson"), {}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.formatted.toStdString());

@@ -95,6 +95,6 @@ TEST_P(PdfLayoutTest, KeepsLinesWrapsLongWordsInsideThePageAndNumbersPages)
 
 INSTANTIATE_TEST_SUITE_P(Papers, PdfLayoutTest,
                          ::testing::Values(Layout{QPageSize::A4, 595, 6}, Layout{QPageSize::Letter, 612, 7}),
-                         [](const auto& info) { return info.param.paper == QPageSize::A4 ? "A4" : "Letter"; });
+                         [](const auto& layout) { return layout.param.paper == QPageSize::A4 ? "A4" : "Letter"; });
 
 }  // namespace
