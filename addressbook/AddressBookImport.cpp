@@ -67,13 +67,20 @@ std::optional<RecordId> findPerson(const AddressBook* book, const QString& first
     return matches.front();
 }
 
-// An existing person is returned unchanged: the address is not added to it. A new
-// person on whom nothing was set is returned without being part of the book.
+// An existing person is returned unchanged: the address is not added to it, and
+// reused says so. A new person on whom nothing was set is returned without being
+// part of the book. A new person is filed under category too (CATEGORIES), so that
+// the clients that show groups as categories see the group; a card read from the
+// folder is never changed for that.
 std::optional<RecordId> findOrCreatePerson(AddressBook* book, const QString& firstName,
-                                           const std::optional<QString>& lastName, const QString& address)
+                                           const std::optional<QString>& lastName, const QString& address,
+                                           const QString& category, bool* reused)
 {
-    if (const auto found = findPerson(book, firstName, lastName))
+    *reused = false;
+    if (const auto found = findPerson(book, firstName, lastName)) {
+        *reused = true;
         return found;
+    }
     if (!book)
         return std::nullopt;
     const RecordId person = book->createPerson();
@@ -86,6 +93,7 @@ std::optional<RecordId> findOrCreatePerson(AddressBook* book, const QString& fir
         book->setValue(person, Property::LastName, *lastName);
         named = true;
     }
+    book->setValue(person, Property::Category, category);
     if (!address.isEmpty()) {
         book->setValue(person, Property::Email, address);
         book->addRecord(person);
@@ -93,6 +101,25 @@ std::optional<RecordId> findOrCreatePerson(AddressBook* book, const QString& fir
         book->addRecord(person);
     }
     return person;
+}
+
+// "Susan Davis": the person's names as the book holds them.
+QString nameInBook(const AddressBook& book, RecordId person)
+{
+    QStringList names{book.value(person, Property::FirstName), book.value(person, Property::LastName)};
+    names.removeAll(QString());
+    return names.join(u' ');
+}
+
+// An address the reused person does not have is not filed anywhere: the line says
+// which, so that nothing is lost without a word.
+bool reportAddressNotFiled(const AddressBook& book, RecordId person, const QString& entry, const QString& address)
+{
+    if (address.isEmpty() || book.emails(person).contains(address, Qt::CaseInsensitive))
+        return false;
+    platform::desktop::log(QStringLiteral("%1 already in the address book as %2; %3 not added")
+                               .arg(entry.trimmed(), nameInBook(book, person), address));
+    return true;
 }
 
 }  // namespace
@@ -112,10 +139,14 @@ bool importToAddressBook(const QString& scriptText)
     }
 
     QSet<RecordId> members;
+    int notFiled = 0;
     for (const QString& line : splitSenderList(scriptText, false)) {
         const SenderEntry entry = parseSenderEntry(line);
+        bool reused = false;
         const std::optional<RecordId> person =
-            findOrCreatePerson(book.get(), entry.firstName, entry.lastName, entry.address);
+            findOrCreatePerson(book.get(), entry.firstName, entry.lastName, entry.address, groupName, &reused);
+        if (person && reused && reportAddressNotFiled(*book, *person, line, entry.address))
+            ++notFiled;
         // A person on whom nothing was set (an empty line) is in no address book; as
         // a member it would name a card that exists nowhere.
         if (person && book->isPartOfBook(*person)) {
@@ -132,7 +163,16 @@ bool importToAddressBook(const QString& scriptText)
     }
     const QString people = members.size() == 1 ? QStringLiteral("1 person")
                                                : QStringLiteral("%1 people").arg(members.size());
-    showResult(QStringLiteral("%1 added to the group \"%2\"").arg(people, groupName));
+    const QString summary = QStringLiteral("%1 added to the group \"%2\"").arg(people, groupName);
+    if (notFiled == 0) {
+        showResult(summary);
+        return true;
+    }
+    tellPerson(summary, notFiled == 1 ? QStringLiteral("1 address not added: its person is in the address book "
+                                                       "with another")
+                                      : QStringLiteral("%1 addresses not added: their people are in the address "
+                                                       "book with others")
+                                            .arg(notFiled));
     return true;
 }
 

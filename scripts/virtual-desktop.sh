@@ -36,8 +36,44 @@ done
 
 # Everything runs inside a private session bus, so that the app's bus methods are
 # reachable at an address printed below and nothing is left behind.
+#
+# The desktop runs in a session of its own, out of reach of the terminal's Ctrl-C:
+# that reaches every process of the terminal's group at once, and the display
+# would go before the app, which then reports a broken X11 connection. This part
+# stays in front and hands an interrupt to the desktop's script, which stops the
+# app first, then the tray and the display; the bus goes last, with its session.
+#
+# dbus-daemon started as root says that it could not raise its file limit, which
+# means nothing to a person here: its standard error is filtered for that line
+# (the desktop's script takes the terminal's own standard error back).
 if [ -z "${QUORVELL_VD_BUS:-}" ]; then
-  QUORVELL_VD_BUS=1 exec dbus-run-session -- bash "${BASH_SOURCE[0]}" "$@"
+  pidfile=$(mktemp "${TMPDIR:-/tmp}/quorvell-vd-pid.XXXXXX")
+  exec 3>&2
+  QUORVELL_VD_BUS=1 QUORVELL_VD_PIDFILE=$pidfile setsid --wait dbus-run-session -- bash "${BASH_SOURCE[0]}" "$@" \
+    2> >(trap '' INT; exec grep --line-buffered -v 'Failed to set fd limit' >&3) &
+  desktop=$!
+  interrupted=0
+  stop() {
+    interrupted=1
+    local script
+    script=$(cat "$pidfile" 2>/dev/null || true)
+    # Before the desktop's script has started there is no app to stop first.
+    if [ -n "$script" ]; then kill -TERM "$script" 2>/dev/null || true
+    else kill -TERM -- "-$desktop" 2>/dev/null || true
+    fi
+  }
+  trap stop INT TERM
+  status=0
+  while kill -0 "$desktop" 2>/dev/null; do
+    wait "$desktop" && status=0 || status=$?
+  done
+  rm -f "$pidfile"
+  [ "$interrupted" = 0 ] || exit 130
+  exit "$status"
+fi
+if [ -n "${QUORVELL_VD_PIDFILE:-}" ]; then
+  echo $$ >"$QUORVELL_VD_PIDFILE"
+  if { true >&3; } 2>/dev/null; then exec 2>&3 3>&-; fi
 fi
 
 pids=()

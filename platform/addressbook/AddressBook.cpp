@@ -30,6 +30,8 @@ struct Record {
     QString firstName;
     QString lastName;
     QString email;
+    QStringList emails;       // of a card read from the folder
+    QString category;
     QString groupName;
     QString uid;              // empty while the card has none
     bool uidOnDisk = false;   // the card in the folder carries uid
@@ -152,6 +154,7 @@ void AddressBook::Private::readFile(const QByteArray& name, const KContacts::VCa
         r.firstName = card.givenName();
         r.lastName = card.familyName();
         r.email = card.preferredEmail();
+        r.emails = card.emails();
         r.groupName = card.formattedName();
         // Without a UID line the parser makes up a new UID at every parse.
         r.uid = block.hasUid ? card.uid() : QString();
@@ -247,7 +250,7 @@ AddressBook::Private::Staged AddressBook::Private::stageCreated(Kind kind, FileB
         QByteArray card;
         bool complete = true;
         if (kind == Kind::Person) {
-            card = vcard::personCard(r.uid, r.firstName, r.lastName, r.email);
+            card = vcard::personCard(r.uid, r.firstName, r.lastName, r.email, r.category);
         } else {
             QStringList references;
             for (const RecordId id : r.members) {
@@ -353,6 +356,7 @@ bool AddressBook::setValue(RecordId record, Property property, const QString& va
     case Property::FirstName: r.firstName = value; break;
     case Property::LastName: r.lastName = value; break;
     case Property::Email: r.email = value; break;
+    case Property::Category: r.category = value; break;
     case Property::GroupName: r.groupName = value; break;
     }
     if (r.added)
@@ -466,9 +470,20 @@ QString AddressBook::value(RecordId record, Property property) const
     case Property::FirstName: return r.firstName;
     case Property::LastName: return r.lastName;
     case Property::Email: return r.email;
+    case Property::Category: return r.category;
     case Property::GroupName: return r.groupName;
     }
     return {};
+}
+
+QStringList AddressBook::emails(RecordId person) const
+{
+    if (!d->valid(person))
+        return {};
+    const Record& r = d->records[size_t(person)];
+    if (!r.created)
+        return r.emails;
+    return r.email.isEmpty() ? QStringList() : QStringList{r.email};
 }
 
 QStringList AddressBook::members(RecordId group) const

@@ -46,6 +46,7 @@ enum class Property {
     FirstName,  // people
     LastName,   // people
     Email,      // people: one address under the work label, replacing any other
+    Category,   // people: one category (CATEGORIES), the name of the group it was filed in
     GroupName,  // groups
 };
 
@@ -95,6 +96,9 @@ public:
 
     [[nodiscard]] bool isPartOfBook(RecordId record) const;
     [[nodiscard]] QString value(RecordId record, Property property) const;
+    // Every e-mail address of a person, in its card's order (Email gives the
+    // preferred one only).
+    [[nodiscard]] QStringList emails(RecordId person) const;
     // "urn:uuid:…" references of a group's members.
     [[nodiscard]] QStringList members(RecordId group) const;
     [[nodiscard]] QString folder() const;

@@ -211,7 +211,8 @@ QString newUid()
     return QStringLiteral("urn:uuid:") + QUuid::createUuid().toString(QUuid::WithoutBraces);
 }
 
-QByteArray personCard(const QString& uid, const QString& firstName, const QString& lastName, const QString& email)
+QByteArray personCard(const QString& uid, const QString& firstName, const QString& lastName, const QString& email,
+                      const QString& category)
 {
     QStringList names;
     if (!firstName.isEmpty())
@@ -225,6 +226,9 @@ QByteArray personCard(const QString& uid, const QString& firstName, const QStrin
     };
     if (!email.isEmpty())
         properties << QStringLiteral("EMAIL;TYPE=work:") + escapeText(email);
+    // One category: a comma in it is escaped, not a separator.
+    if (!category.isEmpty())
+        properties << QStringLiteral("CATEGORIES:") + escapeText(category);
     return cardOf(uid, properties);
 }
 

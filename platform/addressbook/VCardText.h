@@ -43,11 +43,11 @@ struct CardBlock {
 // "urn:uuid:" + a new random UUID.
 [[nodiscard]] QString newUid();
 
-// A vCard 4.0 person: UID, FN, N and one EMAIL;TYPE=work when email is not empty.
-// FN is "first last" (the parts that are not empty), or the e-mail address when
-// both are empty.
+// A vCard 4.0 person: UID, FN, N, one EMAIL;TYPE=work when email is not empty and
+// CATEGORIES with the one category when that is not empty. FN is "first last" (the
+// parts that are not empty), or the e-mail address when both are empty.
 [[nodiscard]] QByteArray personCard(const QString& uid, const QString& firstName, const QString& lastName,
-                                    const QString& email);
+                                    const QString& email, const QString& category = {});
 
 // A vCard 4.0 group: KIND:group and FN, with one MEMBER per reference, and the same
 // as X-ADDRESSBOOKSERVER-KIND / X-ADDRESSBOOKSERVER-MEMBER, which CardDAV servers

@@ -5,6 +5,7 @@ add_library(qv_mail_save STATIC
   ${CMAKE_CURRENT_LIST_DIR}/save/FileNaming.cpp ${CMAKE_CURRENT_LIST_DIR}/save/FileNaming.h
   ${CMAKE_CURRENT_LIST_DIR}/save/RtfWriter.cpp ${CMAKE_CURRENT_LIST_DIR}/save/RtfWriter.h
   ${CMAKE_CURRENT_LIST_DIR}/save/PdfWriter.cpp ${CMAKE_CURRENT_LIST_DIR}/save/PdfWriter.h
+  ${CMAKE_CURRENT_LIST_DIR}/save/PaperSize.cpp ${CMAKE_CURRENT_LIST_DIR}/save/PaperSize.h
 )
 target_link_libraries(qv_mail_save PUBLIC project_options Qt5::Core Qt5::Gui)
 

@@ -57,6 +57,7 @@ TEST(Import, FilesEveryKindOfEntryAsANewMemberOfANewGroup)
         const KContacts::Addressee group = onlyGroup(world);
         EXPECT_TRUE(kGroupName.match(group.formattedName()).hasMatch()) << group.formattedName().toStdString();
         EXPECT_EQ(group.members(), QStringList{people.front().uid()});
+        EXPECT_EQ(people.front().categories(), QStringList{group.formattedName()});
     }
 }
 
@@ -87,6 +88,38 @@ TEST(Import, ReusesAnExistingPersonWithoutChangingIt)
     EXPECT_EQ(world.files().value(QStringLiteral("vcard30-apple-ann-lee.vcf")),
               BookFolder::fixture(QStringLiteral("vcard30-apple-ann-lee.vcf")));
     EXPECT_EQ(onlyGroup(world).members(), QStringList{"urn:uuid:5c3a7f0e-1b2c-4d5e-8f90-1234567890ab"});
+}
+
+// A person in the book is reused, its card byte for byte; each address it lacks (in
+// any letter case) is named in the log and counted in the notification.
+TEST(Import, NamesEveryAddressItDoesNotFile)
+{
+    const QByteArray card = "BEGIN:VCARD\r\nVERSION:3.0\r\nN:LEE;ann;;;\r\nFN:ann LEE\r\n"
+                            "EMAIL;type=HOME:ann.home@example.net\r\nEMAIL;type=WORK:ann.work@example.com\r\n"
+                            "UID:ann-lee\r\nEND:VCARD\r\n";
+    const struct {
+        const char* text;
+        QStringList reports;
+    } cases[] = {
+        {"Ann Lee <ann.home@example.net>\nANN LEE <Ann.Work@Example.com>\nAnn Lee <>", {}},
+        {"Ann Lee <new@example.com>\nann lee <o@example.org>",
+         {"Ann Lee <new@example.com> already in the address book as ann LEE; new@example.com not added",
+          "ann lee <o@example.org> already in the address book as ann LEE; o@example.org not added"}},
+        // Reused within one import: the person it has just made.
+        {"Susan Davis <s@example.co.uk>\nSusan Davis <s@example.org>\nSUSAN DAVIS <S@EXAMPLE.CO.UK>",
+         {"Susan Davis <s@example.org> already in the address book as Susan Davis; s@example.org not added"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        BookFolder world;
+        world.addFile(QStringLiteral("ann.vcf"), card);
+        ASSERT_TRUE(quorvell::importToAddressBook(QString::fromUtf8(c.text)));
+        EXPECT_EQ(world.files().value(QStringLiteral("ann.vcf")), card);
+        EXPECT_EQ(world.logLines().filter(QStringLiteral(" already in the address book as ")), c.reports);
+        // The notification's count ("1 address", "2 addresses"), logged with it.
+        EXPECT_EQ(world.logLines().filter(QStringLiteral("\": %1 address").arg(c.reports.size())).size(),
+                  c.reports.isEmpty() ? 0 : 1);
+    }
 }
 
 // Empty lines make nobody; one sender three times, whatever the case of the name,
@@ -171,7 +204,7 @@ TEST(Import, AFolderItCannotWriteIsAFailure)
     QFile::setPermissions(world.folder(), everyone | QFileDevice::WriteOwner);
 }
 
-// khard, configured on the same folder, lists the people and their addresses.
+// khard, configured on the same folder, lists the people, addresses and categories.
 TEST(Import, KhardListsTheNewPeople)
 {
     const QString khard = QStandardPaths::findExecutable(QStringLiteral("khard"));
@@ -188,6 +221,8 @@ TEST(Import, KhardListsTheNewPeople)
                                  "zoe@example.net\tZoë Ørsted"}) {
         EXPECT_EQ(lines.filter(QString::fromUtf8(expected)).size(), 1) << expected << "\n" << output.toStdString();
     }
+    EXPECT_EQ(world.khard({QStringLiteral("list"), QStringLiteral("-F"), QStringLiteral("categories")})
+                  .count(onlyGroup(world).formattedName()), 3);  // the group is every new person's category
 }
 
 }  // namespace

@@ -75,20 +75,21 @@ TEST(PersonCard, EveryValueComesBackFromKContacts)
         QString last;
         QString email;
         QString formatted;
+        QString category;
     } cases[] = {
-        {"Ann Marie", "Lee", "x@example.com", "Ann Marie Lee"},
-        {"Lee,", "Ann", "a;b\\c@example.com", "Lee, Ann"},
-        {"<x>", "", "x", "<x>"},
-        {"", "", "only@example.com", "only@example.com"},
-        {"\"Ann", "Lee\"", "", "\"Ann Lee\""},
+        {"Ann Marie", "Lee", "x@example.com", "Ann Marie Lee", "Quorvell 2026-12-06 07:10:23 +0100"},
+        {"Lee,", "Ann", "a;b\\c@example.com", "Lee, Ann", "Team North; \\ South"},
+        {"<x>", "", "x", "<x>", {}},
+        {"", "", "only@example.com", "only@example.com", {}},
+        {"\"Ann", "Lee\"", "", "\"Ann Lee\"", {}},
         {QString(90, u'é'), QStringLiteral("Ørsted-Kierkegaard-Bjørnstjerne-Bjørnson-Ødegård-Åkesson"),
          QStringLiteral("zoë.ørsted.with.a.very.long.address@exämple.org"),
-         QString(90, u'é') + QStringLiteral(" Ørsted-Kierkegaard-Bjørnstjerne-Bjørnson-Ødegård-Åkesson")},
+         QString(90, u'é') + QStringLiteral(" Ørsted-Kierkegaard-Bjørnstjerne-Bjørnson-Ødegård-Åkesson"), {}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.formatted.toStdString());
         const QString uid = vcard::newUid();
-        const QByteArray card = vcard::personCard(uid, c.first, c.last, c.email);
+        const QByteArray card = vcard::personCard(uid, c.first, c.last, c.email, c.category);
         for (const QByteArray& line : card.split('\n'))
             EXPECT_LE(line.size(), 76) << line.constData();  // 75 octets and the "\r"
         const KContacts::Addressee parsed = KContacts::VCardConverter().parseVCard(card);
@@ -97,6 +98,7 @@ TEST(PersonCard, EveryValueComesBackFromKContacts)
         EXPECT_EQ(parsed.familyName(), c.last);
         EXPECT_EQ(parsed.formattedName(), c.formatted);
         EXPECT_EQ(parsed.emails(), c.email.isEmpty() ? QStringList() : QStringList{c.email});
+        EXPECT_EQ(parsed.categories(), c.category.isEmpty() ? QStringList() : QStringList{c.category});
         EXPECT_TRUE(card.contains("\r\nVERSION:4.0\r\n"));
     }
 }

@@ -18,6 +18,18 @@ bool isDropped(char32_t c)
     return c < 0x20 || (c >= 0x7F && c <= 0x9F) || c == 0xFFFE || c == 0xFFFF;
 }
 
+// What Linux refuses ("/"), and what FAT, exFAT, NTFS and Windows shares refuse,
+// so that a saved file can be copied anywhere.
+bool isReplaced(char32_t c)
+{
+    switch (c) {
+    case U'/': case U':': case U'?': case U'*': case U'<': case U'>': case U'|': case U'"': case U'\\':
+        return true;
+    default:
+        return false;
+    }
+}
+
 int utf8Length(char32_t c)
 {
     return c < 0x80 ? 1 : c < 0x800 ? 2 : c < 0x10000 ? 3 : 4;
@@ -44,7 +56,7 @@ QString cleanForFilename(const QString& subject)
             continue;
         if (out.isEmpty() && c == U'.')
             continue;
-        if (c == U'/' || c == U':')
+        if (isReplaced(c))
             c = U'-';
         const int needed = utf8Length(c) + (pendingSpace ? 1 : 0);
         if (bytes + needed > kMaxStemBytes)
@@ -56,6 +68,10 @@ QString cleanForFilename(const QString& subject)
         out += QString::fromUcs4(one, 1);
         bytes += needed;
     }
+    // Windows drops trailing dots and blanks, so a name ending in them cannot be
+    // copied there as it is.
+    while (out.endsWith(QLatin1Char('.')) || out.endsWith(QLatin1Char(' ')))
+        out.chop(1);
     if (out.isEmpty())
         return QString::fromLatin1(kUntitledName);
     return out;

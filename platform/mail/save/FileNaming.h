@@ -1,8 +1,9 @@
 #pragma once
 // File names for saved messages. A subject becomes a name that every Linux file
-// system accepts and that a user recognises: "/" and ":" become "-", control
-// characters go (tabs and line breaks of folded subjects become spaces), runs of
-// spaces collapse, leading dots go (no hidden files), and the result is bounded in
+// system accepts, that copies onto a FAT stick or a Windows share, and that a user
+// recognises: / : ? * < > | " \ become "-", control characters go (tabs and line
+// breaks of folded subjects become spaces), runs of spaces collapse, leading dots
+// (no hidden files) and trailing dots and blanks go, and the result is bounded in
 // UTF-8 bytes on a character boundary. An empty result takes kUntitledName.
 
 #include <QString>

@@ -24,8 +24,9 @@ struct SaveResult {
     [[nodiscard]] bool ok() const { return error.isEmpty(); }
 };
 
-// Writes the message into folder under a name made from its subject ("/" and ":"
-// become "-", control characters go, the length is bounded). An existing file is
+// Writes the message into folder under a name made from its subject (what other
+// systems refuse becomes "-", control characters go, the length is bounded; see
+// FileNaming.h). An existing file is
 // never overwritten: a numbered name is taken instead. Nothing half-written stays.
 [[nodiscard]] SaveResult saveMessageDocument(const MessageDocument& message, const QString& folder,
                                              SaveFormat format);
