@@ -157,6 +157,79 @@ QList<QByteArray> splitItems(const QByteArray& value)
     return items;
 }
 
+// The text of a display name as written: a quoted string unquoted, words as
+// they stand with single blanks between them, encoded words decoded.
+QString phraseText(const char* begin, const char* end)
+{
+    QByteArray text;
+    if (begin < end && *begin == '"') {
+        for (const char* c = begin + 1; c < end - 1; ++c)
+            text += (*c == '\\' && c + 1 < end - 1) ? *++c : *c;
+    } else {
+        for (const char* c = begin; c < end; ++c) {
+            if (*c != ' ' && *c != '\t')
+                text += *c;
+            else if (!text.endsWith(' '))
+                text += ' ';
+        }
+    }
+    return text.contains("=?") ? decodeEncodedWords(text) : QString::fromUtf8(text);
+}
+
+// One mailbox of the everyday kinds with 8-bit UTF-8 in it (RFC 6532): "addr",
+// "Words <addr>" or "\"Quoted, Name\" <addr>", read as written. False, with out
+// untouched, for anything else (comments, routes, stray specials).
+bool parseUtf8Mailbox(const QByteArray& item, MailAddress* out)
+{
+    const auto isText = [](char c) { return static_cast<unsigned char>(c) >= 0x80 || isAtomChar(c); };
+    const auto isAddress = [&](const char* begin, const char* end) {
+        const char* at = std::find(begin, end, '@');
+        const auto dotAtoms = [&](const char* from, const char* to) {
+            if (from == to || *from == '.' || to[-1] == '.')
+                return false;
+            for (const char* c = from; c < to; ++c) {
+                if (*c == '.' ? c[1] == '.' : !isText(*c))
+                    return false;
+            }
+            return true;
+        };
+        return at != end && dotAtoms(begin, at) && dotAtoms(at + 1, end);
+    };
+    const char* begin = item.cbegin();
+    const char* end = item.cend();
+    if (begin == end)
+        return false;
+    if (end[-1] != '>') {
+        if (!isAddress(begin, end))
+            return false;
+        *out = {QString(), QString::fromUtf8(begin, static_cast<int>(end - begin))};
+        return true;
+    }
+    const char* open = end - 1;
+    while (open > begin && *open != '<')
+        --open;
+    if (*open != '<' || !isAddress(open + 1, end - 1))
+        return false;
+    const char* nameEnd = open;
+    while (nameEnd > begin && (nameEnd[-1] == ' ' || nameEnd[-1] == '\t'))
+        --nameEnd;
+    if (begin < nameEnd && *begin == '"') {
+        // One quoted string, closed at its end.
+        const char* c = begin + 1;
+        while (c < nameEnd && *c != '"')
+            c += (*c == '\\') ? 2 : 1;
+        if (c != nameEnd - 1)
+            return false;
+    } else {
+        for (const char* c = begin; c < nameEnd; ++c) {
+            if (!isText(*c) && *c != ' ' && *c != '\t' && *c != '.')
+                return false;
+        }
+    }
+    *out = {phraseText(begin, nameEnd), QString::fromUtf8(open + 1, static_cast<int>(end - open - 2))};
+    return true;
+}
+
 // One item of a list, read by KMime; none when it holds no mailbox.
 QList<MailAddress> parseItem(const QByteArray& item)
 {
@@ -165,8 +238,14 @@ QList<MailAddress> parseItem(const QByteArray& item)
     QList<MailAddress> result;
     if (item.size() > kLongestItem)
         return result;
-    KMime::Headers::To header;
     const bool ascii = std::all_of(item.cbegin(), item.cend(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+    // KMime cannot read 8-bit addresses well: the everyday forms are read here.
+    if (MailAddress mailbox; !ascii && parseUtf8Mailbox(item, &mailbox)) {
+        result.append({HeaderBlock::withoutControls(withoutMark(mailbox.name)).trimmed(),
+                       HeaderBlock::withoutControls(withoutMark(mailbox.address)).trimmed()});
+        return result;
+    }
+    KMime::Headers::To header;
     // 8-bit text: KMime's 7-bit parser reads it as Latin-1, its Unicode entry
     // point as what it is, but writes each 8-bit word of the address as an
     // encoded word, which is undone here: an address is never encoded (RFC 6532).
@@ -177,8 +256,9 @@ QList<MailAddress> parseItem(const QByteArray& item)
     const auto mailboxes = header.mailboxes();
     for (const auto& mailbox : mailboxes) {
         const QByteArray address = mailbox.address();
-        result.append({HeaderBlock::withoutControls(mailbox.name()).trimmed(),
-                       HeaderBlock::withoutControls(ascii ? QString::fromUtf8(address) : decodeEncodedWords(address)).trimmed()});
+        const QString name = mailbox.name();
+        result.append({HeaderBlock::withoutControls(withoutMark(name.contains(QLatin1String("=?")) ? decodeEncodedWords(name.toUtf8()) : name)).trimmed(),
+                       HeaderBlock::withoutControls(withoutMark(ascii ? QString::fromUtf8(address) : decodeEncodedWords(address))).trimmed()});
     }
     return result;
 }
@@ -208,7 +288,7 @@ QList<MailAddress> HeaderBlock::parseAddressListItemByItem(const QByteArray& raw
         // Not an address anyone can read ("From: the office", "root", "b@"): the
         // item keeps its text rather than be lost, and the items around it stay
         // items of their own.
-        const QString text = withoutControls(decodeEncodedWords(item)).trimmed();
+        const QString text = withoutControls(withoutMark(decodeEncodedWords(item))).trimmed();
         if (!text.isEmpty()) {
             qCInfo(lcMail, "An address item without an address keeps its text");
             result.append({QString(), text});

@@ -188,13 +188,21 @@ QByteArray normalizeEncodedWords(const QByteArray& value)
     if (!value.contains("=?"))
         return HeaderBlock::isValidUtf8(value) ? value : HeaderBlock::decodeUndeclared(value).toUtf8();
     QByteArray out;
+    const QByteArray mark = QString(QChar(kNotAWord)).toUtf8();
     Scanner(value).scan(
         [&](qsizetype from, qsizetype to) {
-            const QByteArray literal = value.mid(from, to - from);
-            out += HeaderBlock::isValidUtf8(literal) ? literal : HeaderBlock::decodeUndeclared(literal).toUtf8();
+            QByteArray literal = value.mid(from, to - from);
+            if (!HeaderBlock::isValidUtf8(literal))
+                literal = HeaderBlock::decodeUndeclared(literal).toUtf8();
+            out += literal.replace("=?", "=" + mark + "?");
         },
         [&](const QString& text) { out += "=?utf-8?b?" + text.toUtf8().toBase64() + "?="; });
     return out;
+}
+
+QString withoutMark(QString text)
+{
+    return text.remove(QChar(kNotAWord));
 }
 
 }  // namespace platform::mail

@@ -25,6 +25,12 @@ namespace platform::mail {
 // words decoded by the rule above and written again as one UTF-8 base64 word, and
 // 8-bit text outside words re-encoded as UTF-8 (undeclared text, read as above).
 // The parser then reads every word alike and meets no charset it does not know.
+// An "=?" that starts no well-formed word is written with kNotAWord between its
+// two characters, so the parser does not try it either (KMime would, and print a
+// warning per try); what it hands back has the mark removed (withoutMark).
 [[nodiscard]] QByteArray normalizeEncodedWords(const QByteArray& value);
+
+inline constexpr char16_t kNotAWord = 0xF8FF;  // a private-use character
+[[nodiscard]] QString withoutMark(QString text);
 
 }  // namespace platform::mail
