@@ -6,6 +6,7 @@
 #include <KMime/Headers>
 
 #include <algorithm>
+#include <cctype>
 #include <cstring>
 
 // Address lists: the everyday ones read by a fast parser of our own, anything
@@ -49,7 +50,7 @@ bool parsePlainAddressList(const QByteArray& value, QList<MailAddress>* out)
             || std::strchr("\"()\\;:[]", c) != nullptr)
             return false;
     }
-    if (value.contains("=?"))
+    if (findBytes(value, "=?", 0) >= 0)
         return false;
     QList<MailAddress> result;
     const auto isBlank = [](char c) { return c == ' ' || c == '\t'; };
@@ -100,10 +101,16 @@ QList<QByteArray> splitItems(const QByteArray& value)
     const char* data = value.constData();
     const qsizetype size = value.size();
     qsizetype start = 0;
+    // Items are views of the value, trimmed without a copy.
     const auto cut = [&](qsizetype end) {
-        const QByteArray item = QByteArray(data + start, static_cast<int>(end - start)).trimmed();
-        if (!item.isEmpty())
-            items.append(item);
+        qsizetype from = start;
+        qsizetype to = end;
+        while (from < to && std::isspace(static_cast<unsigned char>(data[from])))
+            ++from;
+        while (to > from && std::isspace(static_cast<unsigned char>(data[to - 1])))
+            --to;
+        if (to > from)
+            items.append(QByteArray::fromRawData(data + from, static_cast<int>(to - from)));
         start = end + 1;
     };
     int comment = 0;
@@ -173,7 +180,7 @@ QString phraseText(const char* begin, const char* end)
                 text += ' ';
         }
     }
-    return text.contains("=?") ? decodeEncodedWords(text) : QString::fromUtf8(text);
+    return findBytes(text, "=?", 0) >= 0 ? decodeEncodedWords(text) : QString::fromUtf8(text);
 }
 
 // One mailbox of the everyday kinds with 8-bit UTF-8 in it (RFC 6532): "addr",
@@ -256,9 +263,35 @@ QList<MailAddress> parseItem(const QByteArray& item)
     const auto mailboxes = header.mailboxes();
     for (const auto& mailbox : mailboxes) {
         const QByteArray address = mailbox.address();
-        const QString name = mailbox.name();
-        result.append({HeaderBlock::withoutControls(withoutMark(name.contains(QLatin1String("=?")) ? decodeEncodedWords(name.toUtf8()) : name)).trimmed(),
-                       HeaderBlock::withoutControls(withoutMark(ascii ? QString::fromUtf8(address) : decodeEncodedWords(address))).trimmed()});
+        // Text with 8-bit characters went through KMime's encoder: words it left
+        // undecoded read as a subject's would, and the mark goes.
+        QString name = mailbox.name();
+        if (!ascii)
+            name = withoutMark(name.contains(QLatin1String("=?")) ? decodeEncodedWords(name.toUtf8()) : name);
+        result.append({HeaderBlock::withoutControls(name).trimmed(),
+                       HeaderBlock::withoutControls(ascii ? QString::fromUtf8(address) : withoutMark(decodeEncodedWords(address))).trimmed()});
+    }
+    return result;
+}
+
+// The items of a list with its words normalized, each read on its own.
+QList<MailAddress> readItems(const QByteArray& value)
+{
+    QList<MailAddress> result;
+    const QList<QByteArray> items = splitItems(value);
+    for (const QByteArray& item : items) {
+        if (QList<MailAddress> read = parseItem(item); !read.isEmpty()) {
+            result += read;
+            continue;
+        }
+        // Not an address anyone can read ("From: the office", "root", "b@"): the
+        // item keeps its text rather than be lost, and the items around it stay
+        // items of their own.
+        const QString text = HeaderBlock::withoutControls(withoutMark(decodeEncodedWords(item))).trimmed();
+        if (!text.isEmpty()) {
+            qCInfo(lcMail, "An address item without an address keeps its text");
+            result.append({QString(), text});
+        }
     }
     return result;
 }
@@ -272,29 +305,12 @@ QList<MailAddress> HeaderBlock::parseAddressList(const QByteArray& rawList)
         return {};
     if (QList<MailAddress> plain; parsePlainAddressList(value, &plain))
         return plain;
-    return parseAddressListItemByItem(value);
+    return readItems(value);
 }
 
 QList<MailAddress> HeaderBlock::parseAddressListItemByItem(const QByteArray& rawList)
 {
-    const QByteArray value = normalizeEncodedWords(rawList.trimmed());
-    QList<MailAddress> result;
-    const QList<QByteArray> items = splitItems(value);
-    for (const QByteArray& item : items) {
-        if (QList<MailAddress> read = parseItem(item); !read.isEmpty()) {
-            result += read;
-            continue;
-        }
-        // Not an address anyone can read ("From: the office", "root", "b@"): the
-        // item keeps its text rather than be lost, and the items around it stay
-        // items of their own.
-        const QString text = withoutControls(withoutMark(decodeEncodedWords(item))).trimmed();
-        if (!text.isEmpty()) {
-            qCInfo(lcMail, "An address item without an address keeps its text");
-            result.append({QString(), text});
-        }
-    }
-    return result;
+    return readItems(normalizeEncodedWords(rawList.trimmed()));
 }
 
 }  // namespace platform::mail

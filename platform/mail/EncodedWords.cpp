@@ -2,9 +2,20 @@
 
 #include "platform/mail/HeaderBlock.h"
 
+#include <algorithm>
+#include <cstring>
 #include <optional>
 
 namespace platform::mail {
+
+qsizetype findBytes(const QByteArray& data, const char* needle, qsizetype from)
+{
+    if (from < 0 || from > data.size())
+        return -1;
+    const void* found = ::memmem(data.constData() + from, size_t(data.size() - from), needle, std::strlen(needle));
+    return found ? static_cast<const char*>(found) - data.constData() : -1;
+}
+
 namespace {
 
 // Where a needle next occurs, for positions that only grow: an answer found once
@@ -17,12 +28,12 @@ public:
     qsizetype from(qsizetype position)
     {
         if (position < m_from)
-            return m_data.indexOf(m_needle, position);  // not met in a forward scan
+            return findBytes(m_data, m_needle, position);  // not met in a forward scan
         if (m_searched && (m_found < 0 || m_found >= position))
             return m_found;
         m_searched = true;
         m_from = position;
-        m_found = m_data.indexOf(m_needle, position);
+        m_found = findBytes(m_data, m_needle, position);
         return m_found;
     }
 
@@ -119,46 +130,55 @@ public:
         return word;
     }
 
-    // Calls literal(from, to) for the text outside words and words(text) for each
+    // Calls literal(from, to) for the text outside words and words(run) for each
     // run of adjacent words, in order.
     template <class Literal, class Words>
     void scan(Literal literal, Words words)
     {
         const qsizetype size = m_value.size();
         qsizetype copied = 0;
-        for (qsizetype at = m_value.indexOf("=?"); at >= 0;) {
+        for (qsizetype at = findBytes(m_value, "=?", 0); at >= 0;) {
             std::optional<Word> word = wordAt(at);
             if (!word) {
-                at = m_value.indexOf("=?", at + 1);
+                at = findBytes(m_value, "=?", at + 1);
                 continue;
             }
             literal(copied, at);
-            QString text;
-            QByteArray charset = std::move(word->charset);
-            QByteArray bytes = std::move(word->bytes);
-            qsizetype end = word->end;
+            Run run{at, word->end, true, std::move(word->charset), std::move(word->bytes), {}};
             for (;;) {
-                qsizetype next = end;
+                qsizetype next = run.to;
                 while (next < size && (m_value.at(next) == ' ' || m_value.at(next) == '\t'))
                     ++next;
                 std::optional<Word> more = wordAt(next);
                 if (!more)
                     break;
-                if (more->charset != charset) {
-                    text += HeaderBlock::decodeCharset(bytes, charset);
-                    charset = std::move(more->charset);
-                    bytes.clear();
+                run.single = false;
+                if (more->charset != run.charset) {
+                    run.text += HeaderBlock::decodeCharset(run.bytes, run.charset);
+                    run.charset = std::move(more->charset);
+                    run.bytes.clear();
                 }
-                bytes += more->bytes;
-                end = more->end;
+                run.bytes += more->bytes;
+                run.to = more->end;
             }
-            text += HeaderBlock::decodeCharset(bytes, charset);
-            words(text);
-            copied = end;
-            at = m_value.indexOf("=?", end);
+            words(run);
+            copied = run.to;
+            at = findBytes(m_value, "=?", run.to);
         }
         literal(copied, size);
     }
+
+    // Adjacent words: where they stand, and what they hold. The text is that of
+    // all but the words of the last charset, whose bytes are still to decode.
+    struct Run {
+        qsizetype from;
+        qsizetype to;
+        bool single;  // one word
+        QByteArray charset;
+        QByteArray bytes;
+        QString text;
+        [[nodiscard]] QString decoded() const { return text + HeaderBlock::decodeCharset(bytes, charset); }
+    };
 
 private:
     const QByteArray& m_value;
@@ -171,7 +191,7 @@ private:
 
 QString decodeEncodedWords(const QByteArray& value)
 {
-    if (!value.contains("=?"))
+    if (findBytes(value, "=?", 0) < 0)
         return HeaderBlock::decodeUndeclared(value);
     QString out;
     Scanner(value).scan(
@@ -179,13 +199,27 @@ QString decodeEncodedWords(const QByteArray& value)
             if (to > from)
                 out += HeaderBlock::decodeUndeclared(value.mid(from, to - from));
         },
-        [&](const QString& text) { out += text; });
+        [&](const auto& run) { out += run.decoded(); });
     return out;
 }
 
+namespace {
+
+// A single word that every decoder reads alike, the parser's as ours: UTF-8 that
+// is valid, or plain ASCII in a charset that contains it. It is kept as written.
+bool readsAlike(const QByteArray& charset, const QByteArray& bytes)
+{
+    if (charset == "utf-8" || charset == "utf8")
+        return HeaderBlock::isValidUtf8(bytes);
+    const bool ascii = std::all_of(bytes.cbegin(), bytes.cend(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+    return ascii && (charset == "us-ascii" || charset.startsWith("iso-8859-") || charset.startsWith("windows-125"));
+}
+
+}  // namespace
+
 QByteArray normalizeEncodedWords(const QByteArray& value)
 {
-    if (!value.contains("=?"))
+    if (findBytes(value, "=?", 0) < 0)
         return HeaderBlock::isValidUtf8(value) ? value : HeaderBlock::decodeUndeclared(value).toUtf8();
     QByteArray out;
     const QByteArray mark = QString(QChar(kNotAWord)).toUtf8();
@@ -194,9 +228,16 @@ QByteArray normalizeEncodedWords(const QByteArray& value)
             QByteArray literal = value.mid(from, to - from);
             if (!HeaderBlock::isValidUtf8(literal))
                 literal = HeaderBlock::decodeUndeclared(literal).toUtf8();
-            out += literal.replace("=?", "=" + mark + "?");
+            if (findBytes(literal, "=?", 0) >= 0)
+                literal.replace("=?", "=" + mark + "?");
+            out += literal;
         },
-        [&](const QString& text) { out += "=?utf-8?b?" + text.toUtf8().toBase64() + "?="; });
+        [&](const auto& run) {
+            if (run.single && readsAlike(run.charset, run.bytes))
+                out += QByteArray::fromRawData(value.constData() + run.from, static_cast<int>(run.to - run.from));
+            else
+                out += "=?utf-8?b?" + run.decoded().toUtf8().toBase64() + "?=";
+        });
     return out;
 }
 

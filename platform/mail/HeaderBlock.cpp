@@ -14,6 +14,13 @@
 namespace platform::mail {
 namespace {
 
+// Looked up once: QTextCodec::codecForMib takes a lock and walks a list.
+QTextCodec* utf8Codec()
+{
+    static QTextCodec* const codec = QTextCodec::codecForMib(106);
+    return codec;
+}
+
 // One line of a block: its length without the line end, and where the next begins
 // (past the end of the block after the last line).
 struct Line {
@@ -163,7 +170,7 @@ bool HeaderBlock::isValidUtf8(const QByteArray& bytes)
     if (ascii)
         return true;
     QTextCodec::ConverterState state;
-    QTextCodec::codecForMib(106)->toUnicode(bytes.constData(), int(bytes.size()), &state);
+    utf8Codec()->toUnicode(bytes.constData(), int(bytes.size()), &state);
     return state.invalidChars == 0 && state.remainingChars == 0;
 }
 
@@ -171,7 +178,7 @@ QString HeaderBlock::decodeUndeclared(const QByteArray& bytes)
 {
     // One pass: decode as UTF-8 and look at what the decoder met.
     QTextCodec::ConverterState state;
-    QString text = QTextCodec::codecForMib(106)->toUnicode(bytes.constData(), int(bytes.size()), &state);
+    QString text = utf8Codec()->toUnicode(bytes.constData(), int(bytes.size()), &state);
     if (state.invalidChars == 0 && state.remainingChars == 0)
         return text;
     qCInfo(lcMail, "Text that is not UTF-8 and names no charset reads as Windows-1252");
@@ -185,7 +192,7 @@ QString HeaderBlock::decodeCharset(const QByteArray& bytes, QByteArray charset)
         // Declared UTF-8 is read as UTF-8 whatever it holds: a stray byte is one
         // U+FFFD, not a reason to read the whole text another way.
         QTextCodec::ConverterState state;
-        QString text = QTextCodec::codecForMib(106)->toUnicode(bytes.constData(), int(bytes.size()), &state);
+        QString text = utf8Codec()->toUnicode(bytes.constData(), int(bytes.size()), &state);
         if (state.invalidChars == 0 && state.remainingChars == 0)
             return text;
         // Unless not one of its 8-bit characters is UTF-8: then the label is wrong
@@ -272,7 +279,7 @@ QString HeaderBlock::text(const char* name) const
         return {};
     // Plain ASCII without an encoded word reads as itself: KMime would hand back
     // the same text, at the price of a header object and a decoder run.
-    if (!value->contains("=?")
+    if (findBytes(*value, "=?", 0) < 0
         && std::all_of(value->cbegin(), value->cend(), [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
         return withoutControls(QString::fromLatin1(*value));
     return withoutControls(decodeEncodedWords(*value));
