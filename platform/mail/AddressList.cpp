@@ -23,15 +23,21 @@ bool isAtomChar(char c)
         || (c != '\0' && std::strchr("!#$%&'*+-/=?^_`{|}~", c) != nullptr);
 }
 
+// An atom character, or any 8-bit byte of UTF-8 text when utf8 (RFC 6532).
+bool isAtomChar(char c, bool utf8)
+{
+    return (utf8 && static_cast<unsigned char>(c) >= 0x80) || isAtomChar(c);
+}
+
 // local@domain, each a run of atoms joined by single dots.
-bool isPlainAddress(const char* from, const char* to)
+bool isPlainAddress(const char* from, const char* to, bool utf8 = false)
 {
     const char* at = std::find(from, to, '@');
-    const auto dotAtoms = [](const char* begin, const char* end) {
+    const auto dotAtoms = [utf8](const char* begin, const char* end) {
         if (begin == end || *begin == '.' || end[-1] == '.')
             return false;
         for (const char* c = begin; c < end; ++c) {
-            if (*c == '.' ? c[1] == '.' : !isAtomChar(*c))
+            if (*c == '.' ? c[1] == '.' : !isAtomChar(*c, utf8))
                 return false;
         }
         return true;
@@ -188,20 +194,7 @@ QString phraseText(const char* begin, const char* end)
 // untouched, for anything else (comments, routes, stray specials).
 bool parseUtf8Mailbox(const QByteArray& item, MailAddress* out)
 {
-    const auto isText = [](char c) { return static_cast<unsigned char>(c) >= 0x80 || isAtomChar(c); };
-    const auto isAddress = [&](const char* begin, const char* end) {
-        const char* at = std::find(begin, end, '@');
-        const auto dotAtoms = [&](const char* from, const char* to) {
-            if (from == to || *from == '.' || to[-1] == '.')
-                return false;
-            for (const char* c = from; c < to; ++c) {
-                if (*c == '.' ? c[1] == '.' : !isText(*c))
-                    return false;
-            }
-            return true;
-        };
-        return at != end && dotAtoms(begin, at) && dotAtoms(at + 1, end);
-    };
+    const auto isAddress = [](const char* from, const char* to) { return isPlainAddress(from, to, true); };
     const char* begin = item.cbegin();
     const char* end = item.cend();
     if (begin == end)
@@ -229,7 +222,7 @@ bool parseUtf8Mailbox(const QByteArray& item, MailAddress* out)
             return false;
     } else {
         for (const char* c = begin; c < nameEnd; ++c) {
-            if (!isText(*c) && *c != ' ' && *c != '\t' && *c != '.')
+            if (!isAtomChar(*c, true) && *c != ' ' && *c != '\t' && *c != '.')
                 return false;
         }
     }
