@@ -222,23 +222,30 @@ QByteArray normalizeEncodedWords(const QByteArray& value)
     if (findBytes(value, "=?", 0) < 0)
         return HeaderBlock::isValidUtf8(value) ? value : HeaderBlock::decodeUndeclared(value).toUtf8();
     QByteArray out;
+    bool changed = false;  // a value with nothing to change is handed back as it is
     const QByteArray mark = QString(QChar(kNotAWord)).toUtf8();
     Scanner(value).scan(
         [&](qsizetype from, qsizetype to) {
-            QByteArray literal = value.mid(from, to - from);
-            if (!HeaderBlock::isValidUtf8(literal))
+            QByteArray literal = QByteArray::fromRawData(value.constData() + from, static_cast<int>(to - from));
+            if (!HeaderBlock::isValidUtf8(literal)) {
                 literal = HeaderBlock::decodeUndeclared(literal).toUtf8();
-            if (findBytes(literal, "=?", 0) >= 0)
+                changed = true;
+            }
+            if (findBytes(literal, "=?", 0) >= 0) {
                 literal.replace("=?", "=" + mark + "?");
+                changed = true;
+            }
             out += literal;
         },
         [&](const auto& run) {
-            if (run.single && readsAlike(run.charset, run.bytes))
+            if (run.single && readsAlike(run.charset, run.bytes)) {
                 out += QByteArray::fromRawData(value.constData() + run.from, static_cast<int>(run.to - run.from));
-            else
+            } else {
                 out += "=?utf-8?b?" + run.decoded().toUtf8().toBase64() + "?=";
+                changed = true;
+            }
         });
-    return out;
+    return changed ? out : value;
 }
 
 QString withoutMark(QString text)
