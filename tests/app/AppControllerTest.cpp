@@ -12,7 +12,11 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QMenu>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <QUrl>
 #include <QWidget>
@@ -35,7 +39,7 @@ using Entries = std::vector<std::string>;
 // The menu of a fresh installation, as the user reads it; "-" is a separator.
 Entries fullMenu()
 {
-    Entries entries = {"View in Brightfold Website...", "View in Mac App Store...", "-"};
+    Entries entries = {"View in Brightfold Website...", "View in Software Center...", "-"};
     for (int i = 0; i < kMenuCommands.size(); i += 2)
         entries.push_back(kMenuCommands[i].toStdString());
     entries.insert(entries.end(), {"-", "Preferences...", "-", "Quit"});
@@ -182,20 +186,71 @@ TEST_F(AppControllerTest, EveryLeftClickOpensTheRebuiltMenu)
     EXPECT_FALSE(controller.menu()->isVisible());
 }
 
+// The store item opens the software centre's page where an application takes the
+// appstream scheme, and the web page where none does or the opener fails.
 TEST_F(AppControllerTest, ProductLinksOpenTheirAddressesAndQuitEndsTheEventLoop)
 {
-    std::vector<QUrl> opened;
-    platform::desktop::setURLOpener([&](const QUrl& url) {
-        opened.push_back(url);
-        return true;
-    });
+    const QUrl website(QStringLiteral("https://www.brightfold.com/quorvell/"));
+    const QUrl store(QStringLiteral("appstream://com.brightfold.Quorvell"));
+    struct Case {
+        const char* name;
+        const char* file;  // relative to a temporary XDG data and config folder
+        const char* text;
+        bool opens;
+        std::vector<QUrl> expected;
+    };
+    const std::vector<Case> cases = {
+        {"no handler", nullptr, nullptr, true, {website}},
+        {"an entry for other schemes", "data/applications/web.desktop",
+         "[Desktop Entry]\nType=Application\nName=Web\nExec=web %u\nMimeType=x-scheme-handler/https;\n", true,
+         {website}},
+        {"a software centre", "data/applications/kde/centre.desktop",
+         "[Desktop Entry]\nType=Application\nName=Centre\nExec=centre %u\n"
+         "MimeType=x-scheme-handler/apt;x-scheme-handler/appstream;\n",
+         true, {store}},
+        {"a hidden one", "data/applications/centre.desktop",
+         "[Desktop Entry]\nHidden=true\nMimeType=x-scheme-handler/appstream;\n", true, {website}},
+        {"a default in mimeapps.list", "data/applications/mimeapps.list",
+         "[Default Applications]\nx-scheme-handler/appstream=centre.desktop\n", true, {store}},
+        {"a handler that fails", "data/applications/centre.desktop",
+         "[Desktop Entry]\nMimeType=x-scheme-handler/appstream\n", false, {store, website}},
+    };
+    const QByteArray dataDirs = qgetenv("XDG_DATA_DIRS");
+    const QByteArray configDirs = qgetenv("XDG_CONFIG_DIRS");
     AppController controller;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        QTemporaryDir dirs;
+        ASSERT_TRUE(dirs.isValid());
+        const QByteArray root = QFile::encodeName(dirs.path());
+        // The temporary home has neither applications nor a mimeapps.list.
+        qputenv("XDG_DATA_DIRS", root + "/data");
+        qputenv("XDG_CONFIG_DIRS", root + "/config");
+        if (c.file) {
+            const QString path = dirs.filePath(QString::fromLatin1(c.file));
+            ASSERT_TRUE(QDir().mkpath(QFileInfo(path).path()));
+            QFile file(path);
+            ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+            file.write(c.text);
+        }
+        std::vector<QUrl> opened;
+        platform::desktop::setURLOpener([&](const QUrl& url) {
+            opened.push_back(url);
+            return c.opens || url != store;
+        });
+        openMenu(controller);
+        choose(controller, QStringLiteral("View in Software Center..."));
+        EXPECT_EQ(opened, c.expected);
+        opened.clear();
+        choose(controller, QStringLiteral("View in Brightfold Website..."));
+        EXPECT_EQ(opened, std::vector<QUrl>{website});
+    }
+    qputenv("XDG_DATA_DIRS", dataDirs);
+    qputenv("XDG_CONFIG_DIRS", configDirs);
+    platform::desktop::setURLOpener({});
+
     QObject::connect(&controller, &AppController::terminateRequested, qApp, &QApplication::quit);
     openMenu(controller);
-    choose(controller, QStringLiteral("View in Brightfold Website..."));
-    choose(controller, QStringLiteral("View in Mac App Store..."));
-    EXPECT_EQ(opened, (std::vector<QUrl>{QUrl(QStringLiteral("https://www.brightfold.com/quorvell/")),
-                                         QUrl(QStringLiteral("https://apps.apple.com/search?term=Quorvell"))}));
     QTimer::singleShot(0, [&] { itemTitled(controller, QStringLiteral("Quit"))->trigger(); });
     QTimer::singleShot(5000, [] { QApplication::exit(1); });
     EXPECT_EQ(QApplication::exec(), 0);
