@@ -5,18 +5,13 @@
 # that file, a `gdbus call ... CopySubject` with no app running starts the installed
 # app, which runs that call with its installed script (marked here, so that the
 # clipboard tells it was not the source tree's), and whose icon reaches the tray.
-# With QUORVELL_INSTALLED_PREFIX (the Debian package's test: /usr) the same checks
-# run on what is installed there, unmarked.
+# With QUORVELL_INSTALLED_PREFIX the checks run on what is installed there instead
+# (the Debian package's test: /usr, which it purges afterwards).
 source "$(dirname "$0")/lib.sh"
-[ -z "${QUORVELL_INSTALLED_PREFIX:-}" ] || export QUORVELL_APP=$QUORVELL_INSTALLED_PREFIX/bin/quorvell
-e2e_init installed "$@"
-
 prefix=${QUORVELL_INSTALLED_PREFIX:-}
-if [ -z "$prefix" ]; then
-    prefix=$E2E_TMP/prefix
-    e2e_install "$prefix"
-fi
-E2E_TOOLS=$prefix/bin
+[ -z "$prefix" ] || export QUORVELL_APP=$prefix/bin/quorvell
+e2e_init installed "$@"
+[ -n "$prefix" ] || { prefix=$E2E_TMP/prefix; e2e_install "$prefix"; }
 
 share=$prefix/share
 for path in bin/quorvell bin/quorvell-mail bin/quorvell-script bin/quorvell-defaults \
@@ -36,15 +31,11 @@ for path in share/quorvell/CMakeLists.txt share/quorvell/quorvell.desktop share/
 done
 grep -q '^Exec=quorvell$' "$share/applications/quorvell.desktop" || e2e_fail "the desktop entry does not start quorvell"
 
-mark=''
-if [ -z "${QUORVELL_INSTALLED_PREFIX:-}" ]; then
-    # Mark what the installed subject script returns.
-    script="$share/quorvell/Mail Subject.applescript"
-    sed -i 's/set end of theItems to (subject of theMessage)/set end of theItems to "installed: " \& (subject of theMessage)/' \
-        "$script"
-    grep -q '"installed: "' "$script" || e2e_die "could not mark the installed script"
-    mark='installed: '
-fi
+# Mark what the installed subject script returns.
+script="$share/quorvell/Mail Subject.applescript"
+sed -i 's/set end of theItems to (subject of theMessage)/set end of theItems to "installed: " \& (subject of theMessage)/' \
+    "$script"
+grep -q '"installed: "' "$script" || e2e_die "could not mark the installed script"
 
 services=$prefix/share/dbus-1/services
 service=$services/com.brightfold.Quorvell.service
@@ -89,7 +80,7 @@ pid=$(owner)
 if [ -n "$pid" ]; then
     E2E_PIDS+=("$pid")  # ended by the cleanup should a check below fail
     [ "$(readlink "/proc/$pid/exe")" = "$prefix/bin/quorvell" ] || e2e_fail "the bus started $(readlink "/proc/$pid/exe")"
-    e2e_wait_clipboard "${mark}Started by the bus" || e2e_fail "the activated app did not copy: $(e2e_clipboard)"
+    e2e_wait_clipboard 'installed: Started by the bus' || e2e_fail "the activated app did not copy: $(e2e_clipboard)"
     e2e_wait_for 20 e2e_tray_icon || e2e_fail "the activated app's icon did not reach the tray"
     e2e_app_method Quit || e2e_fail "Quit was refused"
     e2e_wait_for 10 bash -c "! kill -0 $pid" || e2e_fail "Quit did not end the activated app"

@@ -10,18 +10,18 @@ src=${QUORVELL_SOURCE_DIR:-$(cd "$(dirname "$0")/../.." && pwd)}
 bin=${QUORVELL_BINARY_DIR:-$src/build}
 failures=0
 fail() { echo "package_deb: FAIL: $*" >&2; failures=$((failures + 1)); }
-installed() { dpkg-query -W -f='${db:Status-Abbrev}' "$1" 2>/dev/null | grep -q '^ii'; }
+present() { dpkg-query -W -f='${db:Status-Abbrev}' quorvell 2>/dev/null | grep -q '^.[^n]'; }  # even as config-files
 packages() { dpkg-query -W -f='${db:Status-Abbrev} ${Package}\n' | awk '$1 == "ii" { print $2 }' | sort; }
 apt() { DEBIAN_FRONTEND=noninteractive apt-get -y -qq "$@" >>"$work/apt.log" 2>&1; }
 
 [ "$(id -u)" = 0 ] || { echo "package_deb: skipped: installing a package needs root" >&2; exit 77; }
-! installed quorvell || { echo "package_deb: skipped: a quorvell package is installed already" >&2; exit 77; }
+! present || { echo "package_deb: skipped: quorvell is installed already" >&2; exit 77; }
 work=$(mktemp -d "${TMPDIR:-/tmp}/quorvell-deb.XXXXXX")
 packages >"$work/before"
 restore() {
     local status=$?
     set +e
-    dpkg-query -W quorvell >/dev/null 2>&1 && apt purge quorvell
+    present && apt purge quorvell
     # shellcheck disable=SC2046
     packages | comm -13 "$work/before" - | grep -q . && apt purge $(packages | comm -13 "$work/before" -)
     rm -rf "$work"
