@@ -22,8 +22,8 @@ void describe(QCommandLineParser& parser)
         "A tray icon whose menu copies a piece of every selected message to the clipboard, files senders or "
         "recipients into the address book, and saves messages as PDF or RTF. Every command is also a method "
         "on the session bus (see the README)."));
-    // Not addHelpOption(): its --help-all prints the toolkit's options only where
-    // the parser runs the application itself, and here the app would start instead.
+    // Not addHelpOption(): the --help-all it adds is answered by process() alone,
+    // which this app does not call, so that option started the app.
     parser.addOption(QCommandLineOption({QStringLiteral("h"), QStringLiteral("help")},
                                         QStringLiteral("Displays help on commandline options.")));
     parser.addVersionOption();
