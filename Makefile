@@ -3,12 +3,13 @@
 #   make test   install what is missing, build (plain and sanitized), run every test
 #   make bench  build in Release and run the benchmarks
 #   make fuzz   build the libFuzzer targets with clang (FUZZ_SECONDS=600 make fuzz)
+#   make deb    build the Debian package into $(BUILD)/deb
 JOBS ?= $(shell nproc)
 BUILD ?= build
 ASAN_BUILD ?= build-asan
 WERROR := $(if $(CI),ON,OFF)
 
-.PHONY: deps build run test test-plain test-asan bench fuzz install clean
+.PHONY: deps build run test test-plain test-asan bench fuzz install deb clean
 
 deps:
 	@bash scripts/install-deps.sh
@@ -44,6 +45,9 @@ fuzz: deps
 
 install: build
 	@cmake --install $(BUILD) --prefix $(or $(PREFIX),/usr/local)
+
+deb: deps
+	@bash scripts/build-deb.sh . $(BUILD)/deb $(JOBS)
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD) build-bench build-fuzz

@@ -41,7 +41,7 @@ struct FixedItem {
     ItemAction action;
 };
 constexpr FixedItem kWebsiteItem{"View in Brightfold Website...", kGoToWebsite};
-constexpr FixedItem kStoreItem{"View in Mac App Store...", kGoToMAS};
+constexpr FixedItem kStoreItem{"View in Software Center...", kGoToMAS};
 constexpr FixedItem kPreferencesItem{"Preferences...", kItemPreferences};
 constexpr FixedItem kQuitItem{"Quit", kItemQuit};
 
@@ -80,7 +80,7 @@ QIcon statusImage()
 }  // namespace
 
 const char* const AppController::kWebsiteAddress = "https://www.brightfold.com/quorvell/";
-const char* const AppController::kStoreAddress = "https://apps.apple.com/search?term=Quorvell";
+const char* const AppController::kStoreAddress = "appstream://com.brightfold.Quorvell";
 
 AppController::AppController(QObject* parent)
     : QObject(parent)
@@ -113,7 +113,13 @@ void AppController::goToWebsite()
 
 void AppController::goToMAS()
 {
-    (void)platform::desktop::openURL(QUrl(QString::fromLatin1(kStoreAddress)));
+    // The software centre (GNOME Software, Discover) registers the appstream scheme
+    // and shows the package's page from its metadata. Where none is installed the
+    // opener would still start and fail later, so the web page stands in.
+    if (platform::desktop::hasSchemeHandler(QStringLiteral("appstream"))
+        && platform::desktop::openURL(QUrl(QString::fromLatin1(kStoreAddress))))
+        return;
+    goToWebsite();
 }
 
 void AppController::addMenuItem(const QString& title, Command commandHandler, const QString& toolTip)

@@ -45,7 +45,8 @@ public:
     [[nodiscard]] QMenu* menu() const { return m_menu.get(); }
     [[nodiscard]] QSystemTrayIcon* statusItem() const { return m_item.get(); }
 
-    // The two product links.
+    // The two product links: the web page, and the product's page in the desktop's
+    // software centre (the web page when no software centre is installed).
     void goToWebsite();
     void goToMAS();
 
@@ -75,7 +76,7 @@ public:
     // The action of every command row: forwards to the subsystem that runs it.
     void runCommand(Command command);
 
-    // The web addresses of the two product links.
+    // The addresses of the two product links.
     static const char* const kWebsiteAddress;
     static const char* const kStoreAddress;
 

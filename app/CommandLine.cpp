@@ -1,6 +1,7 @@
 #include "app/CommandLine.h"
 
 #include <QApplication>
+#include <QCommandLineOption>
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QMutex>
@@ -21,7 +22,10 @@ void describe(QCommandLineParser& parser)
         "A tray icon whose menu copies a piece of every selected message to the clipboard, files senders or "
         "recipients into the address book, and saves messages as PDF or RTF. Every command is also a method "
         "on the session bus (see the README)."));
-    parser.addHelpOption();
+    // Not addHelpOption(): the --help-all it adds is answered by process() alone,
+    // which this app does not call, so that option started the app.
+    parser.addOption(QCommandLineOption({QStringLiteral("h"), QStringLiteral("help")},
+                                        QStringLiteral("Displays help on commandline options.")));
     parser.addVersionOption();
 }
 

@@ -12,7 +12,11 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QMenu>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <QUrl>
 #include <QWidget>
@@ -35,7 +39,7 @@ using Entries = std::vector<std::string>;
 // The menu of a fresh installation, as the user reads it; "-" is a separator.
 Entries fullMenu()
 {
-    Entries entries = {"View in Brightfold Website...", "View in Mac App Store...", "-"};
+    Entries entries = {"View in Brightfold Website...", "View in Software Center...", "-"};
     for (int i = 0; i < kMenuCommands.size(); i += 2)
         entries.push_back(kMenuCommands[i].toStdString());
     entries.insert(entries.end(), {"-", "Preferences...", "-", "Quit"});
@@ -182,20 +186,54 @@ TEST_F(AppControllerTest, EveryLeftClickOpensTheRebuiltMenu)
     EXPECT_FALSE(controller.menu()->isVisible());
 }
 
+// The store item opens the software centre's page where an application takes the
+// appstream scheme, and the web page where none does or the opener fails.
 TEST_F(AppControllerTest, ProductLinksOpenTheirAddressesAndQuitEndsTheEventLoop)
 {
-    std::vector<QUrl> opened;
-    platform::desktop::setURLOpener([&](const QUrl& url) {
-        opened.push_back(url);
-        return true;
-    });
+    const QUrl website(QStringLiteral("https://www.brightfold.com/quorvell/"));
+    const QUrl store(QStringLiteral("appstream://com.brightfold.Quorvell"));
+    const struct {
+        const char* file;  // in a temporary XDG data folder
+        const char* text;
+        bool opens;
+        std::vector<QUrl> expected;
+    } cases[] = {
+        {nullptr, nullptr, true, {website}},
+        {"web.desktop", "[Desktop Entry]\nMimeType=x-scheme-handler/https;\n", true, {website}},
+        {"kde/centre.desktop", "[Desktop Entry]\nMimeType=x-scheme-handler/apt;x-scheme-handler/appstream;\n", true,
+         {store}},
+        {"mimeapps.list", "[Default Applications]\nx-scheme-handler/appstream=centre.desktop\n", true, {store}},
+        {"centre.desktop", "[Desktop Entry]\nMimeType=x-scheme-handler/appstream\n", false, {store, website}},
+    };
+    const QByteArray dataDirs = qgetenv("XDG_DATA_DIRS");
     AppController controller;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.file ? c.file : "no handler");
+        QTemporaryDir data;  // the temporary home has no applications of its own
+        qputenv("XDG_DATA_DIRS", QFile::encodeName(data.path()));
+        if (c.file) {
+            const QString path = data.filePath(QStringLiteral("applications/") + QLatin1String(c.file));
+            QDir().mkpath(QFileInfo(path).path());
+            QFile file(path);
+            ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+            file.write(c.text);
+        }
+        std::vector<QUrl> opened;
+        platform::desktop::setURLOpener([&](const QUrl& url) {
+            opened.push_back(url);
+            return c.opens || url != store;
+        });
+        openMenu(controller);
+        choose(controller, QStringLiteral("View in Software Center..."));
+        choose(controller, QStringLiteral("View in Brightfold Website..."));
+        auto expected = c.expected;
+        expected.push_back(website);
+        EXPECT_EQ(opened, expected);
+    }
+    qputenv("XDG_DATA_DIRS", dataDirs);
+
     QObject::connect(&controller, &AppController::terminateRequested, qApp, &QApplication::quit);
     openMenu(controller);
-    choose(controller, QStringLiteral("View in Brightfold Website..."));
-    choose(controller, QStringLiteral("View in Mac App Store..."));
-    EXPECT_EQ(opened, (std::vector<QUrl>{QUrl(QStringLiteral("https://www.brightfold.com/quorvell/")),
-                                         QUrl(QStringLiteral("https://apps.apple.com/search?term=Quorvell"))}));
     QTimer::singleShot(0, [&] { itemTitled(controller, QStringLiteral("Quit"))->trigger(); });
     QTimer::singleShot(5000, [] { QApplication::exit(1); });
     EXPECT_EQ(QApplication::exec(), 0);

@@ -18,7 +18,7 @@ e2e_start_sni_app
 [ "$(e2e_sni_property IconName)" = "(<'quorvell'>,)" ] || e2e_fail "the icon name is $(e2e_sni_property IconName)"
 e2e_sni_property IconPixmap | grep -q '\[byte .*0x[1-9a-f]' || e2e_fail "the item carries no icon pixels"
 
-full='View in Brightfold Website...|View in Mac App Store...|-|Copy Content|Copy Subject|Copy Reply To'
+full='View in Brightfold Website...|View in Software Center...|-|Copy Content|Copy Subject|Copy Reply To'
 full+='|Copy Sender|Copy Sender Name|Copy Sender Address|Copy Recipient|Copy Recipient Name'
 full+='|Copy Recipient Address|Copy Header Message ID|Copy Mail Message ID|Copy All Headers'
 full+='|Copy All Headers and Content|Copy Date|Copy Time|Copy Summary|Copy Source'

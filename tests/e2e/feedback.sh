@@ -19,6 +19,10 @@ env -u DISPLAY -u WAYLAND_DISPLAY "$E2E_APP" >"$E2E_TMP/nodisplay.log" 2>&1 || s
 
 e2e_start_x
 e2e_start_tray
+# Every option that --help lists answers and exits, on a display too: none starts the app.
+for option in $("$E2E_APP" --help | grep -oE -- '--[a-z-]+'); do
+    timeout 10 "$E2E_APP" "$option" >/dev/null 2>&1 || e2e_fail "$option did not answer and exit"
+done
 notes=$E2E_TMP/notifications
 : >"$notes"
 e2e_spawn "$E2E_TMP/recorder.log" "$QUORVELL_BINARY_DIR/tests/e2e/e2e-notification-recorder" "$notes"
