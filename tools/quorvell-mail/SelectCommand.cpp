@@ -3,6 +3,8 @@
 #include "MessageFinder.h"
 #include "SelectionInput.h"
 
+#include "platform/mail/MaildirSource.h"
+
 #include <QDir>
 #include <QFile>
 #include <QLockFile>
@@ -12,6 +14,8 @@
 #include <variant>
 
 using platform::mail::MailState;
+using platform::mail::SelectedMessage;
+using platform::mail::SelectionRecord;
 using platform::mail::Mailbox;
 using platform::mail::MessageLocation;
 
@@ -96,7 +100,7 @@ QByteArray readAll(FILE* input)
     return file.open(input, QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-std::optional<QStringList> newestOf(const Mailbox& mailbox, const QString& folderName, const QString& count,
+std::optional<QVector<MessageLocation>> newestOf(const Mailbox& mailbox, const QString& folderName, const QString& count,
                                     int* status)
 {
     bool ok = false;
@@ -112,14 +116,11 @@ std::optional<QStringList> newestOf(const Mailbox& mailbox, const QString& folde
         return std::nullopt;
     }
     const QVector<MessageLocation> messages = mailbox.messages(*folder);
-    QStringList names;
-    for (qsizetype i = std::max<qsizetype>(0, messages.size() - last); i < messages.size(); ++i)
-        names.append(messages.at(i).uniqueName);
-    return names;
+    return messages.mid(std::max<qsizetype>(0, messages.size() - last));
 }
 
-// The unique names of every entry, or none after reporting each one not found.
-std::optional<QStringList> find(const Mailbox& mailbox, const MailState& state, const Request& request, FILE* input,
+// The messages of every entry, or none after reporting each one not found.
+std::optional<QVector<MessageLocation>> find(const Mailbox& mailbox, const MailState& state, const Request& request, FILE* input,
                                 int* status)
 {
     QString error;
@@ -144,12 +145,12 @@ std::optional<QStringList> find(const Mailbox& mailbox, const MailState& state, 
         return std::nullopt;
     }
     MessageFinder finder(mailbox, state);
-    QStringList names;
+    QVector<MessageLocation> names;
     bool complete = true;
     names.reserve(entries->entries.size() + messages.size());
     for (const Entry& entry : std::as_const(entries->entries)) {
         if (const auto name = finder.find(entry.text, &error)) {
-            names.append(*name);
+            names.append(finder.location(*name));
         } else {
             fail(entries->place.arg(entry.line) + QStringLiteral(": ") + error);
             complete = false;
@@ -157,7 +158,7 @@ std::optional<QStringList> find(const Mailbox& mailbox, const MailState& state, 
     }
     for (qsizetype i = 0; i < messages.size(); ++i) {
         if (const auto name = finder.findMessage(messages.at(i), &error)) {
-            names.append(*name);
+            names.append(finder.location(*name));
         } else {
             fail(QStringLiteral("message %1 on standard input: %2").arg(i + 1).arg(error));
             complete = false;
@@ -175,26 +176,38 @@ std::optional<QStringList> find(const Mailbox& mailbox, const MailState& state, 
     return names;
 }
 
-int write(const MailState& state, const QStringList& names, bool append)
+int write(const Mailbox& mailbox, const MailState& state, const QVector<MessageLocation>& messages, bool append)
 {
+    const platform::mail::MaildirSource source(mailbox, state.directory());
+    SelectionRecord record{2, source.kind(), source.root(), {}};
     std::optional<QLockFile> lock;
-    QStringList selection;
     if (append) {
         QDir().mkpath(state.directory());
         lock.emplace(state.directory() + QStringLiteral("/selection.lock"));
         if (!lock->tryLock(kAppendLockTimeoutMs))
             return fail(QStringLiteral("another quorvell-mail is changing the selection in %1").arg(state.directory()));
-        selection = state.storedSelection().value_or(QStringList());
-    }
-    QSet<QString> seen(selection.cbegin(), selection.cend());
-    for (const QString& name : names) {
-        if (!seen.contains(name)) {
-            seen.insert(name);
-            selection.append(name);
+        if (const auto stored = state.storedRecord(); stored && !stored->messages.isEmpty()) {
+            // One selection, one mailbox: adding to another's would mix them.
+            if (!stored->sourceKind.isEmpty() && (stored->sourceKind != record.sourceKind || stored->root != record.root))
+                return fail(QStringLiteral("the selection holds messages of %1, not of %2; select without --append "
+                                           "to replace them")
+                                .arg(stored->root, record.root));
+            record.messages = stored->messages;
         }
     }
+    QSet<QString> seen;
+    for (const SelectedMessage& message : std::as_const(record.messages))
+        seen.insert(message.uniqueName);
+    QVector<MessageLocation> added;
+    for (const MessageLocation& message : messages) {
+        if (!seen.contains(message.uniqueName)) {
+            seen.insert(message.uniqueName);
+            added.append(message);
+        }
+    }
+    record.messages += source.record(added);
     QString error;
-    return state.writeSelection(selection, &error) ? kOk : fail(error);
+    return state.writeRecord(record, &error) ? kOk : fail(error);
 }
 
 }  // namespace
@@ -212,10 +225,10 @@ int selectCommand(const Mailbox& mailbox, const MailState& state, const QStringL
         return fail(*error, kUsage);
     const Request& request = std::get<Request>(parsed);
     int status = kOk;
-    const std::optional<QStringList> names = request.folder
+    const std::optional<QVector<MessageLocation>> messages = request.folder
         ? newestOf(mailbox, *request.folder, *request.last, &status)
         : find(mailbox, state, request, input, &status);
-    return names ? write(state, *names, request.append) : status;
+    return messages ? write(mailbox, state, *messages, request.append) : status;
 }
 
 }  // namespace quorvellmail
