@@ -160,6 +160,7 @@ TEST_F(MailTool, ListAndSelectionPrintOneLinePerMessage)
                                        "3\tINBOX\t300.M3.x\t\tthird and tab\n"));
     const ToolRun sent = quorvellMail({"list", "--folder", "sent"});
     EXPECT_EQ(sent.out, QStringLiteral("4\tSent\t400.M4.x\t\tsent one\n"));
+    EXPECT_EQ(quorvellMail({"list", "--folder", "all"}).out, list.out + sent.out);
     EXPECT_EQ(quorvellMail({"list", "--folder", "Nope"}).status, 1);
 
     ASSERT_EQ(quorvellMail({"select", "400.M4.x", "100.M1.x"}).status, 0);
@@ -168,6 +169,34 @@ TEST_F(MailTool, ListAndSelectionPrintOneLinePerMessage)
     ASSERT_EQ(quorvellMail({"clear"}).status, 0);
     EXPECT_EQ(quorvellMail({"selection"}).out, QString());
     EXPECT_EQ(quorvellMail({"folders"}).out, QStringLiteral("INBOX\nSent\n"));
+}
+
+// The mailbox a command uses is named whenever MAILDIR does not name it, and a
+// MAILDIR written with a leading "~" is the home folder's.
+TEST_F(MailTool, SaysWhichMailboxWhenMaildirDoesNotNameIt)
+{
+    struct Row {
+        const char* maildir;  // nullptr: unset
+        const char* said;     // on standard error; "" for nothing
+    };
+    const Row rows[] = {
+        {"~/Maildir", ""},
+        {nullptr, "using %1 (MAILDIR is not set)"},
+        {"", "using %1 (MAILDIR is not set)"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.maildir ? row.maildir : "unset");
+        if (row.maildir)
+            qputenv("MAILDIR", row.maildir);
+        else
+            qunsetenv("MAILDIR");
+        const ToolRun run = quorvellMail({"select", "<nobody@example.org>"});
+        EXPECT_EQ(run.status, 1);
+        EXPECT_TRUE(run.err.contains(QStringLiteral("\"<nobody@example.org>\" in ") + env.maildir())) << run.err.toStdString();
+        EXPECT_EQ(run.err.contains(QStringLiteral("quorvell-mail: using")), *row.said != 0) << run.err.toStdString();
+        if (*row.said)
+            EXPECT_TRUE(run.err.contains(QString::fromLatin1(row.said).arg(env.maildir()))) << run.err.toStdString();
+    }
 }
 
 // The content resource run by quorvell-script, a process without a GUI application
