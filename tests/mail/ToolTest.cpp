@@ -151,6 +151,25 @@ TEST_F(MailTool, SelectTakesTheMblazeSequence)
     EXPECT_EQ(selected(), sequence);
 }
 
+// notmuch names a file that moved before `notmuch new` ran: the message is found
+// by its Message-ID.
+TEST_F(MailTool, SelectNotmuchFindsAMessageMovedSinceNotmuchNew)
+{
+    QFile config(env.home() + QStringLiteral("/notmuch-config"));
+    ASSERT_TRUE(config.open(QIODevice::WriteOnly));
+    config.write("[database]\npath=" + env.maildir().toUtf8() + "\n[new]\ntags=inbox;\n");
+    config.close();
+    qputenv("NOTMUCH_CONFIG", config.fileName().toUtf8());
+    QProcess notmuch;
+    notmuch.start(QStringLiteral("notmuch"), {"new"});
+    ASSERT_TRUE(notmuch.waitForFinished(30000) && notmuch.exitCode() == 0) << "notmuch (scripts/install-deps.sh)";
+    ASSERT_TRUE(QFile::rename(m_first, env.maildir() + QStringLiteral("/.Sent/cur/900.M9.y:2,S")));
+
+    const ToolRun run = quorvellMail({"select", "--notmuch", "subject:first"});
+    EXPECT_EQ(run.status, 0) << run.err.toStdString();
+    EXPECT_EQ(selected(), QStringList{"900.M9.y"});
+}
+
 TEST_F(MailTool, ListAndSelectionPrintOneLinePerMessage)
 {
     const ToolRun list = quorvellMail({"list"});

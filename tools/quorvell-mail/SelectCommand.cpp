@@ -148,8 +148,23 @@ std::optional<QVector<MessageLocation>> find(const Mailbox& mailbox, const MailS
     QVector<MessageLocation> names;
     bool complete = true;
     names.reserve(entries->entries.size() + messages.size());
-    for (const Entry& entry : std::as_const(entries->entries)) {
-        if (const auto name = finder.find(entry.text, &error)) {
+    // A file notmuch names that is gone (moved since `notmuch new`) is looked for
+    // by its Message-ID, which notmuch gives in the same order.
+    std::optional<QStringList> notmuchIds;
+    for (qsizetype i = 0; i < entries->entries.size(); ++i) {
+        const Entry& entry = entries->entries.at(i);
+        std::optional<QString> name = finder.find(entry.text, &error);
+        if (!name && request.query && !notmuchIds) {
+            QString ignored;
+            notmuchIds = notmuchMessageIds(*request.query, &ignored).value_or(QStringList());
+            if (notmuchIds->size() != entries->entries.size())
+                notmuchIds->clear();
+        }
+        if (!name && notmuchIds && i < notmuchIds->size()) {
+            QString byIdError;
+            name = finder.find(notmuchIds->at(i), &byIdError);
+        }
+        if (name) {
             names.append(finder.location(*name));
         } else {
             fail(entries->place.arg(entry.line) + QStringLiteral(": ") + error);
