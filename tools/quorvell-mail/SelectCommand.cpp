@@ -1,6 +1,7 @@
 #include "SelectCommand.h"
 
 #include "MessageFinder.h"
+#include "SelectResult.h"
 #include "SelectionInput.h"
 
 #include "platform/mail/MaildirSource.h"
@@ -11,6 +12,7 @@
 #include <QSet>
 #include <QTextStream>
 
+#include <algorithm>
 #include <variant>
 
 using platform::mail::MailState;
@@ -22,12 +24,16 @@ using platform::mail::MessageLocation;
 namespace quorvellmail {
 namespace {
 
+qsizetype t_selected = 0;
+
 // Two `select --append` run one per piped message by a mail client must not lose
 // each other's messages.
 constexpr int kAppendLockTimeoutMs = 10000;
 
 struct Request {
     bool append = false;
+    bool newestFirst = false;
+    std::optional<QString> then;
     bool stdinLines = false;
     bool messages = false;
     bool mblaze = false;
@@ -47,6 +53,12 @@ std::variant<Request, QString> parseRequest(const QStringList& arguments)
         const bool hasValue = i + 1 < arguments.size();
         if (argument == QLatin1String("--append")) {
             request.append = true;
+        } else if (argument == QLatin1String("--newest-first")) {
+            request.newestFirst = true;
+        } else if (argument == QLatin1String("--then")) {
+            if (!hasValue || !isTrayCommandName(arguments.at(i + 1)))
+                return QStringLiteral("--then needs the name of a tray command, e.g. --then CopySubject");
+            request.then = arguments.at(++i);
         } else if (argument == QLatin1String("-") || argument == QLatin1String("--stdin")) {
             request.stdinLines = true;
         } else if (argument == QLatin1String("--messages")) {
@@ -222,7 +234,34 @@ int write(const Mailbox& mailbox, const MailState& state, const QVector<MessageL
     }
     record.messages += source.record(added);
     QString error;
-    return state.writeRecord(record, &error) ? kOk : fail(error);
+    if (!state.writeRecord(record, &error))
+        return fail(error);
+    t_selected = record.messages.size();
+    return kOk;
+}
+
+// The last run's outcome, for the one line that a client shows.
+struct Outcome {
+    QString firstProblem;
+    int problems = 0;
+};
+Outcome t_outcome;
+
+int select(const Mailbox& mailbox, const MailState& state, const Request& request, FILE* input)
+{
+    int status = kOk;
+    std::optional<QVector<MessageLocation>> messages = request.folder
+        ? newestOf(mailbox, *request.folder, *request.last, &status)
+        : find(mailbox, state, request, input, &status);
+    if (!messages)
+        return status;
+    if (request.newestFirst) {
+        // As aerc lists a Maildir unless told to sort: by file name, newest first.
+        std::stable_sort(messages->begin(), messages->end(), [](const MessageLocation& a, const MessageLocation& b) {
+            return a.uniqueName > b.uniqueName;
+        });
+    }
+    return write(mailbox, state, *messages, request.append);
 }
 
 }  // namespace
@@ -230,6 +269,8 @@ int write(const Mailbox& mailbox, const MailState& state, const QVector<MessageL
 int fail(const QString& message, int status)
 {
     QTextStream(stderr) << "quorvell-mail: " << message << Qt::endl;
+    if (t_outcome.problems++ == 0)
+        t_outcome.firstProblem = message;
     return status;
 }
 
@@ -239,11 +280,28 @@ int selectCommand(const Mailbox& mailbox, const MailState& state, const QStringL
     if (const auto* error = std::get_if<QString>(&parsed))
         return fail(*error, kUsage);
     const Request& request = std::get<Request>(parsed);
-    int status = kOk;
-    const std::optional<QVector<MessageLocation>> messages = request.folder
-        ? newestOf(mailbox, *request.folder, *request.last, &status)
-        : find(mailbox, state, request, input, &status);
-    return messages ? write(mailbox, state, *messages, request.append) : status;
+    int status = select(mailbox, state, request, input);
+    QString line;
+    if (status == kOk) {
+        line = t_selected == 1 ? QStringLiteral("1 message selected")
+                               : QStringLiteral("%1 messages selected").arg(t_selected);
+        if (request.then) {
+            if (const QString why = runTrayCommand(*request.then); why.isEmpty()) {
+                line += QStringLiteral(", %1 done").arg(*request.then);
+            } else {
+                line += QStringLiteral(", but %1 failed: %2").arg(*request.then, why);
+                QTextStream(stderr) << "quorvell-mail: " << line << Qt::endl;
+                status = kFailed;
+            }
+        }
+        QTextStream(stdout) << line << Qt::endl;
+    } else {
+        line = t_outcome.firstProblem;
+        if (t_outcome.problems > 2)  // the last one says the selection was not changed
+            line += QStringLiteral(" (and %1 more)").arg(t_outcome.problems - 2);
+    }
+    recordResult(state, line);
+    return status;
 }
 
 }  // namespace quorvellmail

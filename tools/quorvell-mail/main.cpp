@@ -6,7 +6,11 @@
 //   quorvell-mail select --notmuch QUERY         the messages of a notmuch query, oldest first
 //   quorvell-mail select --mblaze                the mblaze sequence
 //   quorvell-mail select --folder NAME --last N  the newest N messages of a folder
-//   (select --append adds to the selection instead of replacing it)
+//   (select --append adds to the selection instead of replacing it,
+//    --newest-first orders the messages by file name, newest first, as aerc lists
+//    them, and --then METHOD runs a tray command, e.g. CopySubject, once the
+//    selection is written)
+//   quorvell-mail result [--muttrc]              the outcome of the last select, one line
 //   quorvell-mail clear                          select nothing
 //   quorvell-mail selection                      show the selection
 //   quorvell-mail list [--folder NAME|all]       show the messages of a folder (INBOX), or all
@@ -20,6 +24,7 @@
 // is not the one MAILDIR names (~/Maildir, the sample mailbox, the selection's).
 
 #include "SelectCommand.h"
+#include "SelectResult.h"
 
 #include "platform/mail/MailState.h"
 #include "platform/mail/Mailbox.h"
@@ -52,6 +57,8 @@ int usage()
                            "       quorvell-mail select [--append] --notmuch QUERY\n"
                            "       quorvell-mail select [--append] --mblaze\n"
                            "       quorvell-mail select [--append] --folder NAME --last N\n"
+                           "       (select also takes --newest-first and --then TRAY-COMMAND)\n"
+                           "       quorvell-mail result [--muttrc]\n"
                            "       quorvell-mail clear\n"
                            "       quorvell-mail selection\n"
                            "       quorvell-mail list [--folder NAME|all]\n"
@@ -146,6 +153,15 @@ int run(const QStringList& arguments)
         return kOk;
     }
     const MailState state;
+    if (command == QLatin1String("result")) {
+        const bool muttrc = rest == QStringList{QStringLiteral("--muttrc")};
+        if (!rest.isEmpty() && !muttrc)
+            return unexpected(command, rest);
+        const QString line = quorvellmail::lastResult(state).value_or(QStringLiteral("nothing selected yet"));
+        out() << (muttrc ? quorvellmail::asMuttrcEcho(line) : line) << '\n';
+        out().flush();
+        return kOk;
+    }
     if (command == QLatin1String("selection"))
         return rest.isEmpty() ? showSelection(state) : unexpected(command, rest);
     const platform::mail::MailboxLookup found = Mailbox::lookup();
