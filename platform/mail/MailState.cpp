@@ -139,8 +139,17 @@ MailboxLookup MailState::mailbox() const
 {
     if (t_scoped.active && t_scoped.key == m_directory)
         return t_scoped.read.mailbox;
+    // The header lines alone name the mailbox: a long selection is not read for it.
+    std::optional<SelectionRecord> head;
+    QFile file(m_directory + QStringLiteral("/selection"));
+    if (file.open(QIODevice::ReadOnly)) {
+        QByteArray text;
+        for (int line = 0; line < 3 && !file.atEnd(); ++line)
+            text += file.readLine();
+        head = parseSelection(text);
+    }
     std::shared_ptr<MessageSource> source;
-    return mailboxOf(storedRecord(), m_directory, &source);
+    return mailboxOf(head, m_directory, &source);
 }
 
 MailState::Read MailState::read() const

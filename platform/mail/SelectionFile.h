@@ -7,8 +7,8 @@
 //   source<TAB>maildir<TAB>/home/ann/Maildir
 //   1765188000.M1P7.host<TAB>.Archive/cur/1765188000.M1P7.host:2,S<TAB>a1@example.org
 //
-// The source line names the kind of mailbox and its absolute root; every reader
-// reads that mailbox, whatever its own environment says. Each further line is one
+// The source line, second, names the kind of mailbox and its absolute root; every
+// reader reads that mailbox, whatever its own environment says. Each further line is one
 // message: its unique name, its file below the root when it was selected, and its
 // Message-ID without angle brackets (empty when it has none), which find it again
 // after it was renamed, refiled or delivered anew. In a field, "\\", "\t", "\n"
