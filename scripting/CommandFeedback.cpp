@@ -7,7 +7,6 @@
 
 namespace quorvell {
 
-using platform::mail::Mailbox;
 using platform::mail::MailboxLookup;
 
 void tellPerson(const QString& summary, const QString& detail)
@@ -23,21 +22,28 @@ void showResult(const QString& summary, const QString& actionLabel, std::functio
 
 bool selectionReady()
 {
-    const MailboxLookup found = Mailbox::lookup();
-    if (!found.problem.isEmpty()) {
-        tellPerson(QStringLiteral("No mailbox"), found.problem);
+    const platform::mail::MailState::Read read = platform::mail::MailState().read();
+    if (!read.mailbox.problem.isEmpty()) {
+        tellPerson(QStringLiteral("No mailbox"), read.mailbox.problem);
         return false;
     }
-    if (platform::mail::MailState().selection(Mailbox(found.root)).isEmpty()) {
+    if (read.selected == 0) {
         tellPerson(QStringLiteral("No messages selected"));
         return false;
     }
-    return true;
+    // The rest is worked on; what is gone is told once, here.
+    if (const qsizetype gone = read.gone(); gone > 0) {
+        tellPerson(gone == 1 ? QStringLiteral("1 of %1 selected messages is no longer in the mailbox").arg(read.selected)
+                             : QStringLiteral("%1 of %2 selected messages are no longer in the mailbox")
+                                   .arg(gone)
+                                   .arg(read.selected));
+    }
+    return !read.messages.isEmpty();
 }
 
 void announceMailbox()
 {
-    const MailboxLookup found = Mailbox::lookup();
+    const MailboxLookup found = platform::mail::MailState().mailbox();
     if (!found.problem.isEmpty()) {
         tellPerson(QStringLiteral("No mailbox"), found.problem);
         return;

@@ -18,14 +18,17 @@ void tellPerson(const QString& summary, const QString& detail = {});
 // which may offer one button (actionLabel) that runs action.
 void showResult(const QString& summary, const QString& actionLabel = {}, std::function<void()> action = {});
 
-// Whether the selected messages can be worked on. When not (a MAILDIR that names
-// no Maildir, nothing selected, every selected message gone), tells the person why
+// Whether the selected messages can be worked on. When not (a mailbox that is no
+// Maildir, nothing selected, every selected message gone), tells the person why
 // ("No messages selected") and returns false: the command then ends before its
-// script runs, leaving the clipboard alone and playing no sound.
+// script runs, leaving the clipboard alone and playing no sound. Selected messages
+// that are gone for good are told once ("2 of 3 selected messages are no longer in
+// the mailbox"); the command works on the rest.
 [[nodiscard]] bool selectionReady();
 
-// Once at start: a MAILDIR that names no Maildir is told as an error, the sample
-// mailbox (no MAILDIR, no ~/Maildir) as a note; a mailbox of the person's own
+// Once at start: a mailbox that is no Maildir (the selection's, else MAILDIR's) is
+// told as an error, the sample mailbox (no selection's, no MAILDIR, no ~/Maildir)
+// as a note; a mailbox of the person's own
 // says nothing.
 void announceMailbox();
 

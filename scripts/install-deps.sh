@@ -15,7 +15,7 @@ packages=(
   # running
   dbus dbus-x11 sound-theme-freedesktop fonts-dejavu-core fonts-wqy-microhei fonts-symbola qtwayland5
   # tests
-  xvfb xauth trayer xdotool xclip x11-utils imagemagick poppler-utils mblaze khard notmuch neomutt
+  xvfb xauth trayer xdotool xclip x11-utils imagemagick poppler-utils mblaze khard notmuch neomutt aerc tmux
   # tests of the bus tray and of Wayland (a headless compositor and its clipboard tools)
   haskell-status-notifier-item-utils sway wl-clipboard util-linux
   # the Debian package: its build, its checks, and what it recommends (so that

@@ -136,8 +136,7 @@ void BM_ContentResource1000x50KB(benchmark::State& state)
 void BM_ContentOnly1000x50KB(benchmark::State& state)
 {
     static GeneratedMailbox mailbox(1000, 50 * 1024);
-    const platform::mail::Mailbox box = platform::mail::Mailbox::locate();
-    const auto selected = platform::mail::MailState().selection(box);
+    const auto selected = platform::mail::MailState().read().messages;
     for (auto _ : state) {
         qsizetype total = 0;
         for (const auto& location : selected)

@@ -46,14 +46,12 @@ constexpr qsizetype kReadAheadFrom = 16;
 
 Reply selection()
 {
-    // A MAILDIR that names no Maildir is an error of the script's run, never an
-    // empty selection or another mailbox's.
-    const MailboxLookup found = Mailbox::lookup();
-    if (!found.problem.isEmpty())
-        return Reply::error(-1728, found.problem);
-    const Mailbox mailbox(found.root);
-    const MailState state;
-    const QVector<MessageLocation> selected = state.selection(mailbox);
+    // A mailbox that is no Maildir (the selection's, or MAILDIR's) is an error of
+    // the script's run, never an empty selection or another mailbox's.
+    const MailState::Read read = MailState().read();
+    if (!read.mailbox.problem.isEmpty())
+        return Reply::error(-1728, read.mailbox.problem);
+    const QVector<MessageLocation>& selected = read.messages;
     QStringList names;
     names.reserve(selected.size());
     for (const MessageLocation& location : selected)
@@ -131,7 +129,7 @@ Reply MailScriptApplication::elements(const QString& className) const
     if (className != QLatin1String("mailbox"))
         return Reply::error(-1728);
     List items;
-    for (const QString& folder : Mailbox::locate().folders())
+    for (const QString& folder : Mailbox(MailState().mailbox().root).folders())
         items.emplace_back(std::make_shared<MailboxObject>(folder));
     return Value::list(std::move(items));
 }

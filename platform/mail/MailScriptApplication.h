@@ -2,8 +2,9 @@
 // Application "Mail" for the script engine: the application object, its
 // terminology and its commands.
 //
-// selection              the selected messages of the mailbox (MailState), read
-//                        afresh at every ask; {} when none
+// selection              the selected messages (MailState), found again in the
+//                        mailbox the selection names, read afresh at every ask;
+//                        {} when none
 // inbox                  the top folder, mailbox "INBOX"
 // mailbox (elements)     every Maildir++ folder (MailboxObject), by name:
 //                        mailbox "Sent", matched without case

@@ -1,6 +1,7 @@
 #include "platform/mail/MailState.h"
 
 #include "platform/mail/MailLog.h"
+#include "platform/mail/MaildirSource.h"
 
 #include <QDir>
 #include <QFile>
@@ -8,7 +9,6 @@
 #include <QLockFile>
 #include <QSaveFile>
 
-#include <cstring>
 
 namespace platform::mail {
 namespace {
@@ -22,38 +22,6 @@ QString defaultDirectory()
     if (base.isEmpty() || !QDir::isAbsolutePath(base))
         base = QDir::homePath() + QStringLiteral("/.local/state");
     return base + QStringLiteral("/quorvell/mail");
-}
-
-std::optional<QStringList> readNames(const QString& path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return std::nullopt;
-    QStringList names;
-    const QByteArray all = file.readAll();
-    const char* data = all.constData();
-    const qsizetype size = all.size();
-    const auto isSpace = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f'; };
-    for (qsizetype start = 0; start < size;) {
-        const auto* lf = static_cast<const char*>(std::memchr(data + start, '\n', static_cast<size_t>(size - start)));
-        const qsizetype end = lf ? lf - data : size;
-        qsizetype from = start;
-        qsizetype to = end;
-        while (from < to && isSpace(data[from]))
-            ++from;
-        while (to > from && isSpace(data[to - 1]))
-            --to;
-        if (from < to && data[from] != '#') {
-            // Trimmed again as text: a line of other white space holds no name.
-            QString name = QString::fromUtf8(data + from, static_cast<int>(to - from));
-            if (!name.front().isSpace() && !name.back().isSpace())
-                names.append(name);
-            else if (QString trimmed = name.trimmed(); !trimmed.isEmpty() && !trimmed.startsWith(QLatin1Char('#')))
-                names.append(trimmed);
-        }
-        start = end + 1;
-    }
-    return names;
 }
 
 bool writeAtomically(const QString& path, const QByteArray& data, QString* error)
@@ -97,8 +65,8 @@ QHash<QString, qint64> readIds(const QString& path, qint64* highest)
 // What the outermost SelectionScope of this thread has read.
 struct ScopedSelection {
     bool active = false;
-    std::optional<std::pair<QString, QString>> key;  // state folder, mailbox root
-    QVector<MessageLocation> messages;
+    std::optional<QString> key;  // the state folder
+    MailState::Read read;
 };
 thread_local ScopedSelection t_scoped;
 
@@ -119,45 +87,134 @@ MailState::MailState() : m_directory(defaultDirectory()) {}
 
 MailState::MailState(QString directory) : m_directory(std::move(directory)) {}
 
+std::optional<SelectionRecord> MailState::storedRecord() const
+{
+    QFile file(m_directory + QStringLiteral("/selection"));
+    if (!file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    return parseSelection(file.readAll());
+}
+
 std::optional<QStringList> MailState::storedSelection() const
 {
-    return readNames(m_directory + QStringLiteral("/selection"));
+    const std::optional<SelectionRecord> record = storedRecord();
+    if (!record)
+        return std::nullopt;
+    QStringList names;
+    for (const SelectedMessage& message : record->messages)
+        names.append(message.uniqueName);
+    return names;
 }
 
-QStringList MailState::selectionNames(const Mailbox& mailbox) const
-{
-    if (auto stored = storedSelection())
-        return *stored;
-    if (!mailbox.exists())
-        return {};
-    return readNames(mailbox.root() + QLatin1Char('/') + QLatin1String(kDefaultSelectionFile)).value_or(QStringList());
-}
+namespace {
 
-QVector<MessageLocation> MailState::selection(const Mailbox& mailbox) const
+MailboxLookup mailboxOf(const std::optional<SelectionRecord>& record, const QString& stateDirectory,
+                        std::shared_ptr<MessageSource>* source)
 {
-    const std::pair<QString, QString> key{m_directory, mailbox.root()};
-    if (t_scoped.active && t_scoped.key == key)
-        return t_scoped.messages;
-    const QVector<MessageLocation> found = mailbox.find(selectionNames(mailbox));
-    if (t_scoped.active) {
-        t_scoped.key = key;
-        t_scoped.messages = found;
+    if (!record || record->sourceKind.isEmpty()) {
+        MailboxLookup found = Mailbox::lookup();
+        if (found.problem.isEmpty() && !found.root.isEmpty())
+            *source = openSource(QString::fromLatin1(kMaildirSource), found.root, stateDirectory);
+        return found;
+    }
+    MailboxLookup found{MailboxLookup::Source::Selection, record->root, {}};
+    *source = openSource(record->sourceKind, record->root, stateDirectory);
+    if (!*source)
+        found.problem = QStringLiteral("the selection was made in a kind of mailbox this version cannot read "
+                                       "(\"%1\" at %2)").arg(record->sourceKind, record->root);
+    else if (!QFileInfo::exists(record->root))
+        found.problem = QStringLiteral("the selection's mailbox %1 no longer exists").arg(record->root);
+    else
+        found.problem = (*source)->problem();
+    if (!found.problem.isEmpty()) {
+        found.root.clear();
+        source->reset();
     }
     return found;
 }
 
-bool MailState::writeSelection(const QStringList& uniqueNames, QString* error) const
+}  // namespace
+
+MailboxLookup MailState::mailbox() const
 {
-    QByteArray data;
-    for (const QString& name : uniqueNames) {
-        if (name.contains(QLatin1Char('\n')) || name.trimmed().isEmpty()) {
+    if (t_scoped.active && t_scoped.key == m_directory)
+        return t_scoped.read.mailbox;
+    // The header lines alone name the mailbox: a long selection is not read for it.
+    std::optional<SelectionRecord> head;
+    QFile file(m_directory + QStringLiteral("/selection"));
+    if (file.open(QIODevice::ReadOnly)) {
+        QByteArray text;
+        for (int line = 0; line < 3 && !file.atEnd(); ++line)
+            text += file.readLine();
+        head = parseSelection(text);
+    }
+    std::shared_ptr<MessageSource> source;
+    return mailboxOf(head, m_directory, &source);
+}
+
+MailState::Read MailState::read() const
+{
+    if (t_scoped.active && t_scoped.key == m_directory)
+        return t_scoped.read;
+    Read result;
+    std::optional<SelectionRecord> record = storedRecord();
+    result.mailbox = mailboxOf(record, m_directory, &result.source);
+    if (result.source && !record) {
+        QFile defaults(result.source->root() + QLatin1Char('/') + QLatin1String(kDefaultSelectionFile));
+        if (defaults.open(QIODevice::ReadOnly))
+            record = parseSelection(defaults.readAll());
+    }
+    if (result.source && record) {
+        result.selected = record->messages.size();
+        result.messages = result.source->resolve(record->messages).found;
+    }
+    if (t_scoped.active) {
+        t_scoped.key = m_directory;
+        t_scoped.read = result;
+    }
+    return result;
+}
+
+bool MailState::writeRecord(const SelectionRecord& record, QString* error) const
+{
+    for (const SelectedMessage& message : record.messages) {
+        if (message.uniqueName.contains(QLatin1Char('\n')) || message.uniqueName.trimmed().isEmpty()) {
             if (error)
-                *error = QStringLiteral("not a message name: \"%1\"").arg(name);
+                *error = QStringLiteral("not a message name: \"%1\"").arg(message.uniqueName);
             return false;
         }
-        data += name.toUtf8() + '\n';
     }
-    return writeAtomically(m_directory + QStringLiteral("/selection"), data, error);
+    return writeAtomically(m_directory + QStringLiteral("/selection"), formatSelection(record), error);
+}
+
+bool MailState::writeSelection(const MessageSource& source, const QVector<MessageLocation>& messages,
+                               QString* error) const
+{
+    return writeRecord({2, source.kind(), source.root(), source.record(messages)}, error);
+}
+
+bool MailState::writeSelection(const QStringList& uniqueNames, QString* error) const
+{
+    SelectionRecord record;
+    const MailboxLookup found = Mailbox::lookup();
+    if (found.problem.isEmpty() && !found.root.isEmpty()) {
+        const auto source = std::make_shared<MaildirSource>(Mailbox(found.root), m_directory);
+        std::vector<std::optional<MessageLocation>> each = source->mailbox().findEach(uniqueNames);
+        QVector<MessageLocation> present;
+        for (const auto& location : each) {
+            if (location)
+                present.append(*location);
+        }
+        const QVector<SelectedMessage> recorded = source->record(present);
+        record.sourceKind = source->kind();
+        record.root = source->root();
+        for (qsizetype i = 0, next = 0; i < uniqueNames.size(); ++i)
+            record.messages.append(each[size_t(i)] ? recorded.at(next++) : SelectedMessage{uniqueNames.at(i), {}, {}});
+    } else {
+        for (const QString& name : uniqueNames)
+            record.messages.append({name, {}, {}});
+    }
+    return writeRecord(record, error);
 }
 
 QHash<QString, qint64> MailState::ids(const QStringList& uniqueNames) const

@@ -189,10 +189,13 @@ MailboxLookup Mailbox::lookup()
     using Source = MailboxLookup::Source;
     // An empty MAILDIR counts as unset, as the shells' own mail checks take it.
     if (!qEnvironmentVariableIsEmpty("MAILDIR")) {
-        const QString fromEnvironment = qEnvironmentVariable("MAILDIR");
+        QString fromEnvironment = qEnvironmentVariable("MAILDIR");
+        // Quoted in a shell's startup file, "~/Maildir" reaches us as written.
+        if (fromEnvironment == QLatin1String("~") || fromEnvironment.startsWith(QLatin1String("~/")))
+            fromEnvironment = QDir::homePath() + fromEnvironment.mid(1);
         const QFileInfo info(fromEnvironment);
         if (info.isDir() && isMaildir(fromEnvironment))
-            return {Source::Environment, QDir::cleanPath(fromEnvironment), {}};
+            return {Source::Environment, QDir::cleanPath(QFileInfo(fromEnvironment).absoluteFilePath()), {}};
         QString why;
         if (!info.exists())
             why = QStringLiteral("MAILDIR names %1, which does not exist").arg(fromEnvironment);
@@ -316,6 +319,18 @@ QHash<QString, MessageLocation> Mailbox::index() const
 
 QVector<MessageLocation> Mailbox::find(const QStringList& uniqueNames) const
 {
+    std::vector<std::optional<MessageLocation>> each = findEach(uniqueNames);
+    QVector<MessageLocation> result;
+    result.reserve(uniqueNames.size());
+    for (auto& found : each) {
+        if (found)
+            result.append(std::move(*found));
+    }
+    return result;
+}
+
+std::vector<std::optional<MessageLocation>> Mailbox::findEach(const QStringList& uniqueNames) const
+{
     // Each distinct name gets a slot; the directories' names are looked up as
     // their bytes, so the mailbox's other messages cost no allocation.
     NameTable table(uniqueNames.size());
@@ -372,13 +387,35 @@ QVector<MessageLocation> Mailbox::find(const QStringList& uniqueNames) const
         if (missing == 0)
             break;
     }
-    QVector<MessageLocation> result;
-    result.reserve(uniqueNames.size());
-    for (const qsizetype at : slotOfName) {
-        if (const auto& found = located[static_cast<size_t>(at)])
-            result.append(*found);
-    }
+    std::vector<std::optional<MessageLocation>> result;
+    result.reserve(static_cast<size_t>(uniqueNames.size()));
+    for (const qsizetype at : slotOfName)
+        result.push_back(located[static_cast<size_t>(at)]);
     return result;
+}
+
+std::optional<MessageLocation> Mailbox::at(const QString& relative) const
+{
+    // "cur/NAME" is INBOX, ".Folder/new/NAME" the folder "Folder"; nothing above the root.
+    const QStringList parts = relative.split(QLatin1Char('/'));
+    const bool inbox = parts.size() == 2;
+    if ((!inbox && !(parts.size() == 3 && parts.first().size() > 1 && parts.first().startsWith(QLatin1Char('.'))))
+        || parts.contains(QStringLiteral("..")) || (parts.at(parts.size() - 2) != QLatin1String("cur")
+                                                    && parts.at(parts.size() - 2) != QLatin1String("new")))
+        return std::nullopt;
+    const QString path = m_root + QLatin1Char('/') + relative;
+    if (!QFileInfo(path).isFile())
+        return std::nullopt;
+    const QString file = parts.last();
+    const qsizetype info = file.indexOf(QLatin1String(":2,"));
+    return MessageLocation{inbox ? QString::fromLatin1(kInbox) : parts.first().mid(1), uniqueName(file), path,
+                           info < 0 ? QString() : file.mid(info + 3)};
+}
+
+QString Mailbox::relative(const MessageLocation& location) const
+{
+    const QString prefix = m_root + QLatin1Char('/');
+    return location.path.startsWith(prefix) ? location.path.mid(prefix.size()) : QString();
 }
 
 }  // namespace platform::mail

@@ -1,7 +1,8 @@
 #pragma once
 // The Maildir the mail application shows, with its Maildir++ subfolders.
 //
-// The mailbox is $MAILDIR when that variable is set and not empty; one that names no
+// The mailbox is $MAILDIR when that variable is set and not empty (a leading "~"
+// is the home folder); one that names no
 // Maildir (missing, a file, a folder without cur/ and new/) is an error, never a
 // reason to show other mail. With MAILDIR unset or empty it is ~/Maildir when that folder
 // exists, else the sample mailbox shipped in the resources ("SampleMaildir"). The top
@@ -18,12 +19,14 @@
 #include <QStringList>
 
 #include <optional>
+#include <vector>
 
 namespace platform::mail {
 
 // Where the rule above found the mailbox, or why it found none.
 struct MailboxLookup {
-    enum class Source { Environment, Home, Sample, None };
+    // Selection: the mailbox the selection file names (MailState::mailbox()).
+    enum class Source { Environment, Home, Sample, Selection, None };
     Source source = Source::None;
     QString root;     // empty when there is no mailbox
     QString problem;  // why a set MAILDIR was refused, naming its path; else empty
@@ -52,6 +55,13 @@ public:
     // without listing the others; a name no message has is left out, a name given
     // twice gives its message twice.
     [[nodiscard]] QVector<MessageLocation> find(const QStringList& uniqueNames) const;
+    // The same, one answer per name, none for a name no message has.
+    [[nodiscard]] std::vector<std::optional<MessageLocation>> findEach(const QStringList& uniqueNames) const;
+    // The message whose file is relative ("cur/NAME", ".Sent/new/NAME") below the
+    // root, when that file exists.
+    [[nodiscard]] std::optional<MessageLocation> at(const QString& relative) const;
+    // The file of a message of this mailbox below its root; empty for another's.
+    [[nodiscard]] QString relative(const MessageLocation& location) const;
 
     // The unique name of a Maildir file name: what comes before its flags.
     [[nodiscard]] static QString uniqueName(const QString& fileName);

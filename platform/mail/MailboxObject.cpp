@@ -1,5 +1,6 @@
 #include "platform/mail/MailboxObject.h"
 
+#include "platform/mail/MailState.h"
 #include "platform/mail/Mailbox.h"
 #include "platform/mail/MessageObject.h"
 
@@ -23,7 +24,7 @@ Reply MailboxObject::property(const QString& name) const
     if (name == QLatin1String("name"))
         return Value(m_name);
     if (name == QLatin1String("unread count")) {
-        const QVector<MessageLocation> found = Mailbox::locate().messages(m_name);
+        const QVector<MessageLocation> found = Mailbox(MailState().mailbox().root).messages(m_name);
         return Value(static_cast<qint64>(std::count_if(found.begin(), found.end(), [](const MessageLocation& m) {
             return !m.flags.contains(QLatin1Char('S'));
         })));
@@ -35,7 +36,7 @@ Reply MailboxObject::elements(const QString& className) const
 {
     if (className != QLatin1String("message"))
         return Reply::error(-1728);
-    const QVector<MessageLocation> found = Mailbox::locate().messages(m_name);
+    const QVector<MessageLocation> found = Mailbox(MailState().mailbox().root).messages(m_name);
     QStringList names;
     names.reserve(found.size());
     for (const MessageLocation& location : found)

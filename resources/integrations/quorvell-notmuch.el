@@ -21,9 +21,11 @@
     (insert (or input ""))
     (let ((status (apply #'call-process-region (point-min) (point-max)
                          "quorvell-mail" t t nil "select" args)))
-      (if (eql status 0)
-          (message "Quorvell: selected")
-        (user-error "quorvell-mail: %s" (string-trim (buffer-string)))))))
+      ;; The tool ends with one line that says what it did ("3 messages selected").
+      (let ((said (car (last (split-string (string-trim (buffer-string)) "\n")))))
+        (if (eql status 0)
+            (message "Quorvell: %s" said)
+          (user-error "quorvell-mail: %s" (string-trim (buffer-string))))))))
 
 (defun quorvell--tree-ids (beg end)
   "The id: queries of the messages on the lines from BEG to END of a tree buffer."

@@ -50,7 +50,9 @@ printf 'From: Ann <ann@example.org>\r\nSubject: Started by the bus\r\n\r\nx\r\n'
 e2e_start_x
 e2e_start_tray
 # A session bus of the test's own that reads the installed service folder. It is
-# started after the display, so that the app it starts finds the display too.
+# started after the display, so that the app it starts finds the display too, and
+# without MAILDIR, as a desktop session's bus that never read the shell's startup
+# file: the app reads the mailbox the selection was made in.
 cat >"$E2E_TMP/session.conf" <<CONF
 <!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-BUS Bus Configuration 1.0//EN"
  "http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd">
@@ -65,7 +67,7 @@ cat >"$E2E_TMP/session.conf" <<CONF
   </policy>
 </busconfig>
 CONF
-e2e_spawn "$E2E_TMP/bus.log" env -u DBUS_SESSION_BUS_ADDRESS dbus-daemon --nofork --config-file="$E2E_TMP/session.conf" --print-address=1
+e2e_spawn "$E2E_TMP/bus.log" env -u DBUS_SESSION_BUS_ADDRESS -u MAILDIR dbus-daemon --nofork --config-file="$E2E_TMP/session.conf" --print-address=1
 e2e_wait_for 10 grep -q '^unix:' "$E2E_TMP/bus.log" || e2e_die "the bus did not start: $(cat "$E2E_TMP/bus.log")"
 export DBUS_SESSION_BUS_ADDRESS=$(head -n 1 "$E2E_TMP/bus.log")
 

@@ -61,11 +61,10 @@ TEST(MailState, NoSelectionFileMeansTheMailboxDefault)
     defaults.write("# comment\n2.M2.x\n\n9.M9.gone\n1.M1.x\n");
     defaults.close();
     const MailState state;
-    const Mailbox mailbox(env.maildir());
     EXPECT_FALSE(state.storedSelection());
-    EXPECT_EQ(names(state.selection(mailbox)), (QStringList{"2.M2.x", "1.M1.x"}));
+    EXPECT_EQ(names(state.read().messages), (QStringList{"2.M2.x", "1.M1.x"}));
     ASSERT_TRUE(state.writeSelection({}));
-    EXPECT_TRUE(state.selection(mailbox).isEmpty()) << "an empty selection is a choice, not a missing one";
+    EXPECT_TRUE(state.read().messages.isEmpty()) << "an empty selection is a choice, not a missing one";
 }
 
 TEST(MailState, AFailedWriteKeepsThePreviousSelection)

@@ -151,6 +151,25 @@ TEST_F(MailTool, SelectTakesTheMblazeSequence)
     EXPECT_EQ(selected(), sequence);
 }
 
+// notmuch names a file that moved before `notmuch new` ran: the message is found
+// by its Message-ID.
+TEST_F(MailTool, SelectNotmuchFindsAMessageMovedSinceNotmuchNew)
+{
+    QFile config(env.home() + QStringLiteral("/notmuch-config"));
+    ASSERT_TRUE(config.open(QIODevice::WriteOnly));
+    config.write("[database]\npath=" + env.maildir().toUtf8() + "\n[new]\ntags=inbox;\n");
+    config.close();
+    qputenv("NOTMUCH_CONFIG", config.fileName().toUtf8());
+    QProcess notmuch;
+    notmuch.start(QStringLiteral("notmuch"), {"new"});
+    ASSERT_TRUE(notmuch.waitForFinished(30000) && notmuch.exitCode() == 0) << "notmuch (scripts/install-deps.sh)";
+    ASSERT_TRUE(QFile::rename(m_first, env.maildir() + QStringLiteral("/.Sent/cur/900.M9.y:2,S")));
+
+    const ToolRun run = quorvellMail({"select", "--notmuch", "subject:first"});
+    EXPECT_EQ(run.status, 0) << run.err.toStdString();
+    EXPECT_EQ(selected(), QStringList{"900.M9.y"});
+}
+
 TEST_F(MailTool, ListAndSelectionPrintOneLinePerMessage)
 {
     const ToolRun list = quorvellMail({"list"});
@@ -160,6 +179,7 @@ TEST_F(MailTool, ListAndSelectionPrintOneLinePerMessage)
                                        "3\tINBOX\t300.M3.x\t\tthird and tab\n"));
     const ToolRun sent = quorvellMail({"list", "--folder", "sent"});
     EXPECT_EQ(sent.out, QStringLiteral("4\tSent\t400.M4.x\t\tsent one\n"));
+    EXPECT_EQ(quorvellMail({"list", "--folder", "all"}).out, list.out + sent.out);
     EXPECT_EQ(quorvellMail({"list", "--folder", "Nope"}).status, 1);
 
     ASSERT_EQ(quorvellMail({"select", "400.M4.x", "100.M1.x"}).status, 0);
@@ -168,6 +188,34 @@ TEST_F(MailTool, ListAndSelectionPrintOneLinePerMessage)
     ASSERT_EQ(quorvellMail({"clear"}).status, 0);
     EXPECT_EQ(quorvellMail({"selection"}).out, QString());
     EXPECT_EQ(quorvellMail({"folders"}).out, QStringLiteral("INBOX\nSent\n"));
+}
+
+// The mailbox a command uses is named whenever MAILDIR does not name it, and a
+// MAILDIR written with a leading "~" is the home folder's.
+TEST_F(MailTool, SaysWhichMailboxWhenMaildirDoesNotNameIt)
+{
+    struct Row {
+        const char* maildir;  // nullptr: unset
+        const char* said;     // on standard error; "" for nothing
+    };
+    const Row rows[] = {
+        {"~/Maildir", ""},
+        {nullptr, "using %1 (MAILDIR is not set)"},
+        {"", "using %1 (MAILDIR is not set)"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.maildir ? row.maildir : "unset");
+        if (row.maildir)
+            qputenv("MAILDIR", row.maildir);
+        else
+            qunsetenv("MAILDIR");
+        const ToolRun run = quorvellMail({"select", "<nobody@example.org>"});
+        EXPECT_EQ(run.status, 1);
+        EXPECT_TRUE(run.err.contains(QStringLiteral("\"<nobody@example.org>\" in ") + env.maildir())) << run.err.toStdString();
+        EXPECT_EQ(run.err.contains(QStringLiteral("quorvell-mail: using")), *row.said != 0) << run.err.toStdString();
+        if (*row.said)
+            EXPECT_TRUE(run.err.contains(QString::fromLatin1(row.said).arg(env.maildir()))) << run.err.toStdString();
+    }
 }
 
 // The content resource run by quorvell-script, a process without a GUI application

@@ -7,6 +7,9 @@
 #include "app/CommandTable.h"
 #include "scripting/CopyCommands.h"
 
+#include "platform/mail/MailState.h"
+
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
@@ -151,8 +154,17 @@ TEST_F(CopyCommandsTest, NothingSelectedLeavesTheClipboardAndSaysSo)
              env.select({env.addMessage(QStringLiteral("1700000009.M9P1.test"), "Subject: gone\r\n\r\nx\r\n")});
              ASSERT_TRUE(QFile::remove(maildir + QStringLiteral("/cur/1700000009.M9P1.test:2,S")));
          },
-         QStringLiteral("No messages selected")},
-        {"MAILDIR names no Maildir", [&] { qputenv("MAILDIR", missing.toUtf8()); },
+         QStringLiteral("1 of 1 selected messages is no longer in the mailbox")},
+        {"the selection's mailbox is gone",
+         [&] {
+             ASSERT_TRUE(platform::mail::MailState().writeRecord({2, QStringLiteral("maildir"), missing, {{"1.M1.x", {}, {}}}}));
+         },
+         QStringLiteral("No mailbox: the selection's mailbox %1 no longer exists").arg(missing)},
+        {"MAILDIR names no Maildir, no selection made",
+         [&] {
+             qputenv("MAILDIR", missing.toUtf8());
+             QFile::remove(env.path(QStringLiteral("state/quorvell/mail/selection")));
+         },
          QStringLiteral("No mailbox: MAILDIR names %1, which does not exist").arg(missing)},
     };
     for (const Case& c : cases) {
@@ -215,7 +227,9 @@ protected:
 };
 
 // Nothing read for one command may show in the next: a message rewritten in place,
-// one renamed by a flag change and one deleted between two runs of each command.
+// one renamed by a flag change and one deleted between two runs of each command;
+// the deleted one is told once per command, the renamed one found again also
+// when it is refiled under a new name.
 TEST_F(CopyCommandsEndToEndTest, EachCommandSeesTheMailboxAsItIsThen)
 {
     quorvell::runCopyCommand(Command::CopySubject);
@@ -227,10 +241,20 @@ TEST_F(CopyCommandsEndToEndTest, EachCommandSeesTheMailboxAsItIsThen)
     env.addMessage(QStringLiteral("1700000002.M2P1.test"),
                    "From: bob@example.org\nSubject: Lunch moved to Monday\n\nSee you then.\n");
 
+    const QString gone = QStringLiteral("1 of 3 selected messages is no longer in the mailbox");
     quorvell::runCopyCommand(Command::CopySubject);
     EXPECT_EQ(clipboardLines(), (QStringList{QStringLiteral("Quarterly report"), QStringLiteral("Lunch moved to Monday")}));
+    EXPECT_EQ(env.logLines().count(gone), 1) << "told once per command";
     quorvell::runCopyCommand(Command::CopyContent);
     EXPECT_EQ(clipboardLines(), (QStringList{QStringLiteral("Body."), QString(40, QLatin1Char('-')), QStringLiteral("See you then.")}));
+    EXPECT_EQ(env.logLines().count(gone), 2);
+
+    // Refiled as a mail client saves to a folder: a new file under a new name.
+    QDir().mkpath(env.path(QStringLiteral("Maildir/.Archive/cur")));
+    ASSERT_TRUE(QFile::rename(cur + QStringLiteral("1700000001.M1P1.test:2,RS"),
+                              env.path(QStringLiteral("Maildir/.Archive/cur/1700000100.M7P9.test:2,RS"))));
+    quorvell::runCopyCommand(Command::CopySubject);
+    EXPECT_EQ(clipboardLines(), (QStringList{QStringLiteral("Quarterly report"), QStringLiteral("Lunch moved to Monday")}));
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include "platform/mail/HeaderBlock.h"
 #include "platform/mail/MailMessage.h"
+#include "platform/mail/MessageIdIndex.h"
 
 #include <QCryptographicHash>
 #include <QFile>
@@ -66,7 +67,7 @@ std::optional<QString> MessageFinder::find(const QString& raw, QString* error)
     if (const auto id = messageIdOf(entry)) {
         if (const auto found = byMessageId(*id))
             return found;
-        *error = QStringLiteral("no message with the Message-ID \"%1\"").arg(entry);
+        *error = QStringLiteral("no message with the Message-ID \"%1\" in %2").arg(entry, m_mailbox.root());
         return std::nullopt;
     }
     // A file is known by its unique name alone, without asking the file system: a
@@ -89,7 +90,8 @@ std::optional<QString> MessageFinder::find(const QString& raw, QString* error)
     }
     if (const auto found = byMessageId(entry))
         return found;
-    *error = QStringLiteral("no message with the file, unique name, number or Message-ID \"%1\"").arg(entry);
+    *error = QStringLiteral("no message with the file, unique name, number or Message-ID \"%1\" in %2")
+                 .arg(entry, m_mailbox.root());
     return std::nullopt;
 }
 
@@ -101,13 +103,14 @@ std::optional<QString> MessageFinder::findMessage(const QByteArray& piped, QStri
     if (!id.isEmpty()) {
         if (const auto found = byMessageId(id))
             return found;
-        *error = QStringLiteral("no message with the Message-ID \"%1\"").arg(id);
+        *error = QStringLiteral("no message with the Message-ID \"%1\" in %2").arg(id, m_mailbox.root());
         return std::nullopt;
     }
     if (const auto found = byContent(message))
         return found;
     const QString subject = header.text("Subject");
-    *error = QStringLiteral("no message like the one without Message-ID with the subject \"%1\"").arg(subject);
+    *error = QStringLiteral("no message like the one without Message-ID with the subject \"%1\" in %2")
+                 .arg(subject, m_mailbox.root());
     return std::nullopt;
 }
 
@@ -116,11 +119,14 @@ std::optional<QString> MessageFinder::byMessageId(const QString& id)
     if (!m_messageIds) {
         m_messageIds.emplace();
         m_messageIds->reserve(m_index.size());
+        platform::mail::MessageIdIndex known(m_state.directory(), m_mailbox.root());
+        known.keepOnly(m_index);
         for (const MessageLocation& location : std::as_const(m_index)) {
-            const QString messageId = MailMessage(location).messageId();
+            const QString messageId = known.idOf(location);
             if (!messageId.isEmpty() && !m_messageIds->contains(messageId))
                 m_messageIds->insert(messageId, location.uniqueName);
         }
+        known.save();
     }
     const auto found = m_messageIds->constFind(id);
     return found == m_messageIds->constEnd() ? std::nullopt : std::optional<QString>(*found);

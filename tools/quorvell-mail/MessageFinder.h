@@ -7,7 +7,9 @@
 // notmuch query term `id:...`. A whole message, as a mail client pipes it, is
 // found by its Message-ID, or by its sender, date, subject and body when it has
 // none. The indexes behind the slower ways (ids, Message-IDs, contents) are built
-// on first need only, so a list of files costs one directory scan.
+// on first need only, so a list of files costs one directory scan; Message-IDs come
+// from the index kept between runs (MessageIdIndex.h). What is not found is
+// reported with the mailbox that was searched.
 
 #include "platform/mail/MailState.h"
 #include "platform/mail/Mailbox.h"
@@ -28,6 +30,11 @@ public:
     // The unique name, or none with *error saying what was not found.
     [[nodiscard]] std::optional<QString> find(const QString& entry, QString* error);
     [[nodiscard]] std::optional<QString> findMessage(const QByteArray& message, QString* error);
+    // Where the message with this unique name (an answer of the two above) lies.
+    [[nodiscard]] platform::mail::MessageLocation location(const QString& uniqueName) const
+    {
+        return m_index.value(uniqueName);
+    }
 
 private:
     [[nodiscard]] std::optional<QString> byMessageId(const QString& id);

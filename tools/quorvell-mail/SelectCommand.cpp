@@ -1,7 +1,10 @@
 #include "SelectCommand.h"
 
 #include "MessageFinder.h"
+#include "SelectResult.h"
 #include "SelectionInput.h"
+
+#include "platform/mail/MaildirSource.h"
 
 #include <QDir>
 #include <QFile>
@@ -9,14 +12,19 @@
 #include <QSet>
 #include <QTextStream>
 
+#include <algorithm>
 #include <variant>
 
 using platform::mail::MailState;
+using platform::mail::SelectedMessage;
+using platform::mail::SelectionRecord;
 using platform::mail::Mailbox;
 using platform::mail::MessageLocation;
 
 namespace quorvellmail {
 namespace {
+
+qsizetype t_selected = 0;
 
 // Two `select --append` run one per piped message by a mail client must not lose
 // each other's messages.
@@ -24,6 +32,8 @@ constexpr int kAppendLockTimeoutMs = 10000;
 
 struct Request {
     bool append = false;
+    bool newestFirst = false;
+    std::optional<QString> then;
     bool stdinLines = false;
     bool messages = false;
     bool mblaze = false;
@@ -43,6 +53,12 @@ std::variant<Request, QString> parseRequest(const QStringList& arguments)
         const bool hasValue = i + 1 < arguments.size();
         if (argument == QLatin1String("--append")) {
             request.append = true;
+        } else if (argument == QLatin1String("--newest-first")) {
+            request.newestFirst = true;
+        } else if (argument == QLatin1String("--then")) {
+            if (!hasValue || !isTrayCommandName(arguments.at(i + 1)))
+                return QStringLiteral("--then needs the name of a tray command, e.g. --then CopySubject");
+            request.then = arguments.at(++i);
         } else if (argument == QLatin1String("-") || argument == QLatin1String("--stdin")) {
             request.stdinLines = true;
         } else if (argument == QLatin1String("--messages")) {
@@ -96,7 +112,7 @@ QByteArray readAll(FILE* input)
     return file.open(input, QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-std::optional<QStringList> newestOf(const Mailbox& mailbox, const QString& folderName, const QString& count,
+std::optional<QVector<MessageLocation>> newestOf(const Mailbox& mailbox, const QString& folderName, const QString& count,
                                     int* status)
 {
     bool ok = false;
@@ -112,14 +128,11 @@ std::optional<QStringList> newestOf(const Mailbox& mailbox, const QString& folde
         return std::nullopt;
     }
     const QVector<MessageLocation> messages = mailbox.messages(*folder);
-    QStringList names;
-    for (qsizetype i = std::max<qsizetype>(0, messages.size() - last); i < messages.size(); ++i)
-        names.append(messages.at(i).uniqueName);
-    return names;
+    return messages.mid(std::max<qsizetype>(0, messages.size() - last));
 }
 
-// The unique names of every entry, or none after reporting each one not found.
-std::optional<QStringList> find(const Mailbox& mailbox, const MailState& state, const Request& request, FILE* input,
+// The messages of every entry, or none after reporting each one not found.
+std::optional<QVector<MessageLocation>> find(const Mailbox& mailbox, const MailState& state, const Request& request, FILE* input,
                                 int* status)
 {
     QString error;
@@ -144,12 +157,27 @@ std::optional<QStringList> find(const Mailbox& mailbox, const MailState& state, 
         return std::nullopt;
     }
     MessageFinder finder(mailbox, state);
-    QStringList names;
+    QVector<MessageLocation> names;
     bool complete = true;
     names.reserve(entries->entries.size() + messages.size());
-    for (const Entry& entry : std::as_const(entries->entries)) {
-        if (const auto name = finder.find(entry.text, &error)) {
-            names.append(*name);
+    // A file notmuch names that is gone (moved since `notmuch new`) is looked for
+    // by its Message-ID, which notmuch gives in the same order.
+    std::optional<QStringList> notmuchIds;
+    for (qsizetype i = 0; i < entries->entries.size(); ++i) {
+        const Entry& entry = entries->entries.at(i);
+        std::optional<QString> name = finder.find(entry.text, &error);
+        if (!name && request.query && !notmuchIds) {
+            QString ignored;
+            notmuchIds = notmuchMessageIds(*request.query, &ignored).value_or(QStringList());
+            if (notmuchIds->size() != entries->entries.size())
+                notmuchIds->clear();
+        }
+        if (!name && notmuchIds && i < notmuchIds->size()) {
+            QString byIdError;
+            name = finder.find(notmuchIds->at(i), &byIdError);
+        }
+        if (name) {
+            names.append(finder.location(*name));
         } else {
             fail(entries->place.arg(entry.line) + QStringLiteral(": ") + error);
             complete = false;
@@ -157,7 +185,7 @@ std::optional<QStringList> find(const Mailbox& mailbox, const MailState& state, 
     }
     for (qsizetype i = 0; i < messages.size(); ++i) {
         if (const auto name = finder.findMessage(messages.at(i), &error)) {
-            names.append(*name);
+            names.append(finder.location(*name));
         } else {
             fail(QStringLiteral("message %1 on standard input: %2").arg(i + 1).arg(error));
             complete = false;
@@ -175,26 +203,65 @@ std::optional<QStringList> find(const Mailbox& mailbox, const MailState& state, 
     return names;
 }
 
-int write(const MailState& state, const QStringList& names, bool append)
+int write(const Mailbox& mailbox, const MailState& state, const QVector<MessageLocation>& messages, bool append)
 {
+    const platform::mail::MaildirSource source(mailbox, state.directory());
+    SelectionRecord record{2, source.kind(), source.root(), {}};
     std::optional<QLockFile> lock;
-    QStringList selection;
     if (append) {
         QDir().mkpath(state.directory());
         lock.emplace(state.directory() + QStringLiteral("/selection.lock"));
         if (!lock->tryLock(kAppendLockTimeoutMs))
             return fail(QStringLiteral("another quorvell-mail is changing the selection in %1").arg(state.directory()));
-        selection = state.storedSelection().value_or(QStringList());
-    }
-    QSet<QString> seen(selection.cbegin(), selection.cend());
-    for (const QString& name : names) {
-        if (!seen.contains(name)) {
-            seen.insert(name);
-            selection.append(name);
+        if (const auto stored = state.storedRecord(); stored && !stored->messages.isEmpty()) {
+            // One selection, one mailbox: adding to another's would mix them.
+            if (!stored->sourceKind.isEmpty() && (stored->sourceKind != record.sourceKind || stored->root != record.root))
+                return fail(QStringLiteral("the selection holds messages of %1, not of %2; select without --append "
+                                           "to replace them")
+                                .arg(stored->root, record.root));
+            record.messages = stored->messages;
         }
     }
+    QSet<QString> seen;
+    for (const SelectedMessage& message : std::as_const(record.messages))
+        seen.insert(message.uniqueName);
+    QVector<MessageLocation> added;
+    for (const MessageLocation& message : messages) {
+        if (!seen.contains(message.uniqueName)) {
+            seen.insert(message.uniqueName);
+            added.append(message);
+        }
+    }
+    record.messages += source.record(added);
     QString error;
-    return state.writeSelection(selection, &error) ? kOk : fail(error);
+    if (!state.writeRecord(record, &error))
+        return fail(error);
+    t_selected = record.messages.size();
+    return kOk;
+}
+
+// The last run's outcome, for the one line that a client shows.
+struct Outcome {
+    QString firstProblem;
+    int problems = 0;
+};
+Outcome t_outcome;
+
+int select(const Mailbox& mailbox, const MailState& state, const Request& request, FILE* input)
+{
+    int status = kOk;
+    std::optional<QVector<MessageLocation>> messages = request.folder
+        ? newestOf(mailbox, *request.folder, *request.last, &status)
+        : find(mailbox, state, request, input, &status);
+    if (!messages)
+        return status;
+    if (request.newestFirst) {
+        // As aerc lists a Maildir unless told to sort: by file name, newest first.
+        std::stable_sort(messages->begin(), messages->end(), [](const MessageLocation& a, const MessageLocation& b) {
+            return a.uniqueName > b.uniqueName;
+        });
+    }
+    return write(mailbox, state, *messages, request.append);
 }
 
 }  // namespace
@@ -202,6 +269,8 @@ int write(const MailState& state, const QStringList& names, bool append)
 int fail(const QString& message, int status)
 {
     QTextStream(stderr) << "quorvell-mail: " << message << Qt::endl;
+    if (t_outcome.problems++ == 0)
+        t_outcome.firstProblem = message;
     return status;
 }
 
@@ -211,11 +280,28 @@ int selectCommand(const Mailbox& mailbox, const MailState& state, const QStringL
     if (const auto* error = std::get_if<QString>(&parsed))
         return fail(*error, kUsage);
     const Request& request = std::get<Request>(parsed);
-    int status = kOk;
-    const std::optional<QStringList> names = request.folder
-        ? newestOf(mailbox, *request.folder, *request.last, &status)
-        : find(mailbox, state, request, input, &status);
-    return names ? write(state, *names, request.append) : status;
+    int status = select(mailbox, state, request, input);
+    QString line;
+    if (status == kOk) {
+        line = t_selected == 1 ? QStringLiteral("1 message selected")
+                               : QStringLiteral("%1 messages selected").arg(t_selected);
+        if (request.then) {
+            if (const QString why = runTrayCommand(*request.then); why.isEmpty()) {
+                line += QStringLiteral(", %1 done").arg(*request.then);
+            } else {
+                line += QStringLiteral(", but %1 failed: %2").arg(*request.then, why);
+                QTextStream(stderr) << "quorvell-mail: " << line << Qt::endl;
+                status = kFailed;
+            }
+        }
+        QTextStream(stdout) << line << Qt::endl;
+    } else {
+        line = t_outcome.firstProblem;
+        if (t_outcome.problems > 2)  // the last one says the selection was not changed
+            line += QStringLiteral(" (and %1 more)").arg(t_outcome.problems - 2);
+    }
+    recordResult(state, line);
+    return status;
 }
 
 }  // namespace quorvellmail

@@ -75,7 +75,10 @@ QList<QByteArray> splitMessages(const QByteArray& text)
     return messages;
 }
 
-std::optional<Entries> notmuchEntries(const QString& query, QString* error)
+namespace {
+
+// The lines notmuch search gives with this output, or none with *error set.
+std::optional<QByteArray> notmuchSearch(const QString& output, const QString& query, QString* error)
 {
     const QString program = QStandardPaths::findExecutable(QStringLiteral("notmuch"));
     if (program.isEmpty()) {
@@ -83,7 +86,7 @@ std::optional<Entries> notmuchEntries(const QString& query, QString* error)
         return std::nullopt;
     }
     QProcess notmuch;
-    notmuch.start(program, {QStringLiteral("search"), QStringLiteral("--output=files"), QStringLiteral("--duplicate=1"),
+    notmuch.start(program, {QStringLiteral("search"), QStringLiteral("--output=") + output, QStringLiteral("--duplicate=1"),
                             QStringLiteral("--sort=oldest-first"), QStringLiteral("--"), query});
     if (!notmuch.waitForFinished(kNotmuchTimeoutMs) || notmuch.exitStatus() != QProcess::NormalExit
         || notmuch.exitCode() != 0) {
@@ -92,14 +95,35 @@ std::optional<Entries> notmuchEntries(const QString& query, QString* error)
                      .arg(QString::fromLocal8Bit(notmuch.readAllStandardError()).trimmed());
         return std::nullopt;
     }
-    Entries entries = entriesFromLines(notmuch.readAllStandardOutput(), QStringLiteral("line %1 of notmuch's answer"));
+    const QByteArray lines = notmuch.readAllStandardOutput();
     // notmuch reports some faults (an unreadable configuration) with status 0.
     const QString complaint = QString::fromLocal8Bit(notmuch.readAllStandardError()).trimmed();
-    if (entries.entries.isEmpty() && !complaint.isEmpty()) {
+    if (lines.trimmed().isEmpty() && !complaint.isEmpty()) {
         *error = QStringLiteral("notmuch search: %1").arg(complaint);
         return std::nullopt;
     }
-    return entries;
+    return lines;
+}
+
+}  // namespace
+
+std::optional<Entries> notmuchEntries(const QString& query, QString* error)
+{
+    const std::optional<QByteArray> files = notmuchSearch(QStringLiteral("files"), query, error);
+    if (!files)
+        return std::nullopt;
+    return entriesFromLines(*files, QStringLiteral("line %1 of notmuch's answer"));
+}
+
+std::optional<QStringList> notmuchMessageIds(const QString& query, QString* error)
+{
+    const std::optional<QByteArray> ids = notmuchSearch(QStringLiteral("messages"), query, error);
+    if (!ids)
+        return std::nullopt;
+    QStringList result;
+    for (const Entry& entry : entriesFromLines(*ids, {}).entries)
+        result.append(entry.text);
+    return result;
 }
 
 std::optional<Entries> mblazeEntries(QString* error)

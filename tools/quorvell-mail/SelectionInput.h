@@ -40,6 +40,9 @@ struct Entries {
 // The files of the messages that match a notmuch query, oldest first, one file per
 // message, from the `notmuch` program and the person's own notmuch configuration.
 [[nodiscard]] std::optional<Entries> notmuchEntries(const QString& query, QString* error);
+// The Message-IDs of the same messages, in the same order, as "id:" terms: what
+// finds a message whose file notmuch has not seen move yet (before `notmuch new`).
+[[nodiscard]] std::optional<QStringList> notmuchMessageIds(const QString& query, QString* error);
 
 // The files of the mblaze sequence ($MAILSEQ, else ${MBLAZE:-~/.mblaze}/seq), with
 // the indentation of threads removed and mthread's placeholders for messages that
