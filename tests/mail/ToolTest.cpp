@@ -213,8 +213,9 @@ TEST_F(MailTool, SaysWhichMailboxWhenMaildirDoesNotNameIt)
         EXPECT_EQ(run.status, 1);
         EXPECT_TRUE(run.err.contains(QStringLiteral("\"<nobody@example.org>\" in ") + env.maildir())) << run.err.toStdString();
         EXPECT_EQ(run.err.contains(QStringLiteral("quorvell-mail: using")), *row.said != 0) << run.err.toStdString();
-        if (*row.said)
+        if (*row.said) {
             EXPECT_TRUE(run.err.contains(QString::fromLatin1(row.said).arg(env.maildir()))) << run.err.toStdString();
+        }
     }
 }
 

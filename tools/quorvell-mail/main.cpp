@@ -57,7 +57,7 @@ int usage()
                            "       quorvell-mail select [--append] --notmuch QUERY\n"
                            "       quorvell-mail select [--append] --mblaze\n"
                            "       quorvell-mail select [--append] --folder NAME --last N\n"
-                           "       (select also takes --newest-first and --then TRAY-COMMAND)\n"
+                           "       quorvell-mail select ... [--newest-first] [--then TRAY-COMMAND]\n"
                            "       quorvell-mail result [--muttrc]\n"
                            "       quorvell-mail clear\n"
                            "       quorvell-mail selection\n"
