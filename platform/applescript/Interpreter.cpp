@@ -30,8 +30,8 @@ Value Interpreter::run()
     for (const auto& [name, init] : m_program.properties)
         m_globals.insert(name, eval(*init));
     if (execBlock(m_program.run) == Flow::Return)
-        return m_returnValue;
-    return m_result;
+        return deref(m_returnValue);
+    return deref(m_result);
 }
 
 const Node* Interpreter::position() const
@@ -84,6 +84,8 @@ Interpreter::Flow Interpreter::runStatement(const Node& n)
     case NodeKind::Set: return execSet(n);
     case NodeKind::Copy: {
         Value v = eval(*n.a).deepCopy();
+        if (v.kind() == Value::Kind::Script)
+            v = copyScript(v);
         assign(*n.b, v);
         m_result = std::move(v);
         return Flow::Normal;
@@ -151,7 +153,7 @@ bool Interpreter::appendInPlace(const Node& n)
     std::vector<Value> values;
     values.reserve(tail.size());
     for (auto it = tail.rbegin(); it != tail.rend(); ++it)
-        values.push_back(eval(**it));
+        values.push_back(valueOf(**it));
     target = slot(n.a->name, false);
     if (!target || (target->kind() != Value::Kind::Text && target->kind() != Value::Kind::List))
         throwRuntime(errDefault, QStringLiteral("The variable %1 changed while it was being appended to.").arg(n.a->name));
@@ -183,7 +185,8 @@ bool Interpreter::appendInPlace(const Node& n)
 // Whether evaluating the expression may run a handler or send a command.
 bool Interpreter::callsOut(const Node& n)
 {
-    if (n.kind == NodeKind::Call || n.kind == NodeKind::Command)
+    if (n.kind == NodeKind::Call || n.kind == NodeKind::Command || n.kind == NodeKind::ScriptObject
+        || n.kind == NodeKind::MakeReference)
         return true;
     for (const Node* kid : {n.a.get(), n.b.get(), n.c.get()})
         if (kid && callsOut(*kid))
@@ -196,7 +199,7 @@ bool Interpreter::callsOut(const Node& n)
 
 Interpreter::Flow Interpreter::execTell(const Node& n)
 {
-    Value target = eval(*n.a);
+    Value target = valueOf(*n.a);
     m_tellTargets.push_back(std::move(target));
     struct Pop {
         std::vector<Value>& targets;
@@ -208,7 +211,7 @@ Interpreter::Flow Interpreter::execTell(const Node& n)
 Interpreter::Flow Interpreter::execIf(const Node& n)
 {
     for (size_t i = 0; i < n.kids.size(); ++i) {
-        if (toBoolean(eval(*n.kids[i])))
+        if (toBoolean(valueOf(*n.kids[i])))
             return execBlock(n.blocks[i]);
     }
     if (n.blocks.size() > n.kids.size())
@@ -230,7 +233,7 @@ Interpreter::Flow Interpreter::execRepeat(const Node& n)
     bool stop = false;
     switch (n.kind) {
     case NodeKind::RepeatTimes: {
-        const qint64 times = toInteger(eval(*n.a));
+        const qint64 times = toInteger(valueOf(*n.a));
         for (qint64 i = 0; i < times; ++i)
             if (const Flow f = execLoopBody(n, &stop); stop)
                 return f;
@@ -238,7 +241,7 @@ Interpreter::Flow Interpreter::execRepeat(const Node& n)
     }
     case NodeKind::RepeatWhile:
     case NodeKind::RepeatUntil:
-        while (toBoolean(eval(*n.a)) == (n.kind == NodeKind::RepeatWhile))
+        while (toBoolean(valueOf(*n.a)) == (n.kind == NodeKind::RepeatWhile))
             if (const Flow f = execLoopBody(n, &stop); stop)
                 return f;
         return Flow::Normal;
@@ -251,9 +254,9 @@ Interpreter::Flow Interpreter::execRepeat(const Node& n)
 
 Interpreter::Flow Interpreter::execFromTo(const Node& n)
 {
-    const Value from = eval(*n.a);
-    const Value to = eval(*n.b);
-    const Value by = n.c ? eval(*n.c) : Value(1);
+    const Value from = valueOf(*n.a);
+    const Value to = valueOf(*n.b);
+    const Value by = n.c ? valueOf(*n.c) : Value(1);
     bool stop = false;
     const bool integers = toNumber(from) == std::trunc(toNumber(from)) && from.kind() != Value::Kind::Real
         && to.kind() != Value::Kind::Real && by.kind() != Value::Kind::Real;
@@ -287,7 +290,7 @@ Interpreter::Flow Interpreter::execFromTo(const Node& n)
 
 Interpreter::Flow Interpreter::execRepeatIn(const Node& n)
 {
-    Value source = eval(*n.a);
+    Value source = valueOf(*n.a);
     if (source.kind() == Value::Kind::Text) {
         QStringList chars = textElements(source.text(), QStringLiteral("character"), m_rules);
         List items;
@@ -299,8 +302,15 @@ Interpreter::Flow Interpreter::execRepeatIn(const Node& n)
     }
     const std::shared_ptr<List> items = source.listPointer();
     const size_t count = items->size();
+    m_loopItems.push_back({m_frames.size() - 1, &n.name, items, 0});
+    struct PopLoop {
+        std::vector<LoopItem>& loops;
+        size_t size;
+        ~PopLoop() { loops.resize(size); }
+    } pop{m_loopItems, m_loopItems.size() - 1};
     bool stop = false;
     for (size_t i = 0; i < count && i < items->size(); ++i) {
+        m_loopItems.back().index = i;
         write(n.name, (*items)[i]);
         if (const Flow f = execLoopBody(n, &stop); stop)
             return f;
@@ -331,11 +341,11 @@ Interpreter::Flow Interpreter::execTry(const Node& n)
 
 void Interpreter::execError(const Node& n)
 {
-    const int number = n.b ? static_cast<int>(std::clamp<qint64>(toInteger(eval(*n.b)), INT32_MIN, INT32_MAX))
+    const int number = n.b ? static_cast<int>(std::clamp<qint64>(toInteger(valueOf(*n.b)), INT32_MIN, INT32_MAX))
                            : static_cast<int>(errDefault);
     QString message;
     if (n.a)
-        message = toText(eval(*n.a), m_rules);
+        message = toText(valueOf(*n.a), m_rules);
     else if (number == errUserCanceled)
         message = QStringLiteral("User canceled.");
     else
@@ -361,6 +371,10 @@ Interpreter::Flow Interpreter::execConsidering(const Node& n)
 Value* Interpreter::slot(const QString& name, bool forWrite)
 {
     Frame& f = frame();
+    if (f.self && !f.declaredGlobal.contains(name) && !f.declaredLocal.contains(name) && !f.locals.contains(name)) {
+        if (const auto it = f.self->properties.find(name); it != f.self->properties.end())
+            return &*it;
+    }
     const bool global = f.declaredGlobal.contains(name)
         || (!f.declaredLocal.contains(name) && m_globalNames.contains(name) && !f.locals.contains(name));
     if (global) {
@@ -381,6 +395,10 @@ Value Interpreter::read(const QString& name)
         return *v;
     if (name == u"applescript")
         return Value(QStringLiteral("AppleScript"));
+    if (name == u"result")
+        return m_result;
+    if (name == u"parent")
+        throwRuntime(errDefault, QStringLiteral("The parent of a script object is not supported."));
     throwRuntime(errUndefinedVariable, QStringLiteral("The variable %1 is not defined.").arg(name));
 }
 
@@ -428,19 +446,26 @@ void Interpreter::assignCurrent(const Node& target, const Value& v)
         write(target.name, v);
         return;
     case NodeKind::MyVariable:
+        if (const auto& self = frame().self) {
+            if (const auto it = self->properties.find(target.name); it != self->properties.end()) {
+                *it = v;
+                return;
+            }
+        }
         m_globals[target.name] = v;
         return;
     case NodeKind::Delimiters:
-        setDelimiters(v);
+        setDelimiters(deref(v));
         return;
     case NodeKind::Clipboard: {
         const auto clipboard = findClipboard();
-        if (!clipboard || !clipboard->setText(toText(v, m_rules)))
+        if (!clipboard || !clipboard->setText(toText(deref(v), m_rules)))
             throwRuntime(errCantSet, QStringLiteral("Can’t set the clipboard to %1.").arg(displayForm(v)));
         return;
     }
     case NodeKind::ListLiteral: {
-        const Value list = v.kind() == Value::Kind::List ? v : coerce(v, TypeName::List, m_rules);
+        const Value value = deref(v);
+        const Value list = value.kind() == Value::Kind::List ? value : coerce(value, TypeName::List, m_rules);
         const List items = list.items();
         for (size_t i = 0; i < target.kids.size(); ++i) {
             if (i >= items.size())
@@ -450,7 +475,15 @@ void Interpreter::assignCurrent(const Node& target, const Value& v)
         return;
     }
     case NodeKind::Property: {
-        const Value container = eval(*target.a);
+        if (target.name == u"contents") {
+            setContents(target, v);
+            return;
+        }
+        const Value container = valueOf(*target.a);
+        if (container.kind() == Value::Kind::Script) {
+            setScriptProperty(container, target.name, v);
+            return;
+        }
         if (container.kind() == Value::Kind::Record) {
             checkNesting(v, container.recordPointer().get());
             Record& r = *container.recordPointer();
@@ -473,7 +506,7 @@ void Interpreter::assignCurrent(const Node& target, const Value& v)
 
 void Interpreter::assignElement(const Node& target, const Value& v)
 {
-    const Value container = eval(*target.a);
+    const Value container = valueOf(*target.a);
     if (container.kind() != Value::Kind::List || target.name != u"item")
         throwRuntime(errCantSet, QStringLiteral("Can’t set %1 of %2 to %3.")
                                      .arg(target.name, displayForm(container), displayForm(v)));

@@ -99,6 +99,10 @@ const Parser::WordRule* Parser::matchWordRule(int* length) const
             {"ascii character", &Parser::parseBuiltinCommand},
             {"ascii number", &Parser::parseBuiltinCommand},
             {"character id", &Parser::parseBuiltinCommand, Guard::NotBeforeOf},
+            {"string id", &Parser::parseBuiltinCommand, Guard::NotBeforeOf},
+            {"a reference to", &Parser::parseReference},
+            {"reference to", &Parser::parseReference},
+            {"me", &Parser::parseMe},
         };
         for (const char* ordinal : kOrdinals)
             rules.push_back({ordinal, &Parser::parseOrdinal});
@@ -140,6 +144,8 @@ const Parser::WordRule* Parser::matchWordRule(int* length) const
 NodePtr Parser::parseWordPrimary()
 {
     const Token at = cur();
+    if (startsLabelledCall())
+        return parseLabelledCall(at, false);
     if (at.barred) {
         if (isSymbol("(", 1))
             return parseCall(at, false);
@@ -165,6 +171,10 @@ NodePtr Parser::parseWordPrimary()
         if (cls && (classLength >= propertyLength || byId)) {
             const size_t saved = m_pos;
             m_pos += static_cast<size_t>(classLength);
+            // A class name on its own is the class (`class of m is message`).
+            if (!cls->plural && !byId && !startsIndex() && cur().kind != TokenKind::String && !isWord("of")
+                && !isWord("in") && !isWord("whose") && !isWord("where"))
+                return classLiteral(at, cls->name);
             if (byId || classLength > propertyLength || cls->plural || startsIndex() || cur().kind == TokenKind::String)
                 return parseElement(*cls, at);
             m_pos = saved;
@@ -212,6 +222,23 @@ NodePtr Parser::parseConstant()
         NodePtr n = node(NodeKind::Literal, at);
         n->value = *it;
         return n;
+    }
+    // The language's class names are values: `class of x is list`.
+    static const QHash<QString, QString> kClasses = [] {
+        QHash<QString, QString> h;
+        for (const char* name : {"text", "list", "record", "integer", "real", "number", "boolean", "class", "script",
+                                 "reference", "date", "item", "character", "word", "paragraph"})
+            h.insert(QString::fromLatin1(name), QString::fromLatin1(name));
+        h.insert(QStringLiteral("string"), QStringLiteral("text"));
+        return h;
+    }();
+    if (at.text == u"unicode" && isWord("text", 1)) {
+        m_pos += 2;
+        return classLiteral(at, QStringLiteral("text"));
+    }
+    if (const auto cls = kClasses.constFind(at.text); cls != kClasses.constEnd()) {
+        ++m_pos;
+        return classLiteral(at, *cls);
     }
     if (isReserved(at.text))
         failHere(QStringLiteral("expression"));
@@ -265,17 +292,43 @@ NodePtr Parser::parseBuiltinProperty(const Token& at, const char* spelling)
     return parseContainer(std::move(n), false);
 }
 
-// date := "date" primary
+NodePtr Parser::classLiteral(const Token& at, const QString& name)
+{
+    NodePtr n = node(NodeKind::Literal, at);
+    n->value = Value::className(name);
+    return n;
+}
+
+// date := "date" primary | "date" (the class, where no operand follows)
 NodePtr Parser::parseDateWord(const Token& at, const char*)
 {
+    if (atLineEnd() || (cur().kind == TokenKind::Symbol && !isSymbol("{") && !isSymbol("-"))
+        || (cur().kind == TokenKind::Word && !cur().barred && isReserved(cur().text)))
+        return classLiteral(at, QStringLiteral("date"));
     NodePtr n = node(NodeKind::DateFromText, at);
     n->a = parsePrimary();
     return n;
 }
 
-// my := "my" ( name | call )
+// reference := ( "a reference to" | "reference to" ) postfix: the place, not its value
+NodePtr Parser::parseReference(const Token& at, const char*)
+{
+    NodePtr n = node(NodeKind::MakeReference, at);
+    n->a = parsePostfix(parsePrimary());
+    return n;
+}
+
+// me := "me": the script object whose handler runs
+NodePtr Parser::parseMe(const Token& at, const char*)
+{
+    return node(NodeKind::Me, at);
+}
+
+// my := "my" ( name | call | labelled-call )
 NodePtr Parser::parseMy(const Token& at, const char*)
 {
+    if (startsLabelledCall())
+        return parseLabelledCall(at, true);
     if (cur().kind == TokenKind::Word && isSymbol("(", 1))
         return parseCall(at, true);
     NodePtr n = node(NodeKind::MyVariable, at);

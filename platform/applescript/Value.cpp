@@ -34,6 +34,27 @@ QString& Value::mutableText()
     return std::get<QString>(m_data);
 }
 
+Value Value::className(QString name)
+{
+    Value v;
+    v.m_data = ClassName{std::move(name)};
+    return v;
+}
+
+Value Value::script(std::shared_ptr<ScriptObject> s)
+{
+    Value v;
+    v.m_data = std::move(s);
+    return v;
+}
+
+Value Value::reference(std::shared_ptr<Reference> r)
+{
+    Value v;
+    v.m_data = std::move(r);
+    return v;
+}
+
 Value Value::list(List items)
 {
     Value v;
