@@ -76,7 +76,9 @@ bool Parser::startsLabels(int k) const
 // A labelled handler's name with a label after it.
 bool Parser::startsLabelledCall() const
 {
-    return cur().kind == TokenKind::Word && !cur().barred && m_labelledHandlers.contains(cur().text) && startsLabels(1);
+    // `given` follows nothing else, so it starts a call to any handler (which may refuse it).
+    return cur().kind == TokenKind::Word && !cur().barred
+        && ((m_labelledHandlers.contains(cur().text) && startsLabels(1)) || (isWord("given", 1) && !isReserved(cur().text)));
 }
 
 // Notes every handler defined with labels: `on NAME` at a line start, followed
