@@ -59,20 +59,14 @@ void Interpreter::remember(std::shared_ptr<Severable> made)
     m_made.push_back(std::move(made));
 }
 
+// The initial values are evaluated where the definition runs, so a script made
+// in a handler may start from the handler's parameters (`property k : n`).
 Value Interpreter::instantiate(const ScriptDef& def)
 {
     // Not make_shared: the weak pointer of the registry would keep the whole object's memory.
     std::shared_ptr<ScriptObject> object(new ScriptObject(def.name, &def));
     remember(object);
     Depth depth(m_callDepth, m_limits.maxCallDepth);
-    Frame frame;
-    frame.self = object;
-    m_frames.push_back(std::move(frame));
-    struct PopFrame {
-        std::vector<Frame>& frames;
-        size_t size;
-        ~PopFrame() { frames.resize(size); }
-    } pop{m_frames, m_frames.size() - 1};
     for (const auto& [name, init] : def.properties) {
         step();
         Value v = eval(*init);

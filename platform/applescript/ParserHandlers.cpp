@@ -78,7 +78,7 @@ bool Parser::startsLabelledCall() const
 {
     // `given` follows nothing else, so it starts a call to any handler (which may refuse it).
     return cur().kind == TokenKind::Word && !cur().barred
-        && ((m_labelledHandlers.contains(cur().text) && startsLabels(1)) || (isWord("given", 1) && !isReserved(cur().text)));
+        && ((m_labelledHandlers.contains(cur().text) && startsLabels(1)) || (isWord("given", 1) && !isReserved(cur().text) && !stopsAt("given")));
 }
 
 // Notes every handler defined with labels: `on NAME` at a line start, followed
