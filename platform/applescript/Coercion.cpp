@@ -68,7 +68,16 @@ QString display(const Value& v, int depth)
     case Value::Kind::Object: return v.object()->describe();
     case Value::Kind::Class: return v.classNameText();
     case Value::Kind::Script: return v.scriptObject()->describe();
-    case Value::Kind::Reference: return v.referenceTarget()->describe();
+    case Value::Kind::Reference: {
+        // Inside a value a reference is written short: it may refer to that very value.
+        const Reference& r = *v.referenceTarget();
+        if (depth == 0)
+            return r.describe();
+        if (r.to == Reference::To::Item)
+            return QStringLiteral("item %1 of …").arg(r.index);
+        return r.to == Reference::To::Field || r.to == Reference::To::Property ? r.name + QStringLiteral(" of …")
+                                                                               : r.name;
+    }
     }
     return {};
 }

@@ -174,6 +174,9 @@ Value Interpreter::callHandler(const Node& n, const Handler* handler, const Bloc
             callee.declaredLocal.insert(handler->parameters[i]);
         }
     } else {
+        if (!handler)
+            throwRuntime(errWrongParameters, QStringLiteral("The run handler of %1 takes no parameters.")
+                                                 .arg(callee.self ? callee.self->describe() : QStringLiteral("«script»")));
         for (const QString& given : n.names)
             if (std::none_of(handler->labelled.begin(), handler->labelled.end(),
                              [&](const auto& p) { return p.first == given; }))
