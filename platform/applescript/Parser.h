@@ -114,6 +114,7 @@ private:
     NodePtr parseWordPrimary();
     const WordRule* matchWordRule(int* length) const;
     NodePtr parseConstant();
+    void refuseCommand() const;
     NodePtr parseNotWord(const Token& at, const char* spelling);
     NodePtr parseBooleanWord(const Token& at, const char* spelling);
     NodePtr parseMissingValue(const Token& at, const char* spelling);

@@ -242,10 +242,56 @@ NodePtr Parser::parseConstant()
     }
     if (isReserved(at.text))
         failHere(QStringLiteral("expression"));
+    refuseCommand();
     ++m_pos;
     NodePtr n = node(NodeKind::Variable, at);
     n->name = at.text;
     return n;
+}
+
+// The language's commands and scripting additions this engine does not run are
+// refused by name where they would otherwise read as an unknown variable: the
+// phrases always, a single word when an operand follows it (`delay 1`), which a
+// variable never has.
+void Parser::refuseCommand() const
+{
+    static const QStringList kPhrases[] = {
+        {QStringLiteral("do"), QStringLiteral("shell"), QStringLiteral("script")},
+        {QStringLiteral("run"), QStringLiteral("script")},
+        {QStringLiteral("load"), QStringLiteral("script")},
+        {QStringLiteral("store"), QStringLiteral("script")},
+        {QStringLiteral("display"), QStringLiteral("dialog")},
+        {QStringLiteral("display"), QStringLiteral("alert")},
+        {QStringLiteral("display"), QStringLiteral("notification")},
+        {QStringLiteral("choose"), QStringLiteral("from"), QStringLiteral("list")},
+        {QStringLiteral("choose"), QStringLiteral("file")},
+        {QStringLiteral("choose"), QStringLiteral("folder")},
+        {QStringLiteral("open"), QStringLiteral("for"), QStringLiteral("access")},
+        {QStringLiteral("close"), QStringLiteral("access")},
+        {QStringLiteral("system"), QStringLiteral("info")},
+        {QStringLiteral("system"), QStringLiteral("attribute")},
+        {QStringLiteral("random"), QStringLiteral("number")},
+        {QStringLiteral("current"), QStringLiteral("application")},
+    };
+    static const QSet<QString> kWords = {QStringLiteral("read"),     QStringLiteral("write"), QStringLiteral("delay"),
+                                         QStringLiteral("beep"),     QStringLiteral("say"),   QStringLiteral("activate"),
+                                         QStringLiteral("launch"),   QStringLiteral("quit"),  QStringLiteral("open"),
+                                         QStringLiteral("summarize")};
+    QString phrase;
+    for (const QStringList& words : kPhrases)
+        if (matchWords(words))
+            phrase = words.join(u' ');
+    if (phrase.isEmpty() && kWords.contains(cur().text)) {
+        const Token& next = ahead(1);
+        const bool operand = next.kind == TokenKind::String || next.kind == TokenKind::Integer
+            || next.kind == TokenKind::Real || (next.kind == TokenKind::Symbol && next.text == u"{")
+            || (next.kind == TokenKind::Word && (next.barred || !isReserved(next.text)));
+        if (operand)
+            phrase = cur().text;
+    }
+    if (!phrase.isEmpty())
+        throwCompile(errSyntax, QStringLiteral("“%1” is not supported by this script engine.").arg(phrase), cur().line,
+                     cur().column);
 }
 
 // not-word := "not" unary
