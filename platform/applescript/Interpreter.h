@@ -121,7 +121,7 @@ private:
     // script objects and references (InterpreterScripts.cpp)
     Value instantiate(const ScriptDef& def);
     Value copyScript(const Value& script);
-    void remember(std::shared_ptr<Severable> made);
+    void remember(std::shared_ptr<Entity> made);
     Value scriptProperty(const Value& script, const QString& name) const;
     void setScriptProperty(const Value& script, const QString& name, const Value& v);
     Value makeReference(const Node& target);
@@ -166,7 +166,7 @@ private:
     int m_callDepth = 0;
     QElapsedTimer m_clock;
     const Node* m_current = nullptr;  // the node running, for error positions
-    std::vector<std::weak_ptr<Severable>> m_made;  // script objects and references, severed at the end
+    std::vector<std::weak_ptr<Entity>> m_made;  // script objects and references, severed at the end
     size_t m_madePruneAt = 1024;
     std::vector<LoopItem> m_loopItems;
 };

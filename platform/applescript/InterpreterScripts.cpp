@@ -40,7 +40,7 @@ QString labelText(const QString& label)
 Interpreter::~Interpreter()
 {
     // Everything made is held first, so severing one never frees another on the way.
-    std::vector<std::shared_ptr<Severable>> alive;
+    std::vector<std::shared_ptr<Entity>> alive;
     alive.reserve(m_made.size());
     for (const auto& weak : m_made)
         if (auto made = weak.lock())
@@ -49,7 +49,7 @@ Interpreter::~Interpreter()
         made->sever();
 }
 
-void Interpreter::remember(std::shared_ptr<Severable> made)
+void Interpreter::remember(std::shared_ptr<Entity> made)
 {
     if (m_made.size() >= m_madePruneAt) {
         m_made.erase(std::remove_if(m_made.begin(), m_made.end(), [](const auto& w) { return w.expired(); }),

@@ -145,10 +145,14 @@ NodePtr Parser::parseStatement()
         {QStringLiteral("script"), &Parser::parseScriptStatement},
     };
     Nesting nesting(*this);
-    refuseUnsupported();
-    if (cur().kind == TokenKind::Word && !cur().barred)
-        if (const auto it = kStatements.constFind(cur().text); it != kStatements.constEnd())
+    if (cur().kind == TokenKind::Word && !cur().barred) {
+        if (const auto it = kStatements.constFind(cur().text); it != kStatements.constEnd()) {
+            if (it.value() == &Parser::parseConsidering)
+                refuseUnsupported();
             return (this->*it.value())();
+        }
+        refuseUnsupported();
+    }
     NodePtr n = node(NodeKind::ExprStatement, cur());
     n->a = parseExpression();
     return n;
@@ -166,6 +170,10 @@ void Parser::refuseUnsupported() const
         {QStringLiteral("ignoring"), QStringLiteral("application"), QStringLiteral("responses")},
         {QStringLiteral("continue")},
     };
+    const QString& first = cur().text;
+    if (first != u"with" && first != u"using" && first != u"continue" && first != u"considering"
+        && first != u"ignoring")
+        return;
     for (const QStringList& words : kUnsupported)
         if (matchWords(words) && (words.size() > 1 || ahead(1).kind == TokenKind::Word))
             throwCompile(errSyntax, QStringLiteral("“%1” is not supported by this script engine.").arg(words.join(u' ')),

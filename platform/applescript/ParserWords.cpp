@@ -52,6 +52,37 @@ const QStringList kRoundingModes[] = {
     {QStringLiteral("as"), QStringLiteral("taught"), QStringLiteral("in"), QStringLiteral("school")},
 };
 
+const std::vector<QStringList>& refusedPhrases()
+{
+    static const std::vector<QStringList> phrases = [] {
+        std::vector<QStringList> v;
+        for (const char* p : {"do shell script", "run script", "load script", "store script", "display dialog",
+                              "display alert", "display notification", "choose from list", "choose file",
+                              "choose folder", "open for access", "close access", "system info", "system attribute",
+                              "random number", "current application"})
+            v.push_back(QString::fromLatin1(p).split(u' '));
+        return v;
+    }();
+    return phrases;
+}
+
+const QSet<QString>& refusedWords()
+{
+    static const QSet<QString> words = {QStringLiteral("read"),   QStringLiteral("write"),    QStringLiteral("delay"),
+                                        QStringLiteral("beep"),   QStringLiteral("say"),      QStringLiteral("activate"),
+                                        QStringLiteral("launch"), QStringLiteral("quit"),     QStringLiteral("open"),
+                                        QStringLiteral("summarize")};
+    return words;
+}
+
+QStringList refusedFirstWords()
+{
+    QStringList first(refusedWords().begin(), refusedWords().end());
+    for (const QStringList& words : refusedPhrases())
+        first << words.first();
+    return first;
+}
+
 // Where a row applies, judged by the token after its spelling.
 enum class Guard { None, BeforeOf, NotBeforeOf, NotBeforeOfOrParen };
 
@@ -223,26 +254,33 @@ NodePtr Parser::parseConstant()
         n->value = *it;
         return n;
     }
-    // The language's class names are values: `class of x is list`.
-    static const QHash<QString, QString> kClasses = [] {
+    // The language's class names are values (`class of x is list`); the first
+    // words of refused commands map to an empty name. One lookup per variable.
+    static const QHash<QString, QString> kSpecial = [] {
         QHash<QString, QString> h;
         for (const char* name : {"text", "list", "record", "integer", "real", "number", "boolean", "class", "script",
                                  "reference", "date", "item", "character", "word", "paragraph"})
             h.insert(QString::fromLatin1(name), QString::fromLatin1(name));
         h.insert(QStringLiteral("string"), QStringLiteral("text"));
+        h.insert(QStringLiteral("unicode"), QString());
+        for (const QString& first : refusedFirstWords())
+            h.insert(first, QString());
         return h;
     }();
-    if (at.text == u"unicode" && isWord("text", 1)) {
-        m_pos += 2;
-        return classLiteral(at, QStringLiteral("text"));
-    }
-    if (const auto cls = kClasses.constFind(at.text); cls != kClasses.constEnd()) {
-        ++m_pos;
-        return classLiteral(at, *cls);
+    const auto special = kSpecial.constFind(at.text);
+    if (special != kSpecial.constEnd()) {
+        if (at.text == u"unicode" && isWord("text", 1)) {
+            m_pos += 2;
+            return classLiteral(at, QStringLiteral("text"));
+        }
+        if (!special->isEmpty()) {
+            ++m_pos;
+            return classLiteral(at, *special);
+        }
+        refuseCommand();
     }
     if (isReserved(at.text))
         failHere(QStringLiteral("expression"));
-    refuseCommand();
     ++m_pos;
     NodePtr n = node(NodeKind::Variable, at);
     n->name = at.text;
@@ -255,33 +293,11 @@ NodePtr Parser::parseConstant()
 // variable never has.
 void Parser::refuseCommand() const
 {
-    static const QStringList kPhrases[] = {
-        {QStringLiteral("do"), QStringLiteral("shell"), QStringLiteral("script")},
-        {QStringLiteral("run"), QStringLiteral("script")},
-        {QStringLiteral("load"), QStringLiteral("script")},
-        {QStringLiteral("store"), QStringLiteral("script")},
-        {QStringLiteral("display"), QStringLiteral("dialog")},
-        {QStringLiteral("display"), QStringLiteral("alert")},
-        {QStringLiteral("display"), QStringLiteral("notification")},
-        {QStringLiteral("choose"), QStringLiteral("from"), QStringLiteral("list")},
-        {QStringLiteral("choose"), QStringLiteral("file")},
-        {QStringLiteral("choose"), QStringLiteral("folder")},
-        {QStringLiteral("open"), QStringLiteral("for"), QStringLiteral("access")},
-        {QStringLiteral("close"), QStringLiteral("access")},
-        {QStringLiteral("system"), QStringLiteral("info")},
-        {QStringLiteral("system"), QStringLiteral("attribute")},
-        {QStringLiteral("random"), QStringLiteral("number")},
-        {QStringLiteral("current"), QStringLiteral("application")},
-    };
-    static const QSet<QString> kWords = {QStringLiteral("read"),     QStringLiteral("write"), QStringLiteral("delay"),
-                                         QStringLiteral("beep"),     QStringLiteral("say"),   QStringLiteral("activate"),
-                                         QStringLiteral("launch"),   QStringLiteral("quit"),  QStringLiteral("open"),
-                                         QStringLiteral("summarize")};
     QString phrase;
-    for (const QStringList& words : kPhrases)
+    for (const QStringList& words : refusedPhrases())
         if (matchWords(words))
             phrase = words.join(u' ');
-    if (phrase.isEmpty() && kWords.contains(cur().text)) {
+    if (phrase.isEmpty() && refusedWords().contains(cur().text)) {
         const Token& next = ahead(1);
         const bool operand = next.kind == TokenKind::String || next.kind == TokenKind::Integer
             || next.kind == TokenKind::Real || (next.kind == TokenKind::Symbol && next.text == u"{")

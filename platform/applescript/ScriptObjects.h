@@ -29,14 +29,8 @@ namespace platform::applescript {
 
 struct ScriptDef;
 
-struct Severable {
-    virtual ~Severable() = default;
-    // Drops every value held, breaking any cycle through this object.
-    virtual void sever() = 0;
-};
-
-struct ScriptObject final : Severable {
-    ScriptObject(QString n, const ScriptDef* d) : name(std::move(n)), def(d) { }
+struct ScriptObject final : Entity {
+    ScriptObject(QString n, const ScriptDef* d) : Entity(Type::Script), name(std::move(n)), def(d) { }
     ~ScriptObject() override;
     ScriptObject(const ScriptObject&) = delete;
     ScriptObject& operator=(const ScriptObject&) = delete;
@@ -49,9 +43,12 @@ struct ScriptObject final : Severable {
     QHash<QString, Value> properties;
 };
 
-struct Reference final : Severable {
+struct Reference final : Entity {
     enum class To { Item, Field, Property, Global, RunVariable };
-    Reference(To t, Value c, qint64 i, QString n) : to(t), container(std::move(c)), index(i), name(std::move(n)) { }
+    Reference(To t, Value c, qint64 i, QString n)
+        : Entity(Type::Reference), to(t), container(std::move(c)), index(i), name(std::move(n))
+    {
+    }
     ~Reference() override;
     Reference(const Reference&) = delete;
     Reference& operator=(const Reference&) = delete;

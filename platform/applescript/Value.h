@@ -37,6 +37,25 @@ struct Record;
 struct ScriptObject;
 struct Reference;
 
+// What a class name, a script object and a reference have in common: they share
+// one slot of the Value (a variant with few alternatives copies and destroys
+// faster), told apart by their type.
+struct Entity {
+    enum class Type : unsigned char { Class, Script, Reference };  // ORDER: as Value::Kind from Class on
+    explicit Entity(Type t) : type(t) { }
+    virtual ~Entity() = default;
+    Entity(const Entity&) = delete;
+    Entity& operator=(const Entity&) = delete;
+    // Drops every value held, breaking any cycle through this entity.
+    virtual void sever() { }
+    const Type type;
+};
+
+struct ClassEntity final : Entity {
+    explicit ClassEntity(QString n) : Entity(Type::Class), name(std::move(n)) { }
+    const QString name;
+};
+
 using List = std::vector<Value>;
 
 class Value {
@@ -70,7 +89,12 @@ public:
 
     [[nodiscard]] Kind kind() const
     {
-        return m_data.index() == kUtf8Index ? Kind::Text : static_cast<Kind>(m_data.index());
+        const std::size_t index = m_data.index();
+        if (index < kEntityIndex)
+            return static_cast<Kind>(index);
+        if (index == kUtf8Index)
+            return Kind::Text;
+        return static_cast<Kind>(kEntityIndex + static_cast<std::size_t>((*std::get_if<kEntityIndex>(&m_data))->type));
     }
     [[nodiscard]] bool isMissing() const { return kind() == Kind::Missing; }
     [[nodiscard]] bool isNumber() const { return kind() == Kind::Integer || kind() == Kind::Real; }
@@ -102,15 +126,12 @@ public:
         return std::get<std::shared_ptr<Record>>(m_data);
     }
     [[nodiscard]] const std::shared_ptr<Object>& object() const { return std::get<std::shared_ptr<Object>>(m_data); }
-    [[nodiscard]] const QString& classNameText() const { return std::get<ClassName>(m_data).name; }
-    [[nodiscard]] const std::shared_ptr<ScriptObject>& scriptObject() const
+    [[nodiscard]] const QString& classNameText() const
     {
-        return std::get<std::shared_ptr<ScriptObject>>(m_data);
+        return static_cast<const ClassEntity&>(*std::get<kEntityIndex>(m_data)).name;
     }
-    [[nodiscard]] const std::shared_ptr<Reference>& referenceTarget() const
-    {
-        return std::get<std::shared_ptr<Reference>>(m_data);
-    }
+    [[nodiscard]] std::shared_ptr<ScriptObject> scriptObject() const;
+    [[nodiscard]] std::shared_ptr<Reference> referenceTarget() const;
 
     // A copy that shares nothing mutable with this value (lists and records are
     // duplicated, recursively); objects, script objects and references stay shared
@@ -121,15 +142,12 @@ private:
     struct Utf8 {
         QByteArray bytes;
     };
-    struct ClassName {
-        QString name;
-    };
-    static constexpr std::size_t kUtf8Index = 12;  // after the kinds, which keep their indices
+    static constexpr std::size_t kEntityIndex = 9;  // Kind::Class, Script and Reference
+    static constexpr std::size_t kUtf8Index = 10;
 
     // Mutable: a UTF-8 text becomes a QString when it is first read as one.
     mutable std::variant<std::monostate, bool, qint64, double, QString, QDateTime, std::shared_ptr<List>,
-                         std::shared_ptr<Record>, std::shared_ptr<Object>, ClassName, std::shared_ptr<ScriptObject>,
-                         std::shared_ptr<Reference>, Utf8>
+                         std::shared_ptr<Record>, std::shared_ptr<Object>, std::shared_ptr<Entity>, Utf8>
         m_data;
 };
 
