@@ -45,12 +45,16 @@ enum class NodeKind {
     CurrentDate,      //
     DateFromText,     // a
     Application,      // a = name
-    Call,             // name, kids = arguments, my
+    Call,             // name, kids = arguments, names = their labels (empty: positional), flag = `my`,
+                      // a = the script object it goes to (`s's f()`, `f() of s`; may be null)
     Command,          // name, a = direct (may be null), names = labels, kids = labelled values
     Delimiters,       // AppleScript's text item delimiters
     Builtin,          // name = command ("round", "ascii character", ...), a = direct, value = rounding
     Clipboard,        // the clipboard
     It,               // the current target: the element a `whose` filter is testing, else the tell target
+    ScriptObject,     // script: a new instance of that definition
+    MakeReference,    // a = the place (`a reference to item 2 of L`)
+    Me,               // the script object whose handler runs
     // statements
     ExprStatement,    // a
     Set,              // a = target, b = value
@@ -73,6 +77,7 @@ enum class NodeKind {
 };
 
 struct Node;
+struct ScriptDef;
 using NodePtr = std::unique_ptr<Node>;
 using Block = std::vector<NodePtr>;
 
@@ -86,24 +91,44 @@ struct Node {
     TypeName type = TypeName::Text;
     Selector selector = Selector::All;
     bool flag = false;  // Property: dictionary term; Call: `my`; Considering: case
+    std::shared_ptr<const ScriptDef> script;  // ScriptObject
     NodePtr a, b, c;
     std::vector<NodePtr> kids;
     std::vector<QString> names;
     std::vector<Block> blocks;
 };
 
+// A handler takes positional parameters (`on f(a, b)`) or labelled ones (`on
+// findText of needle in haystack given limit:n`). A label is "of" for the direct
+// parameter (also written `in`), a preposition ("in", "from", "apart from"), or
+// ":name" for `given name:var`; `with name` and `without name` pass true and false.
 struct Handler {
     QString name;
     std::vector<QString> parameters;
+    std::vector<std::pair<QString, QString>> labelled;  // label, variable
+    bool takesLabels = false;
     Block body;
     int line = 0;
 };
 
-struct Program {
-    std::vector<std::pair<QString, NodePtr>> properties;  // in declaration order
+// A script: the top level of a program, or a `script … end script` definition.
+struct ScriptDef {
+    QString name;
+    std::vector<std::pair<QString, NodePtr>> properties;  // in declaration order; script objects are properties too
     std::vector<QString> globals;                         // declared at the top level
     std::vector<Handler> handlers;
     Block run;  // the top-level statements, or the body of an explicit `on run`
+
+    [[nodiscard]] const Handler* handler(const QString& handlerName) const
+    {
+        for (const Handler& h : handlers)
+            if (h.name == handlerName)
+                return &h;
+        return nullptr;
+    }
+};
+
+struct Program : ScriptDef {
     std::vector<std::shared_ptr<Application>> applications;  // keeps terminologies alive
 };
 

@@ -7,6 +7,7 @@
 #include "platform/applescript/LargeText.h"
 #include "platform/applescript/OperationsInternal.h"
 #include "platform/applescript/ScriptError.h"
+#include "platform/applescript/ScriptObjects.h"
 
 #include <QLocale>
 
@@ -65,6 +66,18 @@ QString display(const Value& v, int depth)
         return u'{' + parts.join(QStringLiteral(", ")) + u'}';
     }
     case Value::Kind::Object: return v.object()->describe();
+    case Value::Kind::Class: return v.classNameText();
+    case Value::Kind::Script: return v.scriptObject()->describe();
+    case Value::Kind::Reference: {
+        // Inside a value a reference is written short: it may refer to that very value.
+        const Reference& r = *v.referenceTarget();
+        if (depth == 0)
+            return r.describe();
+        if (r.to == Reference::To::Item)
+            return QStringLiteral("item %1 of …").arg(r.index);
+        return r.to == Reference::To::Field || r.to == Reference::To::Property ? r.name + QStringLiteral(" of …")
+                                                                               : r.name;
+    }
     }
     return {};
 }
@@ -245,6 +258,8 @@ QString readableForm(const Value& v)
             parts << key + u':' + readableForm(value);
         return parts.join(QStringLiteral(", "));
     case Value::Kind::Object: return v.object()->describe();
+    case Value::Kind::Script:
+    case Value::Kind::Reference: return displayForm(v);
     default: return toText(v, TextRules{});
     }
 }
@@ -257,6 +272,7 @@ std::optional<QString> stringValue(const Value& v)
     case Value::Kind::Real:
     case Value::Kind::Boolean:
     case Value::Kind::Date:
+    case Value::Kind::Class:
         return toText(v, TextRules{});
     default:
         return std::nullopt;
@@ -314,6 +330,7 @@ QString toText(const Value& v, const TextRules& rules)
     case Value::Kind::Boolean: return v.boolean() ? QStringLiteral("true") : QStringLiteral("false");
     case Value::Kind::Date: return dateText(v.date());
     case Value::Kind::Missing: return QStringLiteral("missing value");
+    case Value::Kind::Class: return v.classNameText();
     case Value::Kind::List: {
         const QString delimiter = rules.delimiters.isEmpty() ? QString() : rules.delimiters.first();
         // Joined texts are measured first, so a large result is allocated once at its

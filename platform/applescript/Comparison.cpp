@@ -178,6 +178,9 @@ bool equals(const Value& a, const Value& b, const TextRules& rules)
         return true;
     }
     case Value::Kind::Object: return a.object()->sameAs(*b.object());
+    case Value::Kind::Class: return a.classNameText() == b.classNameText();
+    case Value::Kind::Script: return a.scriptObject() == b.scriptObject();
+    case Value::Kind::Reference: return a.referenceTarget() == b.referenceTarget();
     default: return false;
     }
 }

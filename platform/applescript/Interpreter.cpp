@@ -7,12 +7,6 @@
 
 namespace platform::applescript {
 
-namespace {
-
-constexpr int errCantSet = -10006;
-
-}  // namespace
-
 Interpreter::Interpreter(const Program& program, const Limits& limits) : m_program(program), m_limits(limits)
 {
     for (const Handler& h : program.handlers)
@@ -30,8 +24,8 @@ Value Interpreter::run()
     for (const auto& [name, init] : m_program.properties)
         m_globals.insert(name, eval(*init));
     if (execBlock(m_program.run) == Flow::Return)
-        return m_returnValue;
-    return m_result;
+        return deref(m_returnValue);
+    return deref(m_result);
 }
 
 const Node* Interpreter::position() const
@@ -84,6 +78,8 @@ Interpreter::Flow Interpreter::runStatement(const Node& n)
     case NodeKind::Set: return execSet(n);
     case NodeKind::Copy: {
         Value v = eval(*n.a).deepCopy();
+        if (v.kind() == Value::Kind::Script)
+            v = copyScript(v);
         assign(*n.b, v);
         m_result = std::move(v);
         return Flow::Normal;
@@ -151,7 +147,7 @@ bool Interpreter::appendInPlace(const Node& n)
     std::vector<Value> values;
     values.reserve(tail.size());
     for (auto it = tail.rbegin(); it != tail.rend(); ++it)
-        values.push_back(eval(**it));
+        values.push_back(valueOf(**it));
     target = slot(n.a->name, false);
     if (!target || (target->kind() != Value::Kind::Text && target->kind() != Value::Kind::List))
         throwRuntime(errDefault, QStringLiteral("The variable %1 changed while it was being appended to.").arg(n.a->name));
@@ -183,7 +179,8 @@ bool Interpreter::appendInPlace(const Node& n)
 // Whether evaluating the expression may run a handler or send a command.
 bool Interpreter::callsOut(const Node& n)
 {
-    if (n.kind == NodeKind::Call || n.kind == NodeKind::Command)
+    if (n.kind == NodeKind::Call || n.kind == NodeKind::Command || n.kind == NodeKind::ScriptObject
+        || n.kind == NodeKind::MakeReference)
         return true;
     for (const Node* kid : {n.a.get(), n.b.get(), n.c.get()})
         if (kid && callsOut(*kid))
@@ -196,7 +193,7 @@ bool Interpreter::callsOut(const Node& n)
 
 Interpreter::Flow Interpreter::execTell(const Node& n)
 {
-    Value target = eval(*n.a);
+    Value target = valueOf(*n.a);
     m_tellTargets.push_back(std::move(target));
     struct Pop {
         std::vector<Value>& targets;
@@ -208,7 +205,7 @@ Interpreter::Flow Interpreter::execTell(const Node& n)
 Interpreter::Flow Interpreter::execIf(const Node& n)
 {
     for (size_t i = 0; i < n.kids.size(); ++i) {
-        if (toBoolean(eval(*n.kids[i])))
+        if (toBoolean(valueOf(*n.kids[i])))
             return execBlock(n.blocks[i]);
     }
     if (n.blocks.size() > n.kids.size())
@@ -230,7 +227,7 @@ Interpreter::Flow Interpreter::execRepeat(const Node& n)
     bool stop = false;
     switch (n.kind) {
     case NodeKind::RepeatTimes: {
-        const qint64 times = toInteger(eval(*n.a));
+        const qint64 times = toInteger(valueOf(*n.a));
         for (qint64 i = 0; i < times; ++i)
             if (const Flow f = execLoopBody(n, &stop); stop)
                 return f;
@@ -238,7 +235,7 @@ Interpreter::Flow Interpreter::execRepeat(const Node& n)
     }
     case NodeKind::RepeatWhile:
     case NodeKind::RepeatUntil:
-        while (toBoolean(eval(*n.a)) == (n.kind == NodeKind::RepeatWhile))
+        while (toBoolean(valueOf(*n.a)) == (n.kind == NodeKind::RepeatWhile))
             if (const Flow f = execLoopBody(n, &stop); stop)
                 return f;
         return Flow::Normal;
@@ -251,9 +248,9 @@ Interpreter::Flow Interpreter::execRepeat(const Node& n)
 
 Interpreter::Flow Interpreter::execFromTo(const Node& n)
 {
-    const Value from = eval(*n.a);
-    const Value to = eval(*n.b);
-    const Value by = n.c ? eval(*n.c) : Value(1);
+    const Value from = valueOf(*n.a);
+    const Value to = valueOf(*n.b);
+    const Value by = n.c ? valueOf(*n.c) : Value(1);
     bool stop = false;
     const bool integers = toNumber(from) == std::trunc(toNumber(from)) && from.kind() != Value::Kind::Real
         && to.kind() != Value::Kind::Real && by.kind() != Value::Kind::Real;
@@ -287,7 +284,7 @@ Interpreter::Flow Interpreter::execFromTo(const Node& n)
 
 Interpreter::Flow Interpreter::execRepeatIn(const Node& n)
 {
-    Value source = eval(*n.a);
+    Value source = valueOf(*n.a);
     if (source.kind() == Value::Kind::Text) {
         QStringList chars = textElements(source.text(), QStringLiteral("character"), m_rules);
         List items;
@@ -299,8 +296,15 @@ Interpreter::Flow Interpreter::execRepeatIn(const Node& n)
     }
     const std::shared_ptr<List> items = source.listPointer();
     const size_t count = items->size();
+    m_loopItems.push_back({m_frames.size() - 1, &n.name, items, 0});
+    struct PopLoop {
+        std::vector<LoopItem>& loops;
+        size_t size;
+        ~PopLoop() { loops.resize(size); }
+    } pop{m_loopItems, m_loopItems.size() - 1};
     bool stop = false;
     for (size_t i = 0; i < count && i < items->size(); ++i) {
+        m_loopItems.back().index = i;
         write(n.name, (*items)[i]);
         if (const Flow f = execLoopBody(n, &stop); stop)
             return f;
@@ -331,11 +335,11 @@ Interpreter::Flow Interpreter::execTry(const Node& n)
 
 void Interpreter::execError(const Node& n)
 {
-    const int number = n.b ? static_cast<int>(std::clamp<qint64>(toInteger(eval(*n.b)), INT32_MIN, INT32_MAX))
+    const int number = n.b ? static_cast<int>(std::clamp<qint64>(toInteger(valueOf(*n.b)), INT32_MIN, INT32_MAX))
                            : static_cast<int>(errDefault);
     QString message;
     if (n.a)
-        message = toText(eval(*n.a), m_rules);
+        message = toText(valueOf(*n.a), m_rules);
     else if (number == errUserCanceled)
         message = QStringLiteral("User canceled.");
     else
@@ -354,145 +358,6 @@ Interpreter::Flow Interpreter::execConsidering(const Node& n)
     } back{m_rules.considered, before};
     m_rules.considered = n.flag ? before | named : before & ~named;
     return execBlock(n.blocks[0]);
-}
-
-// --- variables ---
-
-Value* Interpreter::slot(const QString& name, bool forWrite)
-{
-    Frame& f = frame();
-    const bool global = f.declaredGlobal.contains(name)
-        || (!f.declaredLocal.contains(name) && m_globalNames.contains(name) && !f.locals.contains(name));
-    if (global) {
-        auto it = m_globals.find(name);
-        if (it == m_globals.end())
-            return forWrite ? &m_globals[name] : nullptr;
-        return &*it;
-    }
-    auto it = f.locals.find(name);
-    if (it == f.locals.end())
-        return forWrite ? &f.locals[name] : nullptr;
-    return &*it;
-}
-
-Value Interpreter::read(const QString& name)
-{
-    if (const Value* v = slot(name, false))
-        return *v;
-    if (name == u"applescript")
-        return Value(QStringLiteral("AppleScript"));
-    throwRuntime(errUndefinedVariable, QStringLiteral("The variable %1 is not defined.").arg(name));
-}
-
-void Interpreter::write(const QString& name, const Value& v)
-{
-    *slot(name, true) = v;
-}
-
-Value Interpreter::delimiters() const
-{
-    List items;
-    for (const QString& d : m_rules.delimiters)
-        items.emplace_back(d);
-    return Value::list(std::move(items));
-}
-
-void Interpreter::setDelimiters(const Value& v)
-{
-    QStringList delimiters;
-    if (v.kind() == Value::Kind::List) {
-        for (const Value& item : v.items()) {
-            if (item.kind() != Value::Kind::Text)
-                throwRuntime(errCantMake, QStringLiteral("Can’t make %1 into type text.").arg(displayForm(item)));
-            delimiters << item.text();
-        }
-    } else {
-        delimiters << toText(v, m_rules);
-    }
-    m_rules.delimiters = delimiters;
-}
-
-// --- assignment ---
-
-void Interpreter::assign(const Node& target, const Value& v)
-{
-    const Node* const parent = std::exchange(m_current, &target);
-    assignCurrent(target, v);
-    m_current = parent;
-}
-
-void Interpreter::assignCurrent(const Node& target, const Value& v)
-{
-    switch (target.kind) {
-    case NodeKind::Variable:
-        write(target.name, v);
-        return;
-    case NodeKind::MyVariable:
-        m_globals[target.name] = v;
-        return;
-    case NodeKind::Delimiters:
-        setDelimiters(v);
-        return;
-    case NodeKind::Clipboard: {
-        const auto clipboard = findClipboard();
-        if (!clipboard || !clipboard->setText(toText(v, m_rules)))
-            throwRuntime(errCantSet, QStringLiteral("Can’t set the clipboard to %1.").arg(displayForm(v)));
-        return;
-    }
-    case NodeKind::ListLiteral: {
-        const Value list = v.kind() == Value::Kind::List ? v : coerce(v, TypeName::List, m_rules);
-        const List items = list.items();
-        for (size_t i = 0; i < target.kids.size(); ++i) {
-            if (i >= items.size())
-                throwRuntime(errCantGet, QStringLiteral("Can’t get item %1 of %2.").arg(i + 1).arg(displayForm(list)));
-            assign(*target.kids[i], items[i]);
-        }
-        return;
-    }
-    case NodeKind::Property: {
-        const Value container = eval(*target.a);
-        if (container.kind() == Value::Kind::Record) {
-            checkNesting(v, container.recordPointer().get());
-            Record& r = *container.recordPointer();
-            if (Value* field = r.find(target.name))
-                *field = v;
-            else
-                r.fields.emplace_back(target.name, v);
-            return;
-        }
-        throwRuntime(errCantSet, QStringLiteral("Can’t set %1 of %2 to %3.")
-                                     .arg(target.name, displayForm(container), displayForm(v)));
-    }
-    case NodeKind::Element:
-        assignElement(target, v);
-        return;
-    default:
-        throwRuntime(errCantSet, QStringLiteral("Can’t set that."));
-    }
-}
-
-void Interpreter::assignElement(const Node& target, const Value& v)
-{
-    const Value container = eval(*target.a);
-    if (container.kind() != Value::Kind::List || target.name != u"item")
-        throwRuntime(errCantSet, QStringLiteral("Can’t set %1 of %2 to %3.")
-                                     .arg(target.name, displayForm(container), displayForm(v)));
-    checkNesting(v, container.listPointer().get());
-    List& items = *container.listPointer();
-    if (target.selector == Selector::End || target.selector == Selector::Beginning) {
-        checkListLength(items.size() + 1);
-        items.insert(target.selector == Selector::End ? items.end() : items.begin(), v);
-        return;
-    }
-    const qint64 count = static_cast<qint64>(items.size());
-    qint64 index = target.selector == Selector::Last ? count : indexValue(*target.b);
-    if (index < 0)
-        index += count + 1;
-    if (index < 1 || index > count)
-        throwRuntime(errCantSet, QStringLiteral("Can’t set item %1 of %2 to %3.")
-                                     .arg(index)
-                                     .arg(displayForm(container), displayForm(v)));
-    items[static_cast<size_t>(index - 1)] = v;
 }
 
 }  // namespace platform::applescript

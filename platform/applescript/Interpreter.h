@@ -9,8 +9,19 @@
 // written `my name(...)`, as the language does (-1708 for an application).
 //
 // Loops. `repeat with x in L` gives x each item's value, not a reference to the
-// item as the language does; every script that reads x sees the same thing. The
-// list is the one L held when the loop began.
+// item as the language does; every script that reads x sees the same thing, and
+// `contents of x` is that value too. `set contents of x to v` inside the loop
+// replaces the item. The list is the one L held when the loop began.
+//
+// Script objects. A handler of a script object runs in a frame whose `self` is
+// that object: a name resolves to the frame's local, else to a property of the
+// object, else as at the top level; `my n` is the object's property. A call goes
+// to the script object named (`s's f()`, `tell s to f()`), else to the running
+// handler's object, else to the script's own handlers.
+//
+// References. Values of kind Reference are read through (deref) wherever an
+// operator, a condition or a container needs the value, and kept as they are by
+// `set`, lists, records and handler parameters, as the language does.
 //
 // Sharing. `set` shares lists and records, `copy` duplicates them. `set s to s
 // & x` and `set L to L & x` append in place when nothing else holds the old text
@@ -20,6 +31,7 @@
 #include "platform/applescript/Engine.h"
 #include "platform/applescript/Operations.h"
 #include "platform/applescript/ScriptError.h"
+#include "platform/applescript/ScriptObjects.h"
 
 #include <QElapsedTimer>
 #include <QHash>
@@ -33,6 +45,9 @@ namespace platform::applescript {
 class Interpreter {
 public:
     Interpreter(const Program& program, const Limits& limits);
+    ~Interpreter();
+    Interpreter(const Interpreter&) = delete;
+    Interpreter& operator=(const Interpreter&) = delete;
     // The script's result; throws ScriptError.
     [[nodiscard]] Value run();
     // The node that ran last, for the position of an error; may be null.
@@ -44,6 +59,14 @@ private:
         QHash<QString, Value> locals;
         QSet<QString> declaredGlobal;
         QSet<QString> declaredLocal;
+        std::shared_ptr<ScriptObject> self;  // the script object whose handler runs, if any
+    };
+    // The item `repeat with x in L` is at, for `set contents of x to v`.
+    struct LoopItem {
+        size_t frame;
+        const QString* name;
+        std::shared_ptr<List> items;
+        size_t index;
     };
     // Counts one level of a recursion for as long as it lives; past the limit,
     // error -2706 as a bound.
@@ -82,6 +105,8 @@ private:
     Flow execConsidering(const Node& n);
 
     Value eval(const Node& n);
+    // eval, read through a reference.
+    Value valueOf(const Node& n);
     Value evalCurrent(const Node& n);
     Value evalBinary(const Node& n);
     Value evalBuiltin(const Node& n);
@@ -91,6 +116,19 @@ private:
     Value evalProperty(const Node& n);
     Value evalElement(const Node& n);
     Value evalCall(const Node& n);
+    Value callHandler(const Node& n, const Handler* handler, const Block& body, std::shared_ptr<ScriptObject> self);
+
+    // script objects and references (InterpreterScripts.cpp)
+    Value instantiate(const ScriptDef& def);
+    Value copyScript(const Value& script);
+    void remember(std::shared_ptr<Entity> made);
+    Value scriptProperty(const Value& script, const QString& name) const;
+    void setScriptProperty(const Value& script, const QString& name, const Value& v);
+    Value makeReference(const Node& target);
+    Value deref(Value v);
+    Value readReference(const Reference& r);
+    void writeReference(const Reference& r, const Value& v);
+    void setContents(const Node& target, const Value& v);
     Value evalCommand(const Node& n);
     Value evalApplication(const Node& n);
     Value elementsOf(const Value& container, const QString& cls);
@@ -128,6 +166,9 @@ private:
     int m_callDepth = 0;
     QElapsedTimer m_clock;
     const Node* m_current = nullptr;  // the node running, for error positions
+    std::vector<std::weak_ptr<Entity>> m_made;  // script objects and references, severed at the end
+    size_t m_madePruneAt = 1024;
+    std::vector<LoopItem> m_loopItems;
 };
 
 }  // namespace platform::applescript

@@ -17,6 +17,14 @@ Value Interpreter::eval(const Node& n)
     return v;
 }
 
+Value Interpreter::valueOf(const Node& n)
+{
+    Value v = eval(n);
+    if (v.kind() == Value::Kind::Reference)
+        return deref(std::move(v));
+    return v;
+}
+
 Value Interpreter::evalCurrent(const Node& n)
 {
     Depth depth(m_evalDepth, m_limits.maxEvalDepth);
@@ -43,6 +51,10 @@ Value Interpreter::evalCurrent(const Node& n)
     }
     case NodeKind::Variable: return read(n.name);
     case NodeKind::MyVariable: {
+        if (const auto& self = frame().self) {
+            if (const auto it = self->properties.constFind(n.name); it != self->properties.constEnd())
+                return *it;
+        }
         const auto it = m_globals.constFind(n.name);
         if (it == m_globals.constEnd())
             throwRuntime(errUndefinedVariable, QStringLiteral("The variable %1 is not defined.").arg(n.name));
@@ -50,28 +62,28 @@ Value Interpreter::evalCurrent(const Node& n)
     }
     case NodeKind::Binary: return evalBinary(n);
     case NodeKind::Negate: {
-        Value v = eval(*n.a);
+        Value v = valueOf(*n.a);
         return negate(v);
     }
     case NodeKind::Not: {
-        Value v = eval(*n.a);
+        Value v = valueOf(*n.a);
         return Value(!toBoolean(v));
     }
     case NodeKind::Coerce: {
-        Value v = eval(*n.a);
+        Value v = valueOf(*n.a);
         return coerce(v, n.type, m_rules);
     }
     case NodeKind::Property: return evalProperty(n);
     case NodeKind::Element: return evalElement(n);
     case NodeKind::Count: {
-        Value v = eval(*n.a);
+        Value v = valueOf(*n.a);
         if (v.kind() == Value::Kind::Object)
             v = elementsOf(v, QStringLiteral("item"));
         return Value(countOf(v));
     }
     case NodeKind::Offset: {
-        const Value needle = eval(*n.a);
-        const Value haystack = eval(*n.b);
+        const Value needle = valueOf(*n.a);
+        const Value haystack = valueOf(*n.b);
         return Value(offsetOf(toText(needle, m_rules), toText(haystack, m_rules), m_rules));
     }
     case NodeKind::CurrentDate: {
@@ -80,7 +92,7 @@ Value Interpreter::evalCurrent(const Node& n)
         return Value(now);
     }
     case NodeKind::DateFromText: {
-        const Value v = eval(*n.a);
+        const Value v = valueOf(*n.a);
         return coerce(v, TypeName::Date, m_rules);
     }
     case NodeKind::Application: return evalApplication(n);
@@ -96,6 +108,13 @@ Value Interpreter::evalCurrent(const Node& n)
         return Value(*text);
     }
     case NodeKind::It: return tellTarget(n);
+    case NodeKind::ScriptObject: return instantiate(*n.script);
+    case NodeKind::MakeReference: return makeReference(*n.a);
+    case NodeKind::Me:
+        if (!frame().self)
+            throwRuntime(errDefault, QStringLiteral("“me” outside a script object is not supported; write my name to "
+                                                    "reach a handler or property of the script."));
+        return Value::script(frame().self);
     default: throwRuntime(errDefault, QStringLiteral("Unexpected expression."));
     }
 }
@@ -103,14 +122,14 @@ Value Interpreter::evalCurrent(const Node& n)
 Value Interpreter::evalBinary(const Node& n)
 {
     if (n.op == BinaryOp::And || n.op == BinaryOp::Or) {
-        const bool left = toBoolean(eval(*n.a));
+        const bool left = toBoolean(valueOf(*n.a));
         if (left == (n.op == BinaryOp::Or))
             return Value(left);
-        const Value right = eval(*n.b);
+        const Value right = valueOf(*n.b);
         return Value(toBoolean(right));
     }
-    Value a = eval(*n.a);
-    const Value b = eval(*n.b);
+    Value a = valueOf(*n.a);
+    const Value b = valueOf(*n.b);
     // Searching one list in another may compare every pair: charge for it so a
     // huge search ends at the step bound instead of running for hours.
     if (a.kind() == Value::Kind::List && b.kind() == Value::Kind::List
@@ -137,7 +156,7 @@ Value Interpreter::evalBinary(const Node& n)
 
 Value Interpreter::evalBuiltin(const Node& n)
 {
-    const Value direct = eval(*n.a);
+    const Value direct = valueOf(*n.a);
     if (n.name == u"round")
         return roundNumber(direct, static_cast<int>(n.value.integer()));
     if (n.name == u"ascii character")

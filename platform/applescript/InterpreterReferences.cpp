@@ -15,20 +15,6 @@ namespace platform::applescript {
 
 namespace {
 
-// Restores a value when the scope ends, also when an error unwinds it.
-template <class T>
-class Restore {
-public:
-    Restore(T& target, T value) : m_target(target), m_saved(std::move(target)) { m_target = std::move(value); }
-    ~Restore() { m_target = std::move(m_saved); }
-    Restore(const Restore&) = delete;
-    Restore& operator=(const Restore&) = delete;
-
-private:
-    T& m_target;
-    T m_saved;
-};
-
 QString elementText(const QString& cls, const QString& selector, const Value& container)
 {
     return QStringLiteral("%1 %2 of %3").arg(cls, selector, displayForm(container));
@@ -55,9 +41,18 @@ void Interpreter::replyError(const Reply& reply, const QString& cantGet) const
 
 Value Interpreter::evalProperty(const Node& n)
 {
-    const Value container = n.a ? eval(*n.a) : tellTarget(n);
+    Value container = n.a ? eval(*n.a) : tellTarget(n);
     if (n.a && n.a->kind == NodeKind::Variable && n.a->name == u"applescript" && n.name == u"text item delimiters")
         return delimiters();
+    if (container.kind() == Value::Kind::Reference) {
+        if (n.name == u"contents")
+            return readReference(*container.referenceTarget());
+        container = deref(std::move(container));
+    }
+    if (container.kind() == Value::Kind::Script)
+        return scriptProperty(container, n.name);
+    if (container.kind() == Value::Kind::Object && n.name == u"class")
+        return Value::className(container.object()->className());
     if (container.kind() == Value::Kind::Object) {
         const Reply reply = container.object()->property(n.name);
         if (!reply.ok())
@@ -154,7 +149,7 @@ qint64 Interpreter::indexValue(const Value& v)
 
 Value Interpreter::evalElement(const Node& n)
 {
-    const Value container = n.a ? eval(*n.a) : tellTarget(n);
+    const Value container = n.a ? valueOf(*n.a) : tellTarget(n);
     // `text i thru j of s` is a substring, not a list of pieces.
     if (n.name == u"text" && container.kind() == Value::Kind::Text && n.selector == Selector::Range) {
         const qint64 count = container.text().size();
@@ -192,7 +187,7 @@ Value Interpreter::filter(const Value& all, const Node& condition)
             std::vector<Value>& targets;
             ~Pop() { targets.pop_back(); }
         } pop{m_tellTargets};
-        if (toBoolean(eval(condition)))
+        if (toBoolean(valueOf(condition)))
             kept.push_back(element);
     }
     return Value::list(std::move(kept));
@@ -270,44 +265,11 @@ Value Interpreter::pick(const Value& all, const Node& n, const Value& container,
 
 Value Interpreter::evalApplication(const Node& n)
 {
-    const Value name = eval(*n.a);
+    const Value name = valueOf(*n.a);
     auto app = findApplication(toText(name, m_rules));
     if (!app)
         throwRuntime(errNotRunning, QStringLiteral("Application isn't running."));
     return Value(std::move(app));
-}
-
-Value Interpreter::evalCall(const Node& n)
-{
-    if (!n.flag && !m_tellTargets.empty() && m_tellTargets.back().kind() == Value::Kind::Object)
-        throwRuntime(errNotUnderstood, QStringLiteral("%1 doesn’t understand the “%2” message.")
-                                           .arg(m_tellTargets.back().object()->describe(), n.name));
-    const auto it = m_handlers.constFind(n.name);
-    if (it == m_handlers.constEnd())
-        throwRuntime(errNotUnderstood, QStringLiteral("«script» doesn’t understand the “%1” message.").arg(n.name));
-    const Handler& handler = **it;
-    if (handler.parameters.size() != n.kids.size())
-        throwRuntime(errWrongParameters, QStringLiteral("The handler %1 takes %2 parameters, not %3.")
-                                             .arg(n.name)
-                                             .arg(handler.parameters.size())
-                                             .arg(n.kids.size()));
-    Frame callee;
-    for (size_t i = 0; i < n.kids.size(); ++i) {
-        callee.locals.insert(handler.parameters[i], eval(*n.kids[i]));
-        callee.declaredLocal.insert(handler.parameters[i]);
-    }
-    step();
-    Depth depth(m_callDepth, m_limits.maxCallDepth);
-    Restore<std::vector<Value>> tells(m_tellTargets, {});
-    Restore<Value> result(m_result, Value());
-    m_frames.push_back(std::move(callee));
-    struct PopFrame {
-        std::vector<Frame>& frames;
-        size_t size;
-        ~PopFrame() { frames.resize(size); }
-    } pop{m_frames, m_frames.size() - 1};
-    const Flow flow = execBlock(handler.body);
-    return flow == Flow::Return ? m_returnValue : m_result;
 }
 
 Value Interpreter::evalCommand(const Node& n)

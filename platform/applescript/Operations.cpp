@@ -10,6 +10,7 @@
 #include <QTextCodec>
 
 #include <cmath>
+#include <iterator>
 #include <limits>
 
 namespace platform::applescript {
@@ -223,6 +224,9 @@ qint64 countOf(const Value& v)
 
 Value builtinProperty(const Value& v, const QString& name)
 {
+    // The contents of a value that is not a reference are the value itself.
+    if (name == u"contents" && !(v.kind() == Value::Kind::Record && v.recordPointer()->find(name)))
+        return v;
     switch (v.kind()) {
     case Value::Kind::Record:
         if (const Value* field = v.recordPointer()->find(name))
@@ -272,9 +276,11 @@ Value builtinProperty(const Value& v, const QString& name)
         break;
     }
     if (name == u"class") {
-        static const char* const kClasses[] = {"class", "boolean", "integer", "real", "text",
-                                               "date",  "list",    "record",  "reference"};
-        return Value(QString::fromLatin1(kClasses[static_cast<int>(v.kind())]));
+        // ORDER: Value::Kind.
+        static const char* const kClasses[] = {"class", "boolean", "integer", "real",   "text",   "date",
+                                               "list",  "record",  "reference", "class", "script", "reference"};
+        static_assert(std::size(kClasses) == static_cast<size_t>(Value::Kind::Reference) + 1);
+        return Value::className(QString::fromLatin1(kClasses[static_cast<int>(v.kind())]));
     }
     throwRuntime(errCantGet, QStringLiteral("Can’t get %1 of %2.").arg(name, displayForm(v)));
 }

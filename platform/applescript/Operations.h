@@ -89,7 +89,8 @@ struct TextRules {
 [[nodiscard]] QStringList textElements(const QString& text, const QString& cls, const TextRules& rules);
 // count of, length of.
 [[nodiscard]] qint64 countOf(const Value& v);
-// A property of a text, list, record or date ("length", "year", "date string", …).
+// A property of a text, list, record or date ("length", "year", "date string", …);
+// "class" is a class name value, "contents" the value itself.
 // Of a text also "id" (its code point, or a list of them for several characters)
 // and "quoted form" (the text in single quotes, safe as one word of a shell line).
 [[nodiscard]] Value builtinProperty(const Value& v, const QString& name);

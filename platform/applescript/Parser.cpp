@@ -9,27 +9,45 @@
 
 namespace platform::applescript {
 
-// program := { handler | property | statement } EOF
+// program := script-body EOF
 Program Parser::parseProgram()
 {
     Program program;
     m_program = &program;
+    findLabelledHandlers();
+    parseScriptBody(program, false);
+    return program;
+}
+
+// script-body := { handler | property | script | statement }, up to "end" when nested
+void Parser::parseScriptBody(ScriptDef& script, bool nested)
+{
     bool explicitRun = false;
     bool implicitRun = false;
-    for (skipLineEnds(); cur().kind != TokenKind::EndOfFile; skipLineEnds()) {
+    for (skipLineEnds(); cur().kind != TokenKind::EndOfFile && !(nested && isWord("end")); skipLineEnds()) {
         if ((isWord("on") || isWord("to")) && ahead(1).kind == TokenKind::Word && !isWord("error", 1)) {
             const Token at = cur();
-            parseHandler(program);
-            if (program.handlers.back().name == u"run") {
+            parseHandler(script);
+            if (script.handlers.back().name == u"run") {
                 if (explicitRun || implicitRun)
                     throwCompile(errSyntax, QStringLiteral("The run handler is specified more than once."), at.line,
                                  at.column);
                 explicitRun = true;
-                program.run = std::move(program.handlers.back().body);
-                program.handlers.pop_back();
+                script.run = std::move(script.handlers.back().body);
+                script.handlers.pop_back();
             }
         } else if (isWord("property") || isWord("prop")) {
-            parseProperty(program);
+            parseProperty(script);
+        } else if (isWord("script") && ahead(1).kind == TokenKind::Word && !cur().barred) {
+            // A named script object at the top of a script is one of its properties.
+            NodePtr object = parseScriptObject();
+            expectLineEnd();
+            for (const auto& p : script.properties)
+                if (p.first == object->script->name)
+                    throwCompile(errSyntax,
+                                 QStringLiteral("The property %1 is specified more than once.").arg(p.first),
+                                 object->line, object->column);
+            script.properties.emplace_back(object->script->name, std::move(object));
         } else {
             if (explicitRun)
                 throwCompile(errSyntax, QStringLiteral("The run handler is specified more than once."), cur().line,
@@ -37,51 +55,50 @@ Program Parser::parseProgram()
             implicitRun = true;
             NodePtr statement = parseStatement();
             if (statement->kind == NodeKind::Global)
-                program.globals.insert(program.globals.end(), statement->names.begin(), statement->names.end());
-            program.run.push_back(std::move(statement));
+                script.globals.insert(script.globals.end(), statement->names.begin(), statement->names.end());
+            script.run.push_back(std::move(statement));
             expectLineEnd();
         }
     }
-    return program;
 }
 
-// handler := ("on" | "to") name [ "(" [ name { "," name } ] ")" ] EOL block "end" [ name ]
-void Parser::parseHandler(Program& program)
+// script-object := "script" [ name ] EOL script-body "end" [ "script" ]
+NodePtr Parser::parseScriptObject()
 {
     const Token opener = cur();
     ++m_pos;
-    Handler handler;
-    handler.line = opener.line;
-    handler.name = identifier("handler name");
-    for (const Handler& h : program.handlers)
-        if (h.name == handler.name)
-            throwCompile(errSyntax, QStringLiteral("The %1 handler is specified more than once.").arg(handler.name),
-                         opener.line, opener.column);
-    if (acceptSymbol("(")) {
-        if (!acceptSymbol(")")) {
-            do {
-                handler.parameters.push_back(identifier("parameter name"));
-            } while (acceptSymbol(","));
-            expectSymbol(")");
-        }
-    }
+    auto def = std::make_shared<ScriptDef>();
+    if (!atLineEnd())
+        def->name = identifier("script name");
     expectLineEnd();
-    const int loops = m_loops;
-    m_loops = 0;
-    handler.body = parseBlock();
+    Nesting nesting(*this);
+    const int loops = std::exchange(m_loops, 0);
+    parseScriptBody(*def, true);
     m_loops = loops;
-    expectWord("end", QStringLiteral(" (to close \"%1\" at line %2)").arg(handler.name).arg(opener.line));
-    if (cur().kind == TokenKind::Word && !atLineEnd()) {
-        if (cur().text != handler.name)
-            fail(QStringLiteral("\"end %1\"").arg(handler.name), cur());
-        ++m_pos;
+    parseEnd("script", opener);
+    NodePtr n = node(NodeKind::ScriptObject, opener);
+    n->script = std::move(def);
+    return n;
+}
+
+// script-statement := script-object: a named one is set to its name, either one is the result
+NodePtr Parser::parseScriptStatement()
+{
+    NodePtr object = parseScriptObject();
+    if (object->script->name.isEmpty()) {
+        NodePtr n = node(NodeKind::ExprStatement, *object);
+        n->a = std::move(object);
+        return n;
     }
-    expectLineEnd();
-    program.handlers.push_back(std::move(handler));
+    NodePtr n = node(NodeKind::Set, *object);
+    n->a = node(NodeKind::Variable, *object);
+    n->a->name = object->script->name;
+    n->b = std::move(object);
+    return n;
 }
 
 // property := ("property" | "prop") name ":" expression EOL
-void Parser::parseProperty(Program& program)
+void Parser::parseProperty(ScriptDef& program)
 {
     ++m_pos;
     QString name = identifier("property name");
@@ -125,14 +142,42 @@ NodePtr Parser::parseStatement()
         {QStringLiteral("global"), &Parser::parseDeclaration}, {QStringLiteral("local"), &Parser::parseDeclaration},
         {QStringLiteral("exit"), &Parser::parseExit},         {QStringLiteral("get"), &Parser::parseGetOrLog},
         {QStringLiteral("log"), &Parser::parseGetOrLog},
+        {QStringLiteral("script"), &Parser::parseScriptStatement},
     };
     Nesting nesting(*this);
-    if (cur().kind == TokenKind::Word && !cur().barred)
-        if (const auto it = kStatements.constFind(cur().text); it != kStatements.constEnd())
+    if (cur().kind == TokenKind::Word && !cur().barred) {
+        if (const auto it = kStatements.constFind(cur().text); it != kStatements.constEnd()) {
+            if (it.value() == &Parser::parseConsidering)
+                refuseUnsupported();
             return (this->*it.value())();
+        }
+        refuseUnsupported();
+    }
     NodePtr n = node(NodeKind::ExprStatement, cur());
     n->a = parseExpression();
     return n;
+}
+
+// Statements of the language this engine does not run are refused by name, not
+// as an unknown variable or an unexpected word.
+void Parser::refuseUnsupported() const
+{
+    static const QStringList kUnsupported[] = {
+        {QStringLiteral("with"), QStringLiteral("timeout")},
+        {QStringLiteral("with"), QStringLiteral("transaction")},
+        {QStringLiteral("using"), QStringLiteral("terms"), QStringLiteral("from")},
+        {QStringLiteral("considering"), QStringLiteral("application"), QStringLiteral("responses")},
+        {QStringLiteral("ignoring"), QStringLiteral("application"), QStringLiteral("responses")},
+        {QStringLiteral("continue")},
+    };
+    const QString& first = cur().text;
+    if (first != u"with" && first != u"using" && first != u"continue" && first != u"considering"
+        && first != u"ignoring")
+        return;
+    for (const QStringList& words : kUnsupported)
+        if (matchWords(words) && (words.size() > 1 || ahead(1).kind == TokenKind::Word))
+            throwCompile(errSyntax, QStringLiteral("“%1” is not supported by this script engine.").arg(words.join(u' ')),
+                         cur().line, cur().column);
 }
 
 // exit := "exit" [ "repeat" ], inside a repeat loop

@@ -16,6 +16,7 @@
 #include "platform/applescript/Ast.h"
 #include "platform/applescript/Lexer.h"
 
+#include <QSet>
 #include <QStringList>
 
 #include <vector>
@@ -67,11 +68,15 @@ private:
     [[noreturn]] void fail(const QString& expected, const Token& found) const;
     [[noreturn]] void failHere(const QString& expected) const { fail(expected, cur()); }
     NodePtr node(NodeKind kind, const Token& at) const;
+    NodePtr node(NodeKind kind, const Node& at) const;
     QString identifier(const char* what);
 
     // statements (Parser.cpp)
-    void parseHandler(Program& program);
-    void parseProperty(Program& program);
+    void parseScriptBody(ScriptDef& script, bool nested);
+    NodePtr parseScriptObject();
+    NodePtr parseScriptStatement();
+    void parseProperty(ScriptDef& script);
+    void refuseUnsupported() const;
     Block parseBlock();
     NodePtr parseStatement();
     NodePtr parseSet();
@@ -89,6 +94,14 @@ private:
     void parseEnd(const char* keyword, const Token& opener);
     void checkAssignable(const Node& target) const;
 
+    // handlers and their calls (ParserHandlers.cpp)
+    void findLabelledHandlers();
+    void parseHandler(ScriptDef& script);
+    NodePtr parseLabelledCall(const Token& at, bool my);
+    int matchPreposition(int k, QString* label) const;
+    bool startsLabels(int k) const;
+    bool startsLabelledCall() const;
+
     // expressions (ParserExpressions.cpp)
     NodePtr parseExpression(int minPrecedence = 1);
     NodePtr parseUnary();
@@ -101,6 +114,7 @@ private:
     NodePtr parseWordPrimary();
     const WordRule* matchWordRule(int* length) const;
     NodePtr parseConstant();
+    void refuseCommand() const;
     NodePtr parseNotWord(const Token& at, const char* spelling);
     NodePtr parseBooleanWord(const Token& at, const char* spelling);
     NodePtr parseMissingValue(const Token& at, const char* spelling);
@@ -120,6 +134,9 @@ private:
     NodePtr parseClipboard(const Token& at, const char* spelling);
     NodePtr parseBuiltinCommand(const Token& at, const char* spelling);
     NodePtr parseCall(const Token& at, bool my);
+    NodePtr parseReference(const Token& at, const char* spelling);
+    NodePtr parseMe(const Token& at, const char* spelling);
+    NodePtr classLiteral(const Token& at, const QString& name);
 
     // elements and dictionary terms (ParserElements.cpp)
     NodePtr parseElement(const Term& term, const Token& at);
@@ -145,6 +162,7 @@ private:
     std::vector<Terms> m_terms;                         // one per tell block with a dictionary
     std::vector<const std::vector<QString>*> m_stops;  // labels that end the current expression
     Program* m_program = nullptr;
+    QSet<QString> m_labelledHandlers;  // handlers of the source defined with labels
     bool m_inContainer = false;  // parsing an element's container: a `whose` there belongs to the element
 };
 

@@ -209,6 +209,13 @@ NodePtr Parser::parsePostfix(NodePtr left)
             left = node(NodeKind::Delimiters, at);
             continue;
         }
+        // `counter's inc()`, `counter's greet given name:"Ann"`: a handler of that script object.
+        if (cur().kind == TokenKind::Word && (isSymbol("(", 1) || startsLabelledCall())) {
+            NodePtr call = isSymbol("(", 1) ? parseCall(cur(), false) : parseLabelledCall(cur(), false);
+            call->a = std::move(left);
+            left = std::move(call);
+            continue;
+        }
         int length = 0;
         const Term* term = nullptr;
         if (!m_terms.empty())

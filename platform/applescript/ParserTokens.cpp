@@ -112,6 +112,15 @@ NodePtr Parser::node(NodeKind kind, const Token& at) const
     return n;
 }
 
+NodePtr Parser::node(NodeKind kind, const Node& at) const
+{
+    auto n = std::make_unique<Node>();
+    n->kind = kind;
+    n->line = at.line;
+    n->column = at.column;
+    return n;
+}
+
 QString Parser::identifier(const char* what)
 {
     if (cur().kind != TokenKind::Word)

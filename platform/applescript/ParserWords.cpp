@@ -52,6 +52,37 @@ const QStringList kRoundingModes[] = {
     {QStringLiteral("as"), QStringLiteral("taught"), QStringLiteral("in"), QStringLiteral("school")},
 };
 
+const std::vector<QStringList>& refusedPhrases()
+{
+    static const std::vector<QStringList> phrases = [] {
+        std::vector<QStringList> v;
+        for (const char* p : {"do shell script", "run script", "load script", "store script", "display dialog",
+                              "display alert", "display notification", "choose from list", "choose file",
+                              "choose folder", "open for access", "close access", "system info", "system attribute",
+                              "random number", "current application"})
+            v.push_back(QString::fromLatin1(p).split(u' '));
+        return v;
+    }();
+    return phrases;
+}
+
+const QSet<QString>& refusedWords()
+{
+    static const QSet<QString> words = {QStringLiteral("read"),   QStringLiteral("write"),    QStringLiteral("delay"),
+                                        QStringLiteral("beep"),   QStringLiteral("say"),      QStringLiteral("activate"),
+                                        QStringLiteral("launch"), QStringLiteral("quit"),     QStringLiteral("open"),
+                                        QStringLiteral("summarize")};
+    return words;
+}
+
+QStringList refusedFirstWords()
+{
+    QStringList first(refusedWords().begin(), refusedWords().end());
+    for (const QStringList& words : refusedPhrases())
+        first << words.first();
+    return first;
+}
+
 // Where a row applies, judged by the token after its spelling.
 enum class Guard { None, BeforeOf, NotBeforeOf, NotBeforeOfOrParen };
 
@@ -99,6 +130,10 @@ const Parser::WordRule* Parser::matchWordRule(int* length) const
             {"ascii character", &Parser::parseBuiltinCommand},
             {"ascii number", &Parser::parseBuiltinCommand},
             {"character id", &Parser::parseBuiltinCommand, Guard::NotBeforeOf},
+            {"string id", &Parser::parseBuiltinCommand, Guard::NotBeforeOf},
+            {"a reference to", &Parser::parseReference},
+            {"reference to", &Parser::parseReference},
+            {"me", &Parser::parseMe},
         };
         for (const char* ordinal : kOrdinals)
             rules.push_back({ordinal, &Parser::parseOrdinal});
@@ -140,6 +175,8 @@ const Parser::WordRule* Parser::matchWordRule(int* length) const
 NodePtr Parser::parseWordPrimary()
 {
     const Token at = cur();
+    if (startsLabelledCall())
+        return parseLabelledCall(at, false);
     if (at.barred) {
         if (isSymbol("(", 1))
             return parseCall(at, false);
@@ -165,6 +202,10 @@ NodePtr Parser::parseWordPrimary()
         if (cls && (classLength >= propertyLength || byId)) {
             const size_t saved = m_pos;
             m_pos += static_cast<size_t>(classLength);
+            // A class name on its own is the class (`class of m is message`).
+            if (!cls->plural && !byId && !startsIndex() && cur().kind != TokenKind::String && !isWord("of")
+                && !isWord("in") && !isWord("whose") && !isWord("where"))
+                return classLiteral(at, cls->name);
             if (byId || classLength > propertyLength || cls->plural || startsIndex() || cur().kind == TokenKind::String)
                 return parseElement(*cls, at);
             m_pos = saved;
@@ -213,12 +254,60 @@ NodePtr Parser::parseConstant()
         n->value = *it;
         return n;
     }
+    // The language's class names are values (`class of x is list`); the first
+    // words of refused commands map to an empty name. One lookup per variable.
+    static const QHash<QString, QString> kSpecial = [] {
+        QHash<QString, QString> h;
+        for (const char* name : {"text", "list", "record", "integer", "real", "number", "boolean", "class", "script",
+                                 "reference", "date", "item", "character", "word", "paragraph"})
+            h.insert(QString::fromLatin1(name), QString::fromLatin1(name));
+        h.insert(QStringLiteral("string"), QStringLiteral("text"));
+        h.insert(QStringLiteral("unicode"), QString());
+        for (const QString& first : refusedFirstWords())
+            h.insert(first, QString());
+        return h;
+    }();
+    const auto special = kSpecial.constFind(at.text);
+    if (special != kSpecial.constEnd()) {
+        if (at.text == u"unicode" && isWord("text", 1)) {
+            m_pos += 2;
+            return classLiteral(at, QStringLiteral("text"));
+        }
+        if (!special->isEmpty()) {
+            ++m_pos;
+            return classLiteral(at, *special);
+        }
+        refuseCommand();
+    }
     if (isReserved(at.text))
         failHere(QStringLiteral("expression"));
     ++m_pos;
     NodePtr n = node(NodeKind::Variable, at);
     n->name = at.text;
     return n;
+}
+
+// The language's commands and scripting additions this engine does not run are
+// refused by name where they would otherwise read as an unknown variable: the
+// phrases always, a single word when an operand follows it (`delay 1`), which a
+// variable never has.
+void Parser::refuseCommand() const
+{
+    QString phrase;
+    for (const QStringList& words : refusedPhrases())
+        if (matchWords(words))
+            phrase = words.join(u' ');
+    if (phrase.isEmpty() && refusedWords().contains(cur().text)) {
+        const Token& next = ahead(1);
+        const bool operand = next.kind == TokenKind::String || next.kind == TokenKind::Integer
+            || next.kind == TokenKind::Real || (next.kind == TokenKind::Symbol && next.text == u"{")
+            || (next.kind == TokenKind::Word && (next.barred || !isReserved(next.text)));
+        if (operand)
+            phrase = cur().text;
+    }
+    if (!phrase.isEmpty())
+        throwCompile(errSyntax, QStringLiteral("“%1” is not supported by this script engine.").arg(phrase), cur().line,
+                     cur().column);
 }
 
 // not-word := "not" unary
@@ -265,17 +354,43 @@ NodePtr Parser::parseBuiltinProperty(const Token& at, const char* spelling)
     return parseContainer(std::move(n), false);
 }
 
-// date := "date" primary
+NodePtr Parser::classLiteral(const Token& at, const QString& name)
+{
+    NodePtr n = node(NodeKind::Literal, at);
+    n->value = Value::className(name);
+    return n;
+}
+
+// date := "date" primary | "date" (the class, where no operand follows)
 NodePtr Parser::parseDateWord(const Token& at, const char*)
 {
+    if (atLineEnd() || (cur().kind == TokenKind::Symbol && !isSymbol("{") && !isSymbol("-"))
+        || (cur().kind == TokenKind::Word && !cur().barred && isReserved(cur().text)))
+        return classLiteral(at, QStringLiteral("date"));
     NodePtr n = node(NodeKind::DateFromText, at);
     n->a = parsePrimary();
     return n;
 }
 
-// my := "my" ( name | call )
+// reference := ( "a reference to" | "reference to" ) postfix: the place, not its value
+NodePtr Parser::parseReference(const Token& at, const char*)
+{
+    NodePtr n = node(NodeKind::MakeReference, at);
+    n->a = parsePostfix(parsePrimary());
+    return n;
+}
+
+// me := "me": the script object whose handler runs
+NodePtr Parser::parseMe(const Token& at, const char*)
+{
+    return node(NodeKind::Me, at);
+}
+
+// my := "my" ( name | call | labelled-call )
 NodePtr Parser::parseMy(const Token& at, const char*)
 {
+    if (startsLabelledCall())
+        return parseLabelledCall(at, true);
     if (cur().kind == TokenKind::Word && isSymbol("(", 1))
         return parseCall(at, true);
     NodePtr n = node(NodeKind::MyVariable, at);

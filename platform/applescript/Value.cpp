@@ -1,6 +1,7 @@
 #include "platform/applescript/Value.h"
 
 #include "platform/applescript/Dictionary.h"
+#include "platform/applescript/ScriptObjects.h"
 
 namespace platform::applescript {
 
@@ -32,6 +33,37 @@ QString& Value::mutableText()
 {
     (void)text();
     return std::get<QString>(m_data);
+}
+
+Value Value::className(QString name)
+{
+    Value v;
+    v.m_data = std::shared_ptr<Entity>(std::make_shared<ClassEntity>(std::move(name)));
+    return v;
+}
+
+Value Value::script(std::shared_ptr<ScriptObject> s)
+{
+    Value v;
+    v.m_data = std::shared_ptr<Entity>(std::move(s));
+    return v;
+}
+
+Value Value::reference(std::shared_ptr<Reference> r)
+{
+    Value v;
+    v.m_data = std::shared_ptr<Entity>(std::move(r));
+    return v;
+}
+
+std::shared_ptr<ScriptObject> Value::scriptObject() const
+{
+    return std::static_pointer_cast<ScriptObject>(std::get<kEntityIndex>(m_data));
+}
+
+std::shared_ptr<Reference> Value::referenceTarget() const
+{
+    return std::static_pointer_cast<Reference>(std::get<kEntityIndex>(m_data));
 }
 
 Value Value::list(List items)

@@ -3,7 +3,8 @@
 // application-dictionary seam (Dictionary.h).
 //
 // A Value is one of: missing value, boolean, integer, real, text, date, list,
-// record, or an application object. Scalars are held by value; text is a QString
+// record, an application object, a class name (`text`, `message`), a script
+// object, or a reference made by `a reference to`. Scalars are held by value; text is a QString
 // (implicitly shared, so copying a Value is cheap). Text an application hands over
 // as valid UTF-8 (a raw message) may stay UTF-8 (utf8Text()): it is half the size,
 // joins and reaches the clipboard without a UTF-16 copy, and turns into a QString
@@ -33,13 +34,34 @@ namespace platform::applescript {
 class Object;
 class Value;
 struct Record;
+struct ScriptObject;
+struct Reference;
+
+// What a class name, a script object and a reference have in common: they share
+// one slot of the Value (a variant with few alternatives copies and destroys
+// faster), told apart by their type.
+struct Entity {
+    enum class Type : unsigned char { Class, Script, Reference };  // ORDER: as Value::Kind from Class on
+    explicit Entity(Type t) : type(t) { }
+    virtual ~Entity() = default;
+    Entity(const Entity&) = delete;
+    Entity& operator=(const Entity&) = delete;
+    // Drops every value held, breaking any cycle through this entity.
+    virtual void sever() { }
+    const Type type;
+};
+
+struct ClassEntity final : Entity {
+    explicit ClassEntity(QString n) : Entity(Type::Class), name(std::move(n)) { }
+    const QString name;
+};
 
 using List = std::vector<Value>;
 
 class Value {
 public:
     // Order matters: it is the index order of the variant below.
-    enum class Kind { Missing, Boolean, Integer, Real, Text, Date, List, Record, Object };
+    enum class Kind { Missing, Boolean, Integer, Real, Text, Date, List, Record, Object, Class, Script, Reference };
 
     Value() = default;  // missing value
     Value(bool b) : m_data(b) { }
@@ -56,6 +78,10 @@ public:
     }
 
     static Value missing() { return Value(); }
+    // The class name as the language writes it: "text", "integer", "message".
+    static Value className(QString name);
+    static Value script(std::shared_ptr<ScriptObject> s);
+    static Value reference(std::shared_ptr<Reference> r);
     // Text held as these bytes, which must be valid UTF-8.
     static Value utf8Text(QByteArray bytes);
     static Value list(List items = {});
@@ -63,7 +89,12 @@ public:
 
     [[nodiscard]] Kind kind() const
     {
-        return m_data.index() == kUtf8Index ? Kind::Text : static_cast<Kind>(m_data.index());
+        const std::size_t index = m_data.index();
+        if (index < kEntityIndex)
+            return static_cast<Kind>(index);
+        if (index == kUtf8Index)
+            return Kind::Text;
+        return static_cast<Kind>(kEntityIndex + static_cast<std::size_t>((*std::get_if<kEntityIndex>(&m_data))->type));
     }
     [[nodiscard]] bool isMissing() const { return kind() == Kind::Missing; }
     [[nodiscard]] bool isNumber() const { return kind() == Kind::Integer || kind() == Kind::Real; }
@@ -95,20 +126,28 @@ public:
         return std::get<std::shared_ptr<Record>>(m_data);
     }
     [[nodiscard]] const std::shared_ptr<Object>& object() const { return std::get<std::shared_ptr<Object>>(m_data); }
+    [[nodiscard]] const QString& classNameText() const
+    {
+        return static_cast<const ClassEntity&>(*std::get<kEntityIndex>(m_data)).name;
+    }
+    [[nodiscard]] std::shared_ptr<ScriptObject> scriptObject() const;
+    [[nodiscard]] std::shared_ptr<Reference> referenceTarget() const;
 
     // A copy that shares nothing mutable with this value (lists and records are
-    // duplicated, recursively); objects stay references.
+    // duplicated, recursively); objects, script objects and references stay shared
+    // (the interpreter duplicates a script object that is copied itself).
     [[nodiscard]] Value deepCopy() const;
 
 private:
     struct Utf8 {
         QByteArray bytes;
     };
-    static constexpr std::size_t kUtf8Index = 9;  // after the kinds, which keep their indices
+    static constexpr std::size_t kEntityIndex = 9;  // Kind::Class, Script and Reference
+    static constexpr std::size_t kUtf8Index = 10;
 
     // Mutable: a UTF-8 text becomes a QString when it is first read as one.
     mutable std::variant<std::monostate, bool, qint64, double, QString, QDateTime, std::shared_ptr<List>,
-                         std::shared_ptr<Record>, std::shared_ptr<Object>, Utf8>
+                         std::shared_ptr<Record>, std::shared_ptr<Object>, std::shared_ptr<Entity>, Utf8>
         m_data;
 };
 

@@ -1,2 +1,2 @@
--- expect error -2741
+-- expect error -2740
 run script "1 + 1"

@@ -1,0 +1,2 @@
+-- expect: Hi A
+string id {72, 105} & " " & (string id 65)

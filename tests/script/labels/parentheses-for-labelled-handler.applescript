@@ -1,0 +1,4 @@
+-- expect error -1721
+on greet given name:who
+end greet
+greet("Ann")

@@ -1,0 +1,3 @@
+-- expect error -10006
+set x to 3
+set contents of x to 4
