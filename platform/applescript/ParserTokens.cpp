@@ -114,11 +114,10 @@ NodePtr Parser::node(NodeKind kind, const Token& at) const
 
 NodePtr Parser::node(NodeKind kind, const Node& at) const
 {
-    auto n = std::make_unique<Node>();
-    n->kind = kind;
-    n->line = at.line;
-    n->column = at.column;
-    return n;
+    Token place;
+    place.line = at.line;
+    place.column = at.column;
+    return node(kind, place);
 }
 
 QString Parser::identifier(const char* what)
