@@ -252,48 +252,56 @@ qsizetype ReadAhead::window() const
 
 bool ReadAhead::watchFolderOf(const QString& path)
 {
-    const QString folder = path.left(path.lastIndexOf(QLatin1Char('/')));
+    const QStringView folder = QStringView(path).left(path.lastIndexOf(QLatin1Char('/')));
     if (std::any_of(m_watched.cbegin(), m_watched.cend(), [&](const auto& watched) { return watched.second == folder; }))
         return true;
-    const int wd = ::inotify_add_watch(m_watch, QFile::encodeName(folder).constData(),
+    const int wd = ::inotify_add_watch(m_watch, QFile::encodeName(folder.toString()).constData(),
                                        IN_MODIFY | IN_CLOSE_WRITE | IN_CREATE | IN_DELETE | IN_MOVED_FROM
                                            | IN_MOVED_TO | IN_DELETE_SELF | IN_MOVE_SELF | IN_ONLYDIR);
     if (wd < 0)
         return false;
-    m_watched.emplace_back(wd, folder);
+    m_watched.emplace_back(wd, folder.toString());
     return true;
 }
 
-void ReadAhead::forgetChanged()
+QByteArray ReadAhead::readChanges() const
 {
+    QByteArray events;
     alignas(inotify_event) char buffer[4096];
     for (;;) {
         const ssize_t got = ::read(m_watch, buffer, sizeof buffer);
         if (got < 0 && errno == EINTR)
             continue;
         if (got <= 0)
-            return;  // nothing more has changed (EAGAIN)
-        for (ssize_t at = 0; at + ssize_t(sizeof(inotify_event)) <= got;) {
-            const auto* event = reinterpret_cast<const inotify_event*>(buffer + at);
-            at += ssize_t(sizeof(inotify_event) + event->len);
-            const auto watched = std::find_if(m_watched.cbegin(), m_watched.cend(),
-                                              [&](const auto& w) { return w.first == event->wd; });
-            const bool all = (event->mask & (IN_Q_OVERFLOW | IN_DELETE_SELF | IN_MOVE_SELF | IN_IGNORED)) != 0
-                || watched == m_watched.cend() || event->len == 0;
-            const QString path = all ? QString() : watched->second + QLatin1Char('/') + QFile::decodeName(event->name);
-            const auto changed = [&](qsizetype index) { return all || m_paths.at(index) == path; };
-            if (m_reading >= 0 && changed(m_reading))
-                m_readingChanged = true;
-            m_ready.erase(std::remove_if(m_ready.begin(), m_ready.end(),
-                                         [&](qsizetype index) {
-                                             if (!changed(index))
-                                                 return false;
-                                             m_data[static_cast<size_t>(index)] = QByteArray();
-                                             m_state[static_cast<size_t>(index)] = State::Unread;
-                                             return true;
-                                         }),
-                          m_ready.end());
-        }
+            return events;  // nothing more has changed (EAGAIN)
+        events.append(buffer, static_cast<int>(got));
+    }
+}
+
+void ReadAhead::forgetChanged(const QByteArray& events)
+{
+    for (qsizetype at = 0; at + qsizetype(sizeof(inotify_event)) <= events.size();) {
+        inotify_event event;
+        std::memcpy(&event, events.constData() + at, sizeof event);
+        const char* name = events.constData() + at + sizeof event;
+        at += qsizetype(sizeof(inotify_event) + event.len);
+        const auto watched = std::find_if(m_watched.cbegin(), m_watched.cend(),
+                                          [&](const auto& w) { return w.first == event.wd; });
+        const bool all = (event.mask & (IN_Q_OVERFLOW | IN_DELETE_SELF | IN_MOVE_SELF | IN_IGNORED)) != 0
+            || watched == m_watched.cend() || event.len == 0;
+        const QString path = all ? QString() : watched->second + QLatin1Char('/') + QFile::decodeName(name);
+        const auto changed = [&](qsizetype index) { return all || m_paths.at(index) == path; };
+        if (m_reading >= 0 && changed(m_reading))
+            m_readingChanged = true;
+        m_ready.erase(std::remove_if(m_ready.begin(), m_ready.end(),
+                                     [&](qsizetype index) {
+                                         if (!changed(index))
+                                             return false;
+                                         m_data[static_cast<size_t>(index)] = QByteArray();
+                                         m_state[static_cast<size_t>(index)] = State::Unread;
+                                         return true;
+                                     }),
+                      m_ready.end());
     }
 }
 
@@ -343,9 +351,16 @@ QByteArray ReadAhead::take(qsizetype index, Part part)
     m_changed.wait(lock, [&] { return m_state[static_cast<size_t>(index)] != State::Reading; });
     m_askerWaiting = false;
     // A file changed since the reader read it (rewritten, renamed, deleted) is
-    // read again: what is handed over is what is on disk now.
-    if (m_state[static_cast<size_t>(index)] == State::Ready)
-        forgetChanged();
+    // read again: what is handed over is what is on disk now. The events are
+    // read without the lock, which the reader needs meanwhile; only the asker
+    // takes a block out of Ready, so this one stays Ready until they are applied.
+    if (m_state[static_cast<size_t>(index)] == State::Ready) {
+        lock.unlock();
+        const QByteArray events = readChanges();
+        lock.lock();
+        if (!events.isEmpty())
+            forgetChanged(events);
+    }
     std::optional<QByteArray> result;  // none: this thread reads it
     State& state = m_state[static_cast<size_t>(index)];
     if (state == State::Ready) {

@@ -63,8 +63,10 @@ private:
     [[nodiscard]] bool ahead(qsizetype index) const;  // inside the window, under the lock
     // Watches the folder of path for changes (the reader, under the lock).
     [[nodiscard]] bool watchFolderOf(const QString& path);
-    // Forgets what was read of the files changed since (the asker, under the lock).
-    void forgetChanged();
+    // The changes seen since last asked, as inotify events (the asker, without
+    // the lock); forgets what was read of those files (under the lock).
+    [[nodiscard]] QByteArray readChanges() const;
+    void forgetChanged(const QByteArray& events);
     // Forgets the blocks read ahead, all or those outside the window (under the lock).
     void dropReady(bool keepAhead);
 
