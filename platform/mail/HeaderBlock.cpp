@@ -277,8 +277,8 @@ QString HeaderBlock::text(const char* name) const
     const auto value = rawValue(name);
     if (!value || value->isEmpty())
         return {};
-    // Plain ASCII without an encoded word reads as itself: KMime would hand back
-    // the same text, at the price of a header object and a decoder run.
+    // Plain ASCII without an encoded word reads as itself: decoding would hand back
+    // the same text, at the price of a decoder run.
     if (findBytes(*value, "=?", 0) < 0
         && std::all_of(value->cbegin(), value->cend(), [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
         return withoutControls(QString::fromLatin1(*value));

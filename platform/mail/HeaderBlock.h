@@ -2,12 +2,12 @@
 // The header block of one message, read the way real mail needs it.
 //
 // A header block is the raw text before the first empty line. Lookups unfold the
-// value of the first field of a name (compared without case) and hand it to KMime's
-// header classes only for decoding, never through a KMime::Message: its accessors
-// add empty headers when asked for absent ones unless passed false, and its
-// messageID() drops identifiers without "<>" or without "@". Values with 8-bit
-// bytes that are not valid UTF-8 are taken as Windows-1252 first, because KMime
-// decodes raw 8-bit header text as UTF-8 and turns anything else into U+FFFD.
+// value of the first field of a name (compared without case). Unstructured text
+// is decoded here (EncodedWords.h); address lists and dates go to KMime's header
+// classes only for parsing, never through a KMime::Message: its accessors add
+// empty headers when asked for absent ones unless passed false, and its
+// messageID() drops identifiers without "<>" or without "@". 8-bit bytes that are
+// not valid UTF-8 are Windows-1252, in text and addresses alike.
 //
 // Every decoded value (text, names, addresses, identifiers) carries no control
 // characters: an encoded word may decode to CR, LF or any other C0 control, and a

@@ -71,8 +71,7 @@ bool MailMessage::relocate()
             if (Mailbox::uniqueName(name) != m_location.uniqueName)
                 continue;
             m_location.path = files.filePath();
-            const qsizetype info = name.indexOf(QLatin1String(":2,"));
-            m_location.flags = info < 0 ? QString() : name.mid(info + 3);
+            m_location.flags = Mailbox::flags(name).toString();
             qCInfo(lcMail, "A message renamed since it was listed is read from its new name");
             return true;
         }

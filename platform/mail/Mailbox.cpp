@@ -163,10 +163,9 @@ class SharedFlags {
 public:
     QString operator()(const QString& fileName)
     {
-        const qsizetype info = fileName.indexOf(QLatin1String(":2,"));
-        if (info < 0)
+        const QStringView letters = Mailbox::flags(fileName);
+        if (letters.isEmpty())
             return {};
-        const QStringView letters = QStringView(fileName).mid(info + 3);
         for (const QString& known : m_known) {
             if (known == letters)
                 return known;
@@ -227,6 +226,12 @@ Mailbox::Mailbox(QString root) : m_root(std::move(root)) {}
 bool Mailbox::exists() const
 {
     return !m_root.isEmpty() && QFileInfo(m_root).isDir();
+}
+
+QStringView Mailbox::flags(const QString& fileName)
+{
+    const qsizetype info = fileName.indexOf(QLatin1String(":2,"));
+    return info < 0 ? QStringView() : QStringView(fileName).mid(info + 3);
 }
 
 QString Mailbox::uniqueName(const QString& fileName)
@@ -407,9 +412,8 @@ std::optional<MessageLocation> Mailbox::at(const QString& relative) const
     if (!QFileInfo(path).isFile())
         return std::nullopt;
     const QString file = parts.last();
-    const qsizetype info = file.indexOf(QLatin1String(":2,"));
     return MessageLocation{inbox ? QString::fromLatin1(kInbox) : parts.first().mid(1), uniqueName(file), path,
-                           info < 0 ? QString() : file.mid(info + 3)};
+                           flags(file).toString()};
 }
 
 QString Mailbox::relative(const MessageLocation& location) const

@@ -65,6 +65,8 @@ public:
 
     // The unique name of a Maildir file name: what comes before its flags.
     [[nodiscard]] static QString uniqueName(const QString& fileName);
+    // The flags of a Maildir file name: the letters after ":2,", empty without them.
+    [[nodiscard]] static QStringView flags(const QString& fileName);
 
     static constexpr const char* kInbox = "INBOX";
 
