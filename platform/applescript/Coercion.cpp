@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cstring>
 #include <cmath>
 #include <limits>
 #include <string>
@@ -151,7 +152,37 @@ QByteArray utf8TextOf(const Value& v, const TextRules& rules)
 
 bool holdsUtf8(const Value& list)
 {
+    if (list.items().packed())
+        return true;
     return std::any_of(list.items().begin(), list.items().end(), [](const Value& item) { return item.utf8Form(); });
+}
+
+// Packed text joined in one pass: each item's bytes and a delimiter copied once.
+Value joinPacked(const List::Packed& packed, const QByteArray& delimiter)
+{
+    if (delimiter.isEmpty() || packed.ends.size() < 2) {
+        Utf8Bound().grew(packed.bytes, packed.bytes.size());
+        return Value::utf8Text(packed.bytes);
+    }
+    const qint64 length = packed.bytes.size() + qint64(delimiter.size()) * qint64(packed.ends.size() - 1);
+    if (length > std::numeric_limits<int>::max() - 64)
+        checkTextLength(std::numeric_limits<int>::max());
+    QByteArray out(static_cast<int>(length), Qt::Uninitialized);
+    preferHugePages(out.constData(), static_cast<std::size_t>(out.size()));
+    char* to = out.data();
+    std::uint32_t start = 0;
+    for (std::size_t i = 0; i < packed.ends.size(); ++i) {
+        if (i > 0) {
+            std::memcpy(to, delimiter.constData(), static_cast<std::size_t>(delimiter.size()));
+            to += delimiter.size();
+        }
+        const std::uint32_t end = packed.ends[i];
+        std::memcpy(to, packed.bytes.constData() + start, end - start);
+        to += end - start;
+        start = end;
+    }
+    Utf8Bound().grew(out, out.size());
+    return Value::utf8Text(std::move(out));
 }
 
 // A list joined as toText joins it, in UTF-8: for lists holding UTF-8 text, which
@@ -159,6 +190,8 @@ bool holdsUtf8(const Value& list)
 Value joinUtf8(const Value& list, const TextRules& rules)
 {
     const QByteArray delimiter = rules.delimiters.isEmpty() ? QByteArray() : toUtf8Large(rules.delimiters.first());
+    if (const List::Packed* packed = list.items().packed())
+        return joinPacked(*packed, delimiter);
     qint64 length = 0;
     for (const Value& item : list.items()) {
         const QByteArray* bytes = item.utf8Form();

@@ -26,7 +26,7 @@ bool listContains(const List& whole, const List& part, const TextRules& rules)
     for (size_t i = 0; i + part.size() <= whole.size(); ++i) {
         bool all = true;
         for (size_t j = 0; j < part.size() && all; ++j)
-            all = equals(whole[i + j], part[j], rules);
+            all = equals(whole.at(i + j), part.at(j), rules);
         if (all)
             return true;
     }
@@ -161,7 +161,7 @@ bool equals(const Value& a, const Value& b, const TextRules& rules)
         if (a.items().size() != b.items().size())
             return false;
         for (size_t i = 0; i < a.items().size(); ++i)
-            if (!equals(a.items()[i], b.items()[i], rules))
+            if (!equals(a.items().at(i), b.items().at(i), rules))
                 return false;
         return true;
     }
@@ -240,7 +240,7 @@ bool beginsWith(const Value& whole, const Value& part, const TextRules& rules)
         if (p.size() > whole.items().size())
             return false;
         for (size_t i = 0; i < p.size(); ++i)
-            if (!equals(whole.items()[i], p[i], rules))
+            if (!equals(whole.items().at(i), p.at(i), rules))
                 return false;
         return true;
     }
@@ -255,7 +255,7 @@ bool endsWith(const Value& whole, const Value& part, const TextRules& rules)
         if (p.size() > w.size())
             return false;
         for (size_t i = 0; i < p.size(); ++i)
-            if (!equals(w[w.size() - p.size() + i], p[i], rules))
+            if (!equals(w.at(w.size() - p.size() + i), p.at(i), rules))
                 return false;
         return true;
     }

@@ -162,8 +162,7 @@ bool Interpreter::appendInPlace(const Node& n)
             List& items = *target->listPointer();
             if (right.kind() == Value::Kind::List) {
                 checkListLength(items.size() + right.items().size());
-                const List copy = right.items();
-                items.insert(items.end(), copy.begin(), copy.end());
+                items.append(right.items());
             } else {
                 checkListLength(items.size() + 1);
                 items.push_back(std::move(right));
@@ -305,7 +304,7 @@ Interpreter::Flow Interpreter::execRepeatIn(const Node& n)
     bool stop = false;
     for (size_t i = 0; i < count && i < items->size(); ++i) {
         m_loopItems.back().index = i;
-        write(n.name, (*items)[i]);
+        write(n.name, items->at(i));
         if (const Flow f = execLoopBody(n, &stop); stop)
             return f;
     }

@@ -210,7 +210,7 @@ Value Interpreter::pick(const Value& all, const Node& n, const Value& container,
             index += count + 1;
         if (index < 1 || index > count)
             throwRuntime(errCantGet, QStringLiteral("Can’t get %1 %2 of %3.").arg(cls).arg(original).arg(described()));
-        return items[static_cast<size_t>(index - 1)];
+        return items.at(static_cast<size_t>(index - 1));
     };
     auto byProperty = [&](const char* property, const Value& wanted) -> Value {
         for (const Value& item : items) {

@@ -304,7 +304,7 @@ Value Interpreter::readReference(const Reference& r)
         const qint64 index = r.index < 0 ? r.index + count + 1 : r.index;
         if (index < 1 || index > count)
             throwRuntime(errCantGet, QStringLiteral("Can’t get %1.").arg(r.describe()));
-        return items[static_cast<size_t>(index - 1)];
+        return items.at(static_cast<size_t>(index - 1));
     }
     case Reference::To::Field:
         if (r.container.kind() != Value::Kind::Record)
@@ -345,7 +345,7 @@ void Interpreter::writeReference(const Reference& r, const Value& v)
         const qint64 index = r.index < 0 ? r.index + count + 1 : r.index;
         if (index < 1 || index > count)
             throwRuntime(errCantSet, QStringLiteral("Can’t set %1 to %2.").arg(r.describe(), displayForm(v)));
-        items[static_cast<size_t>(index - 1)] = v;
+        items.set(static_cast<size_t>(index - 1), v);
         return;
     }
     case Reference::To::Field: {
@@ -383,7 +383,7 @@ void Interpreter::setContents(const Node& target, const Value& v)
                 if (it->index >= it->items->size())
                     break;
                 checkNesting(v, it->items.get());
-                (*it->items)[it->index] = v;
+                it->items->set(it->index, v);
                 write(target.a->name, v);
                 return;
             }

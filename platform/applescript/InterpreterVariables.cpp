@@ -119,7 +119,7 @@ void Interpreter::assignCurrent(const Node& target, const Value& v)
         for (size_t i = 0; i < target.kids.size(); ++i) {
             if (i >= items.size())
                 throwRuntime(errCantGet, QStringLiteral("Can’t get item %1 of %2.").arg(i + 1).arg(displayForm(list)));
-            assign(*target.kids[i], items[i]);
+            assign(*target.kids[i], items.at(i));
         }
         return;
     }
@@ -163,7 +163,10 @@ void Interpreter::assignElement(const Node& target, const Value& v)
     List& items = *container.listPointer();
     if (target.selector == Selector::End || target.selector == Selector::Beginning) {
         checkListLength(items.size() + 1);
-        items.insert(target.selector == Selector::End ? items.end() : items.begin(), v);
+        if (target.selector == Selector::End)
+            items.push_back(v);
+        else
+            items.insert(0, v);
         return;
     }
     const qint64 count = static_cast<qint64>(items.size());
@@ -174,7 +177,7 @@ void Interpreter::assignElement(const Node& target, const Value& v)
         throwRuntime(errCantSet, QStringLiteral("Can’t set item %1 of %2 to %3.")
                                      .arg(index)
                                      .arg(displayForm(container), displayForm(v)));
-    items[static_cast<size_t>(index - 1)] = v;
+    items.set(static_cast<size_t>(index - 1), v);
 }
 
 }  // namespace platform::applescript

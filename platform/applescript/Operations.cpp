@@ -128,7 +128,7 @@ Value concat(Value a, const Value& b, const TextRules& rules)
     const size_t extra = b.kind() == Value::Kind::List ? b.items().size() : 1;
     checkListLength(out.size() + extra);
     if (b.kind() == Value::Kind::List)
-        out.insert(out.end(), b.items().begin(), b.items().end());
+        out.append(b.items());
     else if (b.kind() == Value::Kind::Record)
         for (const auto& field : b.recordPointer()->fields)
             out.push_back(field.second);

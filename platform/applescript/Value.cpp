@@ -66,6 +66,11 @@ std::shared_ptr<Reference> Value::referenceTarget() const
     return std::static_pointer_cast<Reference>(std::get<kEntityIndex>(m_data));
 }
 
+Value Value::list()
+{
+    return list(List());
+}
+
 Value Value::list(List items)
 {
     Value v;
@@ -89,6 +94,9 @@ Value Value::deepCopy() const
 {
     switch (kind()) {
     case Kind::List: {
+        // Packed text and the objects a source makes share nothing mutable.
+        if (items().packed() || items().source())
+            return list(items());
         List copy;
         copy.reserve(items().size());
         for (const Value& item : items())

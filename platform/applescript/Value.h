@@ -56,7 +56,7 @@ struct ClassEntity final : Entity {
     const QString name;
 };
 
-using List = std::vector<Value>;
+class List;  // List.h
 
 class Value {
 public:
@@ -84,7 +84,8 @@ public:
     static Value reference(std::shared_ptr<Reference> r);
     // Text held as these bytes, which must be valid UTF-8.
     static Value utf8Text(QByteArray bytes);
-    static Value list(List items = {});
+    static Value list();  // the empty list
+    static Value list(List items);
     static Value record(Record fields);
 
     [[nodiscard]] Kind kind() const
@@ -161,3 +162,5 @@ struct Record {
 };
 
 }  // namespace platform::applescript
+
+#include "platform/applescript/List.h"  // IWYU pragma: export

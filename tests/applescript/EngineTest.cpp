@@ -165,10 +165,10 @@ TEST(ValueTest, DeepCopySharesNothingMutable)
     Value inner = Value::list({Value(1)});
     Value outer = Value::list({inner, Value::record(Record{{{QStringLiteral("k"), inner}}})});
     Value copy = outer.deepCopy();
-    (*inner.listPointer())[0] = Value(2);
-    EXPECT_EQ(copy.items()[0].items()[0].integer(), 1);
-    EXPECT_EQ(copy.items()[1].recordPointer()->find(QStringLiteral("k"))->items()[0].integer(), 1);
-    EXPECT_EQ(outer.items()[0].items()[0].integer(), 2);
+    inner.listPointer()->set(0, Value(2));
+    EXPECT_EQ(copy.items().at(0).items().at(0).integer(), 1);
+    EXPECT_EQ(copy.items().at(1).recordPointer()->find(QStringLiteral("k"))->items().at(0).integer(), 1);
+    EXPECT_EQ(outer.items().at(0).items().at(0).integer(), 2);
 }
 
 }  // namespace
