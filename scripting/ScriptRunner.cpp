@@ -6,13 +6,17 @@
 #include "platform/desktop/Log.h"
 #include "platform/desktop/Sound.h"
 #include "platform/mail/MailApplication.h"
+#include "platform/mail/MailState.h"
 #include "platform/pasteboard/ScriptClipboard.h"
 #include "scripting/Clipboard.h"
+#include "scripting/CommandFeedback.h"
 #include "settings/Settings.h"
 
 #include <QFile>
 #include <QFileInfo>
 #include <QTextCodec>
+
+#include <cmath>
 
 namespace quorvell {
 namespace {
@@ -53,6 +57,15 @@ std::optional<platform::applescript::ResultDescriptor> execute(const QString& sc
     const platform::applescript::AppleScript script(source);
     platform::applescript::ErrorInfo error;
     const auto result = script.executeAndReturnError(&error);
+    if (!result && error.textLength > 0) {
+        // The one failure a person causes by selecting: too much to copy.
+        constexpr double kMB = 1 << 20;
+        tellPerson(QStringLiteral("The copy is too large"),
+                   QStringLiteral("The text of %L1 messages is %L2 MB; a copy holds at most %L3 MB.")
+                       .arg(platform::mail::MailState().read().messages.size())
+                       .arg(std::ceil(double(error.textLength) / kMB), 0, 'f', 0)
+                       .arg(double(platform::applescript::kMaxTextCharacters) / kMB, 0, 'f', 0));
+    }
     if (!result) {
         platform::desktop::log(QStringLiteral("%1: %2 error at line %3: %4 (%5)")
                                    .arg(scriptName, error.compileError ? QStringLiteral("syntax")

@@ -17,6 +17,7 @@ struct ErrorInfo {
     QString message;    // "The variable x is not defined."
     int line = 0;       // 1-based position of the offending source, 0 when unknown
     int column = 0;
+    qint64 textLength = 0;  // of a text too long to be made (error -108), else 0
 };
 
 // What a run gives back: the text form of text, numbers, booleans and dates, and

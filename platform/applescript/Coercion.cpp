@@ -136,7 +136,7 @@ public:
             return;
         m_units = m_units < 0 ? utf16Length(text.constData(), text.size())
                               : m_units + utf16Length(text.constData() + text.size() - added, added);
-        checkTextLength(static_cast<int>(std::min<qint64>(m_units, std::numeric_limits<int>::max())));
+        checkTextLength(m_units);
     }
 
 private:
@@ -165,8 +165,11 @@ Value joinPacked(const List::Packed& packed, const QByteArray& delimiter)
         return Value::utf8Text(packed.bytes);
     }
     const qint64 length = packed.bytes.size() + qint64(delimiter.size()) * qint64(packed.ends.size() - 1);
-    if (length > std::numeric_limits<int>::max() - 64)
-        checkTextLength(std::numeric_limits<int>::max());
+    // Bytes are never fewer than characters: only a long text is counted.
+    if (length > kMaxTextLength) {
+        checkTextLength(utf16Length(packed.bytes.constData(), packed.bytes.size())
+                        + utf16Length(delimiter.constData(), delimiter.size()) * qint64(packed.ends.size() - 1));
+    }
     QByteArray out(static_cast<int>(length), Qt::Uninitialized);
     preferHugePages(out.constData(), static_cast<std::size_t>(out.size()));
     char* to = out.data();
@@ -181,7 +184,6 @@ Value joinPacked(const List::Packed& packed, const QByteArray& delimiter)
         to += end - start;
         start = end;
     }
-    Utf8Bound().grew(out, out.size());
     return Value::utf8Text(std::move(out));
 }
 
@@ -197,6 +199,17 @@ Value joinUtf8(const Value& list, const TextRules& rules)
         const QByteArray* bytes = item.utf8Form();
         length += (bytes ? bytes->size() : item.kind() == Value::Kind::Text ? item.text().size() : 0)
                   + delimiter.size();
+    }
+    // The whole length is told when it is too long, before any of it is made.
+    if (length > kMaxTextLength) {
+        qint64 units = -utf16Length(delimiter.constData(), delimiter.size());  // none after the last
+        for (const Value& item : list.items()) {
+            const QByteArray* bytes = item.utf8Form();
+            units += (bytes ? utf16Length(bytes->constData(), bytes->size())
+                            : item.kind() == Value::Kind::Text ? item.text().size() : 0)
+                     + utf16Length(delimiter.constData(), delimiter.size());
+        }
+        checkTextLength(units);
     }
     QByteArray out;
     out.reserve(static_cast<int>(std::min<qint64>(length, kMaxTextLength)));
@@ -371,8 +384,11 @@ QString toText(const Value& v, const TextRules& rules)
         qint64 length = 0;
         for (const Value& item : v.items())
             length += (item.kind() == Value::Kind::Text ? item.text().size() : 0) + delimiter.size();
+        if (length > 0)
+            length -= delimiter.size();  // none after the last
+        checkTextLength(length);
         QString out;
-        out.reserve(static_cast<int>(std::min<qint64>(length, kMaxTextLength)));
+        out.reserve(static_cast<int>(length));
         preferHugePages(out.constData(), static_cast<std::size_t>(out.capacity()) * sizeof(QChar));
         bool first = true;
         for (const Value& item : v.items()) {
@@ -492,10 +508,17 @@ Value coerce(const Value& v, TypeName type, const TextRules& rules)
 }
 
 
-void checkTextLength(int length)
+void checkTextLength(qint64 length)
 {
-    if (length > kMaxTextLength)
-        throwBound(errOutOfMemory, QStringLiteral("Out of memory."));
+    if (length <= kMaxTextLength)
+        return;
+    ScriptError error{errOutOfMemory,
+                      QStringLiteral("The text would be %1 characters long; a text holds at most %2.")
+                          .arg(length)
+                          .arg(kMaxTextLength),
+                      0, 0, false, false};
+    error.textLength = length;
+    throw error;
 }
 
 void checkListLength(size_t length)

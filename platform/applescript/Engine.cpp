@@ -23,6 +23,7 @@ ErrorInfo toErrorInfo(const ScriptError& e)
     info.message = e.message;
     info.line = e.line;
     info.column = e.column;
+    info.textLength = e.textLength;
     return info;
 }
 

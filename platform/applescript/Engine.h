@@ -35,6 +35,9 @@
 
 namespace platform::applescript {
 
+// The longest text a run makes, in UTF-16 code units (128 Mi: 128 MB of ASCII).
+constexpr qint64 kMaxTextCharacters = qint64{1} << 27;
+
 struct Limits {
     qint64 maxSteps = 20'000'000;
     qint64 maxMilliseconds = 120'000;

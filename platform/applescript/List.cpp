@@ -7,6 +7,17 @@ namespace {
 // the offsets hold; a list that would grow past it holds values instead.
 constexpr qsizetype kPackedBytes = qsizetype{1} << 30;
 
+// The items of another source, last to first.
+class ReversedItems final : public ItemSource {
+public:
+    explicit ReversedItems(std::shared_ptr<const ItemSource> items) : m_items(std::move(items)) { }
+    [[nodiscard]] std::size_t size() const override { return m_items->size(); }
+    [[nodiscard]] Value item(std::size_t index) const override { return m_items->item(size() - 1 - index); }
+
+private:
+    std::shared_ptr<const ItemSource> m_items;
+};
+
 }  // namespace
 
 List::List(std::initializer_list<Value> items) : m_values(items) { }
@@ -57,6 +68,24 @@ Value List::at(std::size_t index) const
     case Form::MadeBy: return m_source->item(index);
     }
     return {};
+}
+
+List List::reversed() const
+{
+    if (m_form == Form::MadeBy)
+        return madeBy(std::make_shared<ReversedItems>(m_source));
+    if (m_form == Form::Values)
+        return List(std::vector<Value>(m_values.rbegin(), m_values.rend()));
+    List list;
+    list.m_form = Form::Packed;
+    list.m_packed.bytes.reserve(m_packed.bytes.size());
+    list.m_packed.ends.reserve(m_packed.ends.size());
+    for (std::size_t i = m_packed.ends.size(); i-- > 0;) {
+        const std::uint32_t start = i == 0 ? 0 : m_packed.ends[i - 1];
+        list.m_packed.bytes.append(m_packed.bytes.constData() + start, static_cast<int>(m_packed.ends[i] - start));
+        list.m_packed.ends.push_back(static_cast<std::uint32_t>(list.m_packed.bytes.size()));
+    }
+    return list;
 }
 
 void List::reserve(std::size_t count)

@@ -105,6 +105,9 @@ public:
     // Removes the items in [from, to).
     void erase(std::size_t from, std::size_t to);
 
+    // The items last to first, in the same form: a list made on demand stays so.
+    [[nodiscard]] List reversed() const;
+
     // The packed UTF-8 bytes and where each item ends, when the list is packed text.
     struct Packed {
         QByteArray bytes;

@@ -253,7 +253,7 @@ Value builtinProperty(const Value& v, const QString& name)
         if (name == u"length")
             return Value(countOf(v));
         if (name == u"reverse")
-            return Value::list(List(v.items().rbegin(), v.items().rend()));
+            return Value::list(v.items().reversed());
         if (name == u"rest")
             return Value::list(v.items().empty() ? List{} : List(v.items().begin() + 1, v.items().end()));
         break;

@@ -22,9 +22,12 @@
 // constants (text such as "December"), which coerce to their numbers.
 //
 // Sizes. A text longer than kMaxTextLength or a list longer than kMaxListLength is
-// error -108 "Out of memory.", raised as a bound a script cannot catch.
+// error -108, raised as a bound a script cannot catch ("Out of memory." for a list); a text's
+// message names its length and the bound, which the error also carries
+// (ErrorInfo::textLength), so a program can tell a person how much was asked for.
 
 #include "platform/applescript/Ast.h"
+#include "platform/applescript/Engine.h"
 #include "platform/applescript/Value.h"
 
 #include <QString>
@@ -35,7 +38,7 @@
 namespace platform::applescript {
 
 // Room for Copy Content over a few thousand large messages (about 128 Mi characters).
-constexpr int kMaxTextLength = 1 << 27;
+constexpr int kMaxTextLength = static_cast<int>(kMaxTextCharacters);
 constexpr size_t kMaxListLength = size_t(1) << 22;
 constexpr int kMaxValueDepth = 64;
 
@@ -110,7 +113,7 @@ struct TextRules {
 [[nodiscard]] Value dateFromText(const QString& text);
 
 // Throws the size bound when a text or list would grow past its limit.
-void checkTextLength(int length);
+void checkTextLength(qint64 length);
 void checkListLength(size_t length);
 // Refuses to nest values deeper than kMaxValueDepth or to put a list or record
 // into itself; `into` is the container being written (may be null).

@@ -38,6 +38,7 @@ struct ScriptError {
     int column = 0;
     bool compile = false;
     bool catchable = true;
+    qint64 textLength = 0;  // of the text too long to be made, when that stopped the run
     // Set when the error travels out of a `try` that rethrows it with `error m number n`.
     bool positioned() const { return line > 0; }
 };

@@ -1,10 +1,9 @@
 #include "platform/mail/MailScriptApplication.h"
 
 #include "platform/mail/MailboxObject.h"
-#include "platform/mail/MessageObject.h"
+#include "platform/mail/MessageList.h"
 #include "platform/mail/MailSaveCommand.h"
 #include "platform/mail/MailState.h"
-#include "platform/mail/ReadAhead.h"
 
 namespace platform::mail {
 
@@ -41,9 +40,6 @@ Terminology makeTerminology()
     return t;
 }
 
-// Fewer messages than this are read faster than a thread starts.
-constexpr qsizetype kReadAheadFrom = 16;
-
 Reply selection()
 {
     // A mailbox that is no Maildir (the selection's, or MAILDIR's) is an error of
@@ -51,32 +47,9 @@ Reply selection()
     const MailState::Read read = MailState().read();
     if (!read.mailbox.problem.isEmpty())
         return Reply::error(-1728, read.mailbox.problem);
-    const QVector<MessageLocation>& selected = read.messages;
-    QStringList names;
-    names.reserve(selected.size());
-    for (const MessageLocation& location : selected)
-        names.append(location.uniqueName);
     // The ids are given when a script first asks for one, all together: a command
     // that never asks leaves the ids file alone.
-    const auto ids = std::make_shared<MessageIds>(std::move(names));
-    // A loop over many messages gets a reader ahead of it on the second core.
-    std::shared_ptr<ReadAhead> reader;
-    if (selected.size() >= kReadAheadFrom) {
-        QStringList paths;
-        paths.reserve(selected.size());
-        for (const MessageLocation& location : selected)
-            paths.append(location.path);
-        reader = std::make_shared<ReadAhead>(std::move(paths));
-    }
-    List items;
-    items.reserve(selected.size());
-    for (qsizetype i = 0; i < selected.size(); ++i) {
-        auto message = std::make_shared<MailMessage>(selected.at(i));
-        if (reader)
-            message->setReadAhead(reader, i);
-        items.emplace_back(std::make_shared<MessageObject>(std::move(message), ids));
-    }
-    return Value::list(std::move(items));
+    return Value::list(List::madeBy(std::make_shared<MessageList>(read.messages)));
 }
 
 Reply extract(const CommandCall& call, bool name)

@@ -2,7 +2,7 @@
 
 #include "platform/mail/MailState.h"
 #include "platform/mail/Mailbox.h"
-#include "platform/mail/MessageObject.h"
+#include "platform/mail/MessageList.h"
 
 #include <algorithm>
 
@@ -36,17 +36,8 @@ Reply MailboxObject::elements(const QString& className) const
 {
     if (className != QLatin1String("message"))
         return Reply::error(-1728);
-    const QVector<MessageLocation> found = Mailbox(MailState().mailbox().root).messages(m_name);
-    QStringList names;
-    names.reserve(found.size());
-    for (const MessageLocation& location : found)
-        names.append(location.uniqueName);
-    const auto ids = std::make_shared<MessageIds>(std::move(names));
-    List items;
-    items.reserve(static_cast<size_t>(found.size()));
-    for (const MessageLocation& location : found)
-        items.emplace_back(std::make_shared<MessageObject>(std::make_shared<MailMessage>(location), ids));
-    return Value::list(std::move(items));
+    return Value::list(
+        List::madeBy(std::make_shared<MessageList>(Mailbox(MailState().mailbox().root).messages(m_name))));
 }
 
 bool MailboxObject::sameAs(const platform::applescript::Object& other) const

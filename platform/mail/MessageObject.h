@@ -16,6 +16,7 @@
 // user's time zone.
 
 #include "platform/applescript/Dictionary.h"
+#include "platform/mail/LocationTable.h"
 #include "platform/mail/MailMessage.h"
 
 #include <QHash>
@@ -30,10 +31,12 @@ namespace platform::mail {
 class MessageIds {
 public:
     explicit MessageIds(QStringList uniqueNames) : m_names(std::move(uniqueNames)) { }
+    explicit MessageIds(std::shared_ptr<const LocationTable> table) : m_table(std::move(table)) { }
     [[nodiscard]] qint64 idOf(const QString& uniqueName);
 
 private:
     QStringList m_names;
+    std::shared_ptr<const LocationTable> m_table;  // the names, when not given as a list
     std::optional<QHash<QString, qint64>> m_ids;
 };
 

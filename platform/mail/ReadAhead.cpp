@@ -219,10 +219,16 @@ QByteArray ReadAhead::readSourceAt(int directory, const QByteArray& path)
 }
 
 ReadAhead::ReadAhead(QStringList paths)
-    : m_paths(std::move(paths)),
+    : ReadAhead(paths.size(), [paths](qsizetype index) { return paths.at(index); })
+{
+}
+
+ReadAhead::ReadAhead(qsizetype count, std::function<QString(qsizetype)> pathOf)
+    : m_count(count),
+      m_pathOf(std::move(pathOf)),
       m_askerFolders(std::make_unique<Folders>()),
-      m_state(static_cast<size_t>(m_paths.size()), State::Unread),
-      m_data(static_cast<size_t>(m_paths.size())),
+      m_state(static_cast<size_t>(count), State::Unread),
+      m_data(static_cast<size_t>(count)),
       m_watch(::inotify_init1(IN_NONBLOCK | IN_CLOEXEC))
 {
     m_ready.reserve(static_cast<size_t>(kHeaderWindow) + 1);
@@ -290,7 +296,7 @@ void ReadAhead::forgetChanged(const QByteArray& events)
         const bool all = (event.mask & (IN_Q_OVERFLOW | IN_DELETE_SELF | IN_MOVE_SELF | IN_IGNORED)) != 0
             || watched == m_watched.cend() || event.len == 0;
         const QString path = all ? QString() : watched->second + QLatin1Char('/') + QFile::decodeName(name);
-        const auto changed = [&](qsizetype index) { return all || m_paths.at(index) == path; };
+        const auto changed = [&](qsizetype index) { return all || m_pathOf(index) == path; };
         if (m_reading >= 0 && changed(m_reading))
             m_readingChanged = true;
         m_ready.erase(std::remove_if(m_ready.begin(), m_ready.end(),
@@ -308,7 +314,7 @@ void ReadAhead::forgetChanged(const QByteArray& events)
 bool ReadAhead::ahead(qsizetype index) const
 {
     const qsizetype distance = (index - m_at) * m_step;
-    return m_at >= 0 && index >= 0 && index < m_paths.size() && distance > 0 && distance <= window();
+    return m_at >= 0 && index >= 0 && index < m_count && distance > 0 && distance <= window();
 }
 
 void ReadAhead::dropReady(bool keepAhead)
@@ -326,12 +332,12 @@ void ReadAhead::dropReady(bool keepAhead)
 
 QByteArray ReadAhead::take(qsizetype index, Part part)
 {
-    if (index < 0 || index >= m_paths.size())
+    if (index < 0 || index >= m_count)
         return {};
     // Without a watch on the folders nothing read ahead could be trusted: the
     // asker reads every message itself.
     if (m_watch < 0)
-        return read(*m_askerFolders, m_paths.at(index), part);
+        return read(*m_askerFolders, m_pathOf(index), part);
     std::unique_lock lock(m_mutex);
     if (m_at >= 0 && (index == m_at + 1 || index == m_at - 1))
         ++m_run;
@@ -390,7 +396,7 @@ QByteArray ReadAhead::take(qsizetype index, Part part)
     lock.unlock();
     if (wake)
         m_changed.notify_all();
-    return result ? std::move(*result) : read(*m_askerFolders, m_paths.at(index), part);
+    return result ? std::move(*result) : read(*m_askerFolders, m_pathOf(index), part);
 }
 
 void ReadAhead::run()
@@ -408,7 +414,7 @@ void ReadAhead::run()
         m_next += m_step;
         if (m_state[static_cast<size_t>(index)] != State::Unread)
             continue;
-        const QString path = m_paths.at(index);
+        const QString path = m_pathOf(index);
         // The folder is watched before its file is read: a change after the read
         // is then seen at hand-over.
         if (!watchFolderOf(path)) {

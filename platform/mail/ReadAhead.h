@@ -23,6 +23,7 @@
 #include <QStringList>
 
 #include <condition_variable>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <thread>
@@ -35,6 +36,9 @@ public:
     enum class Part { Header, Source };
 
     explicit ReadAhead(QStringList paths);
+    // The messages by their count and a function giving the path of each, which
+    // both threads call.
+    ReadAhead(qsizetype count, std::function<QString(qsizetype)> pathOf);
     ~ReadAhead();
     ReadAhead(const ReadAhead&) = delete;
     ReadAhead& operator=(const ReadAhead&) = delete;
@@ -72,7 +76,8 @@ private:
 
     [[nodiscard]] static QByteArray read(Folders& folders, const QString& path, Part part);
 
-    const QStringList m_paths;
+    const qsizetype m_count;
+    const std::function<QString(qsizetype)> m_pathOf;
     // The folders the asker opens the messages in that it reads itself; the
     // reader's are its own.
     std::unique_ptr<Folders> m_askerFolders;
