@@ -38,7 +38,7 @@ bool selectionReady()
                                    .arg(gone)
                                    .arg(read.selected));
     }
-    return !read.messages.isEmpty();
+    return read.messages->size() > 0;
 }
 
 void announceMailbox()

@@ -62,7 +62,7 @@ std::optional<platform::applescript::ResultDescriptor> execute(const QString& sc
         constexpr double kMB = 1 << 20;
         tellPerson(QStringLiteral("The copy is too large"),
                    QStringLiteral("The text of %L1 messages is %L2 MB; a copy holds at most %L3 MB.")
-                       .arg(platform::mail::MailState().read().messages.size())
+                       .arg(platform::mail::MailState().read().messages->size())
                        .arg(std::ceil(double(error.textLength) / kMB), 0, 'f', 0)
                        .arg(double(platform::applescript::kMaxTextCharacters) / kMB, 0, 'f', 0));
     }

@@ -136,7 +136,7 @@ void BM_ContentResource1000x50KB(benchmark::State& state)
 void BM_ContentOnly1000x50KB(benchmark::State& state)
 {
     static GeneratedMailbox mailbox(1000, 50 * 1024);
-    const auto selected = platform::mail::MailState().read().messages;
+    const auto selected = platform::mail::MailState().read().messages->all();
     for (auto _ : state) {
         qsizetype total = 0;
         for (const auto& location : selected)

@@ -68,9 +68,9 @@ void resolve(benchmark::State& state, Change change)
     (change == Change::None ? unmoved : change == Change::Moved ? moved : refiled).use();
     for (auto _ : state) {
         const platform::mail::MailState::Read read = platform::mail::MailState().read();
-        if (read.messages.size() != kMessages || read.gone() != 0)
+        if (read.messages->size() != kMessages || read.gone() != 0)
             state.SkipWithError("a selected message was not found");
-        benchmark::DoNotOptimize(read.messages.data());
+        benchmark::DoNotOptimize(read.messages.get());
     }
 }
 

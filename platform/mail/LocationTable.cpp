@@ -81,6 +81,15 @@ QString LocationTable::path(qsizetype index) const
     return m_directories[entry.directory].prefix + QString::fromUtf8(m_names.constData() + entry.start, entry.length);
 }
 
+QVector<MessageLocation> LocationTable::all() const
+{
+    QVector<MessageLocation> locations;
+    locations.reserve(size());
+    for (qsizetype i = 0; i < size(); ++i)
+        locations.append(at(i));
+    return locations;
+}
+
 QStringList LocationTable::uniqueNames() const
 {
     QStringList names;

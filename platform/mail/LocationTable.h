@@ -28,6 +28,7 @@ public:
     [[nodiscard]] MessageLocation at(qsizetype index) const;
     [[nodiscard]] QString path(qsizetype index) const;
     [[nodiscard]] QStringList uniqueNames() const;
+    [[nodiscard]] QVector<MessageLocation> all() const;
 
 private:
     struct Entry {

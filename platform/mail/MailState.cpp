@@ -166,7 +166,7 @@ MailState::Read MailState::read() const
     }
     if (result.source && record) {
         result.selected = record->messages.size();
-        result.messages = result.source->resolve(record->messages).found;
+        result.messages = std::make_shared<const LocationTable>(result.source->resolve(record->messages).found);
     }
     if (t_scoped.active) {
         t_scoped.key = m_directory;

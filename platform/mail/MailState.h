@@ -16,6 +16,7 @@
 // file "quorvell-default-selection" (one unique name a line) stands in for it; the
 // bundled sample mailbox ships one. An empty selection means "nothing selected".
 
+#include "platform/mail/LocationTable.h"
 #include "platform/mail/Mailbox.h"
 
 #include "platform/mail/MessageSource.h"
@@ -42,9 +43,10 @@ public:
     struct Read {
         MailboxLookup mailbox;                   // the selection's, else the environment's
         std::shared_ptr<MessageSource> source;  // none when mailbox.problem says why
-        QVector<MessageLocation> messages;       // the selected messages still there, in order
+        // The selected messages still there, in order; never null.
+        std::shared_ptr<const LocationTable> messages = std::make_shared<const LocationTable>();
         qsizetype selected = 0;                  // how many the selection names
-        [[nodiscard]] qsizetype gone() const { return selected - messages.size(); }
+        [[nodiscard]] qsizetype gone() const { return selected - messages->size(); }
     };
     [[nodiscard]] Read read() const;
     // The mailbox a reader works on: the one the selection names (source

@@ -12,7 +12,12 @@ constexpr std::size_t kReadAheadFrom = 16;
 }  // namespace
 
 MessageList::MessageList(const QVector<MessageLocation>& locations)
-    : m_table(std::make_shared<const LocationTable>(locations)), m_ids(std::make_shared<MessageIds>(m_table))
+    : MessageList(std::make_shared<const LocationTable>(locations))
+{
+}
+
+MessageList::MessageList(std::shared_ptr<const LocationTable> table)
+    : m_table(std::move(table)), m_ids(std::make_shared<MessageIds>(m_table))
 {
 }
 

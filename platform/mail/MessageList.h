@@ -22,6 +22,7 @@ class ReadAhead;
 class MessageList final : public platform::applescript::ItemSource {
 public:
     explicit MessageList(const QVector<MessageLocation>& locations);
+    explicit MessageList(std::shared_ptr<const LocationTable> table);
 
     [[nodiscard]] std::size_t size() const override;
     [[nodiscard]] platform::applescript::Value item(std::size_t index) const override;

@@ -62,9 +62,9 @@ TEST(MailState, NoSelectionFileMeansTheMailboxDefault)
     defaults.close();
     const MailState state;
     EXPECT_FALSE(state.storedSelection());
-    EXPECT_EQ(names(state.read().messages), (QStringList{"2.M2.x", "1.M1.x"}));
+    EXPECT_EQ(names(state.read().messages->all()), (QStringList{"2.M2.x", "1.M1.x"}));
     ASSERT_TRUE(state.writeSelection({}));
-    EXPECT_TRUE(state.read().messages.isEmpty()) << "an empty selection is a choice, not a missing one";
+    EXPECT_TRUE(state.read().messages->size() == 0) << "an empty selection is a choice, not a missing one";
 }
 
 TEST(MailState, AFailedWriteKeepsThePreviousSelection)

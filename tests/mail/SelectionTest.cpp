@@ -71,7 +71,7 @@ TEST(Selection, AReaderWithoutMaildirReadsTheSelectionsMailbox)
     qputenv("XDG_STATE_HOME", (env.home() + QStringLiteral("/state")).toUtf8());
     const MailState::Read read = MailState().read();
     EXPECT_EQ(read.mailbox.root, env.maildir());
-    EXPECT_EQ(subjects(read.messages), (QStringList{"sent", "first"}));
+    EXPECT_EQ(subjects(read.messages->all()), (QStringList{"sent", "first"}));
     const ToolRun script = runTool(tool("quorvell-script"),
                                    {mailtest::sourceDir() + QStringLiteral("/resources/Mail Subject.applescript")});
     EXPECT_EQ(script.out, QStringLiteral("sent\nfirst\n")) << script.err.toStdString();
@@ -99,7 +99,7 @@ TEST(Selection, MovedMessagesAreFoundAgainAndGoneOnesCounted)
     for (int run = 0; run < 2; ++run) {  // the second from the Message-ID index
         SCOPED_TRACE(run);
         const MailState::Read read = MailState().read();
-        EXPECT_EQ(subjects(read.messages), (QStringList{"delivered anew", "refiled", "flagged"}));
+        EXPECT_EQ(subjects(read.messages->all()), (QStringList{"delivered anew", "refiled", "flagged"}));
         EXPECT_EQ(read.selected, 4);
         EXPECT_EQ(read.gone(), 1);
     }

@@ -124,7 +124,7 @@ int showSelection(const MailState& state)
     if (!read.mailbox.problem.isEmpty())
         return fail(read.mailbox.problem);
     sayWhichMailbox(read.mailbox);
-    printMessages(state, read.messages);
+    printMessages(state, read.messages->all());
     if (read.gone() > 0)
         note(QStringLiteral("%1 of %2 selected messages %3 no longer in the mailbox")
                  .arg(read.gone())
