@@ -1,5 +1,10 @@
 #include "platform/mail/LocationTable.h"
 
+#include "platform/mail/Mailbox.h"
+
+#include <QFile>
+
+#include <algorithm>
 #include <limits>
 
 namespace platform::mail {
@@ -20,6 +25,25 @@ LocationTable::LocationTable(const QVector<MessageLocation>& locations)
 
 void LocationTable::add(const MessageLocation& location)
 {
+    m_entries.push_back(compact(location));
+}
+
+std::uint16_t LocationTable::directoryOf(const QString& folder, const QString& prefix)
+{
+    const QString key = prefix + QChar(0) + folder;
+    const auto known = m_directoryOf.constFind(key);
+    if (known != m_directoryOf.constEnd())
+        return *known;
+    if (m_directories.size() >= kEmpty)
+        return kOdd;
+    const auto directory = static_cast<std::uint16_t>(m_directories.size());
+    m_directories.push_back({folder, prefix});
+    m_directoryOf.insert(key, directory);
+    return directory;
+}
+
+LocationTable::Entry LocationTable::compact(const MessageLocation& location)
+{
     const qsizetype slash = location.path.lastIndexOf(QLatin1Char('/'));
     const QStringView fileName = QStringView(location.path).mid(slash + 1);
     const QByteArray bytes = fileName.toUtf8();
@@ -33,27 +57,100 @@ void LocationTable::add(const MessageLocation& location)
         && bytes.size() <= std::numeric_limits<std::uint16_t>::max()
         && m_names.size() + bytes.size() <= std::numeric_limits<std::uint32_t>::max()
         && m_names.size() + bytes.size() < std::numeric_limits<int>::max();
-    std::uint16_t directory = kOdd;
-    if (whole) {
-        const QString prefix = location.path.left(slash + 1);
-        const QString key = prefix + QChar(0) + location.folder;
-        const auto known = m_directoryOf.constFind(key);
-        if (known != m_directoryOf.constEnd()) {
-            directory = *known;
-        } else if (m_directories.size() < kOdd) {
-            directory = static_cast<std::uint16_t>(m_directories.size());
-            m_directories.push_back({location.folder, prefix});
-            m_directoryOf.insert(key, directory);
-        }
-    }
+    const std::uint16_t directory = whole ? directoryOf(location.folder, location.path.left(slash + 1)) : kOdd;
     if (directory == kOdd) {
-        m_entries.push_back({static_cast<std::uint32_t>(m_odd.size()), 0, 0, kOdd});
         m_odd.append(location);
+        return {static_cast<std::uint32_t>(m_odd.size() - 1), 0, 0, kOdd};
+    }
+    const Entry entry{static_cast<std::uint32_t>(m_names.size()), static_cast<std::uint16_t>(bytes.size()),
+                      static_cast<std::uint16_t>(name.size()), directory};
+    m_names += bytes;
+    return entry;
+}
+
+LocationTable LocationTable::empty(qsizetype count)
+{
+    LocationTable table;
+    table.m_entries.assign(static_cast<std::size_t>(count), Entry{0, 0, 0, kEmpty});
+    return table;
+}
+
+bool LocationTable::has(qsizetype index) const
+{
+    return m_entries.at(static_cast<std::size_t>(index)).directory != kEmpty;
+}
+
+void LocationTable::put(qsizetype index, const MessageLocation& location)
+{
+    m_entries.at(static_cast<std::size_t>(index)) = compact(location);
+}
+
+void LocationTable::putFile(qsizetype index, const QString& folder, const QString& prefix, const QByteArray& raw,
+                            const QString& uniqueName)
+{
+    const qsizetype colon = raw.indexOf(':');
+    const qsizetype nameLength = colon < 0 ? raw.size() : colon;
+    const bool plain = std::all_of(raw.cbegin(), raw.cend(), [](char c) { return static_cast<signed char>(c) > 0; })
+                       && (colon < 0 || raw.mid(colon, 3) == kFlagsMark) && uniqueName.size() == nameLength
+                       && QLatin1String(raw.constData(), static_cast<int>(nameLength)) == uniqueName
+                       && raw.size() <= std::numeric_limits<std::uint16_t>::max()
+                       && m_names.size() + raw.size() < std::numeric_limits<int>::max();
+    const std::uint16_t directory = plain ? directoryOf(folder, prefix) : kOdd;
+    if (directory == kOdd) {
+        const QString file = QFile::decodeName(raw);
+        put(index, {folder, uniqueName, prefix + file, Mailbox::flags(file).toString()});
         return;
     }
-    m_entries.push_back({static_cast<std::uint32_t>(m_names.size()), static_cast<std::uint16_t>(bytes.size()),
-                         static_cast<std::uint16_t>(name.size()), directory});
-    m_names += bytes;
+    m_entries.at(static_cast<std::size_t>(index)) = {static_cast<std::uint32_t>(m_names.size()),
+                                                     static_cast<std::uint16_t>(raw.size()),
+                                                     static_cast<std::uint16_t>(nameLength), directory};
+    m_names += raw;
+}
+
+LocationTable LocationTable::picked(const std::vector<qsizetype>& indexes) const
+{
+    LocationTable table;
+    table.m_names = m_names;
+    table.m_directories = m_directories;
+    table.m_odd = m_odd;
+    table.m_entries.reserve(indexes.size());
+    for (const qsizetype index : indexes)
+        table.m_entries.push_back(m_entries.at(static_cast<std::size_t>(index)));
+    return table;
+}
+
+LocationTable LocationTable::withoutEmpty() const
+{
+    std::vector<qsizetype> kept;
+    kept.reserve(m_entries.size());
+    for (std::size_t i = 0; i < m_entries.size(); ++i) {
+        if (m_entries[i].directory != kEmpty)
+            kept.push_back(static_cast<qsizetype>(i));
+    }
+    LocationTable table = picked(kept);
+    table.m_names.squeeze();
+    return table;
+}
+
+bool LocationTable::isAt(qsizetype index, const QString& root, const QString& relative) const
+{
+    const Entry& entry = m_entries.at(static_cast<std::size_t>(index));
+    if (entry.directory == kEmpty)
+        return false;
+    if (entry.directory == kOdd)
+        return m_odd.at(entry.start).path == root + QLatin1Char('/') + relative;
+    // prefix + name against root + "/" + relative, without making either.
+    const QString& prefix = m_directories[entry.directory].prefix;
+    if (prefix.size() <= root.size() || !prefix.startsWith(root) || prefix.at(root.size()) != QLatin1Char('/'))
+        return false;
+    const QStringView inRoot = QStringView(prefix).mid(root.size() + 1);
+    if (!QStringView(relative).startsWith(inRoot))
+        return false;
+    const QStringView file = QStringView(relative).mid(inRoot.size());
+    const char* name = m_names.constData() + entry.start;
+    if (std::all_of(name, name + entry.length, [](char c) { return static_cast<signed char>(c) > 0; }))
+        return file == QLatin1String(name, entry.length);
+    return file == QString::fromUtf8(name, entry.length);
 }
 
 MessageLocation LocationTable::at(qsizetype index) const

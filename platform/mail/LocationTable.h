@@ -23,6 +23,22 @@ public:
     LocationTable() = default;
     explicit LocationTable(const QVector<MessageLocation>& locations);
 
+    // Building a table whose places are found in any order: count places, each
+    // empty until a location is put there; withoutEmpty() closes the gaps.
+    [[nodiscard]] static LocationTable empty(qsizetype count);
+    [[nodiscard]] bool has(qsizetype index) const;
+    void put(qsizetype index, const MessageLocation& location);
+    // A file a directory listing found: its raw name, in the directory whose path
+    // and slash is prefix, taken as the message with this unique name. No string
+    // is made for a name of ASCII that is the unique name and its flags.
+    void putFile(qsizetype index, const QString& folder, const QString& prefix, const QByteArray& raw,
+                 const QString& uniqueName);
+    // The places in this order, each an index of this table (a place may repeat).
+    [[nodiscard]] LocationTable picked(const std::vector<qsizetype>& indexes) const;
+    [[nodiscard]] LocationTable withoutEmpty() const;
+    // Whether the message's path is root, a slash and relative.
+    [[nodiscard]] bool isAt(qsizetype index, const QString& root, const QString& relative) const;
+
     [[nodiscard]] qsizetype size() const { return static_cast<qsizetype>(m_entries.size()); }
     // The location as it was given: the same strings, compared as text.
     [[nodiscard]] MessageLocation at(qsizetype index) const;
@@ -38,12 +54,16 @@ private:
         std::uint16_t directory;   // in m_directories; kOdd for a location kept whole
     };
     static constexpr std::uint16_t kOdd = 0xFFFF;
+    static constexpr std::uint16_t kEmpty = 0xFFFE;
     struct Directory {
         QString folder;
         QString prefix;  // the directory's path and a slash
     };
 
     void add(const MessageLocation& location);
+    [[nodiscard]] Entry compact(const MessageLocation& location);
+    // The directory's number, added when new; kOdd when there are too many.
+    [[nodiscard]] std::uint16_t directoryOf(const QString& folder, const QString& prefix);
 
     std::vector<Entry> m_entries;
     QByteArray m_names;

@@ -166,7 +166,9 @@ MailState::Read MailState::read() const
     }
     if (result.source && record) {
         result.selected = record->messages.size();
-        result.messages = std::make_shared<const LocationTable>(result.source->resolve(record->messages).found);
+        ResolvedSelection resolved = result.source->resolve(record->messages);
+        result.messages = resolved.table ? std::move(resolved.table)
+                                         : std::make_shared<const LocationTable>(resolved.found);
     }
     if (t_scoped.active) {
         t_scoped.key = m_directory;

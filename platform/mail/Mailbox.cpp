@@ -334,14 +334,13 @@ QVector<MessageLocation> Mailbox::find(const QStringList& uniqueNames) const
     return result;
 }
 
-std::vector<std::optional<MessageLocation>> Mailbox::findEach(const QStringList& uniqueNames) const
+void Mailbox::scanFor(const QStringList& uniqueNames, std::vector<qsizetype>& slotOfName,
+                      std::vector<qsizetype>& nameOfSlot, const FoundFile& found) const
 {
     // Each distinct name gets a slot; the directories' names are looked up as
     // their bytes, so the mailbox's other messages cost no allocation.
     NameTable table(uniqueNames.size());
-    std::vector<qsizetype> slotOfName;
     slotOfName.reserve(static_cast<size_t>(uniqueNames.size()));
-    std::vector<qsizetype> nameOfSlot;  // the first of the names that share a slot
     for (qsizetype i = 0; i < uniqueNames.size(); ++i) {
         const size_t start = table.bytes().size();
         appendEncoded(table.bytes(), uniqueNames.at(i));
@@ -350,9 +349,8 @@ std::vector<std::optional<MessageLocation>> Mailbox::findEach(const QStringList&
             nameOfSlot.push_back(i);
         slotOfName.push_back(slot);
     }
-    std::vector<std::optional<MessageLocation>> located(static_cast<size_t>(table.size()));
+    std::vector<bool> located(static_cast<size_t>(table.size()));
     qsizetype missing = table.size();
-    SharedFlags sharedFlags;
     const QStringList all = missing > 0 && exists() ? folders() : QStringList();
     for (const QString& folder : all) {
         if (folder.contains(QLatin1Char('/')))
@@ -370,19 +368,9 @@ std::vector<std::optional<MessageLocation>> Mailbox::findEach(const QStringList&
                     return slot >= 0 && !located[static_cast<size_t>(slot)];
                 },
                 [&](const QByteArray& raw) {
-                    const QString& name = uniqueNames.at(nameOfSlot[static_cast<size_t>(slot)]);
-                    QString path;
-                    path.reserve(prefix.size() + raw.size());
-                    path.append(prefix);
-                    if (isAscii(raw.constData(), raw.size()))
-                        path.append(QLatin1String(raw.constData(), raw.size()));  // no decoded copy on the way
-                    else
-                        path.append(QFile::decodeName(raw));
-                    const QString file = QString::fromRawData(path.constData() + prefix.size(),
-                                                              path.size() - prefix.size());
-                    QString letters = sharedFlags(file);
-                    located[static_cast<size_t>(slot)] = MessageLocation{folder, name, std::move(path), std::move(letters)};
+                    located[static_cast<size_t>(slot)] = true;
                     --missing;
+                    found(slot, folder, prefix, raw);
                 });
             // Earlier folders, and cur/ before new/, win: once every name is
             // found nothing later can change the answer.
@@ -392,11 +380,52 @@ std::vector<std::optional<MessageLocation>> Mailbox::findEach(const QStringList&
         if (missing == 0)
             break;
     }
+}
+
+std::vector<std::optional<MessageLocation>> Mailbox::findEach(const QStringList& uniqueNames) const
+{
+    std::vector<qsizetype> slotOfName;
+    std::vector<qsizetype> nameOfSlot;  // the first of the names that share a slot
+    std::vector<std::optional<MessageLocation>> located;
+    SharedFlags sharedFlags;
+    scanFor(uniqueNames, slotOfName, nameOfSlot,
+            [&](qsizetype slot, const QString& folder, const QString& prefix, const QByteArray& raw) {
+                located.resize(nameOfSlot.size());
+                const QString& name = uniqueNames.at(nameOfSlot[static_cast<size_t>(slot)]);
+                QString path;
+                path.reserve(prefix.size() + raw.size());
+                path.append(prefix);
+                if (isAscii(raw.constData(), raw.size()))
+                    path.append(QLatin1String(raw.constData(), raw.size()));  // no decoded copy on the way
+                else
+                    path.append(QFile::decodeName(raw));
+                const QString file =
+                    QString::fromRawData(path.constData() + prefix.size(), path.size() - prefix.size());
+                QString letters = sharedFlags(file);
+                located[static_cast<size_t>(slot)] = MessageLocation{folder, name, std::move(path), std::move(letters)};
+            });
+    located.resize(nameOfSlot.size());
     std::vector<std::optional<MessageLocation>> result;
     result.reserve(static_cast<size_t>(uniqueNames.size()));
     for (const qsizetype at : slotOfName)
         result.push_back(located[static_cast<size_t>(at)]);
     return result;
+}
+
+LocationTable Mailbox::locate(const QStringList& uniqueNames) const
+{
+    std::vector<qsizetype> slotOfName;
+    std::vector<qsizetype> nameOfSlot;
+    LocationTable bySlot;
+    scanFor(uniqueNames, slotOfName, nameOfSlot,
+            [&](qsizetype slot, const QString& folder, const QString& prefix, const QByteArray& raw) {
+                if (bySlot.size() == 0)
+                    bySlot = LocationTable::empty(static_cast<qsizetype>(nameOfSlot.size()));
+                bySlot.putFile(slot, folder, prefix, raw, uniqueNames.at(nameOfSlot[static_cast<size_t>(slot)]));
+            });
+    if (bySlot.size() == 0)
+        bySlot = LocationTable::empty(static_cast<qsizetype>(nameOfSlot.size()));
+    return bySlot.picked(slotOfName);
 }
 
 std::optional<MessageLocation> Mailbox::at(const QString& relative) const

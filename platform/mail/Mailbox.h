@@ -11,6 +11,7 @@
 // progress and is never read); a message is known by its unique name, the file
 // name before ":2,", so a flag change that renames the file keeps its identity.
 
+#include "platform/mail/LocationTable.h"
 #include "platform/mail/MailMessage.h"
 
 #include <QHash>
@@ -18,6 +19,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -57,6 +59,8 @@ public:
     [[nodiscard]] QVector<MessageLocation> find(const QStringList& uniqueNames) const;
     // The same, one answer per name, none for a name no message has.
     [[nodiscard]] std::vector<std::optional<MessageLocation>> findEach(const QStringList& uniqueNames) const;
+    // The same as a table with a place per name, empty for a name no message has.
+    [[nodiscard]] LocationTable locate(const QStringList& uniqueNames) const;
     // The message whose file is relative ("cur/NAME", ".Sent/new/NAME") below the
     // root, when that file exists.
     [[nodiscard]] std::optional<MessageLocation> at(const QString& relative) const;
@@ -74,6 +78,13 @@ private:
     [[nodiscard]] QString folderPath(const QString& folder) const;
     // The messages of one folder in the order the directories list them.
     [[nodiscard]] QVector<MessageLocation> unsortedMessages(const QString& folder) const;
+    // Lists the folders once for the files of these unique names. Each distinct
+    // name has a slot (slotOfName, one for each name); found gets the slot, folder,
+    // the directory's path and a slash, and the raw file name of each file found.
+    using FoundFile = std::function<void(qsizetype slot, const QString& folder, const QString& prefix,
+                                         const QByteArray& raw)>;
+    void scanFor(const QStringList& uniqueNames, std::vector<qsizetype>& slotOfName,
+                 std::vector<qsizetype>& nameOfSlot, const FoundFile& found) const;
 
     QString m_root;
 };

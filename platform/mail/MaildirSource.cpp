@@ -42,20 +42,19 @@ QVector<MessageLocation> MaildirSource::messages(const QString& folder) const
 
 namespace {
 
-QSet<QString> missingIds(const std::vector<std::optional<MessageLocation>>& found,
-                         const QVector<SelectedMessage>& selected)
+QSet<QString> missingIds(const LocationTable& found, const QVector<SelectedMessage>& selected)
 {
     QSet<QString> ids;
-    for (size_t i = 0; i < found.size(); ++i) {
-        if (!found[i] && !selected.at(qsizetype(i)).messageId.isEmpty())
-            ids.insert(selected.at(qsizetype(i)).messageId);
+    for (qsizetype i = 0; i < found.size(); ++i) {
+        if (!found.has(i) && !selected.at(i).messageId.isEmpty())
+            ids.insert(selected.at(i).messageId);
     }
     return ids;
 }
 
 // Gives each selected message not found yet a file with its Message-ID, in folder
 // order, each file to one message only.
-void assign(std::vector<std::optional<MessageLocation>>& found, const QVector<SelectedMessage>& selected,
+void assign(LocationTable& found, const QVector<SelectedMessage>& selected,
             QHash<QString, QVector<MessageLocation>> candidates, const QStringList& folders)
 {
     for (QVector<MessageLocation>& list : candidates) {
@@ -66,18 +65,18 @@ void assign(std::vector<std::optional<MessageLocation>>& found, const QVector<Se
         });
     }
     QSet<QString> taken;
-    for (const auto& location : found) {
-        if (location)
-            taken.insert(location->path);
+    for (qsizetype i = 0; i < found.size(); ++i) {
+        if (found.has(i))
+            taken.insert(found.path(i));
     }
-    for (size_t i = 0; i < found.size(); ++i) {
-        if (found[i])
+    for (qsizetype i = 0; i < found.size(); ++i) {
+        if (found.has(i))
             continue;
-        const QVector<MessageLocation> list = candidates.value(selected.at(qsizetype(i)).messageId);
+        const QVector<MessageLocation> list = candidates.value(selected.at(i).messageId);
         for (const MessageLocation& candidate : list) {
             if (!taken.contains(candidate.path)) {
                 taken.insert(candidate.path);
-                found[i] = candidate;
+                found.put(i, candidate);
                 qCInfo(lcMail, "A selected message that moved is found again by its Message-ID");
                 break;
             }
@@ -93,15 +92,15 @@ ResolvedSelection MaildirSource::resolve(const QVector<SelectedMessage>& selecte
     names.reserve(selected.size());
     for (const SelectedMessage& message : selected)
         names.append(message.uniqueName);
-    std::vector<std::optional<MessageLocation>> found = m_mailbox.findEach(names);
+    LocationTable found = m_mailbox.locate(names);
+    names = QStringList();
 
-    for (size_t i = 0; i < found.size(); ++i) {
-        const SelectedMessage& message = selected.at(qsizetype(i));
-        if (found[i] && !message.location.isEmpty()
-            && found[i]->path != m_mailbox.root() + QLatin1Char('/') + message.location) {
+    for (qsizetype i = 0; i < found.size(); ++i) {
+        const SelectedMessage& message = selected.at(i);
+        if (found.has(i) && !message.location.isEmpty() && !found.isAt(i, m_mailbox.root(), message.location)) {
             // The same name in two folders: the one selected, while it is there.
             if (auto recorded = m_mailbox.at(message.location))
-                found[i] = std::move(recorded);
+                found.put(i, *recorded);
         }
     }
 
@@ -150,13 +149,8 @@ ResolvedSelection MaildirSource::resolve(const QVector<SelectedMessage>& selecte
     }
 
     ResolvedSelection result;
-    result.found.reserve(selected.size());
-    for (auto& location : found) {
-        if (location)
-            result.found.append(std::move(*location));
-        else
-            ++result.gone;
-    }
+    result.table = std::make_shared<const LocationTable>(found.withoutEmpty());
+    result.gone = found.size() - result.table->size();
     return result;
 }
 

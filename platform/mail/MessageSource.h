@@ -4,6 +4,7 @@
 // care whether the messages sit in a Maildir or come from elsewhere; a new kind
 // of source is a new class here and a new case in openSource().
 
+#include "platform/mail/LocationTable.h"
 #include "platform/mail/MailMessage.h"
 #include "platform/mail/SelectionFile.h"
 
@@ -20,6 +21,8 @@ namespace platform::mail {
 struct ResolvedSelection {
     QVector<MessageLocation> found;
     qsizetype gone = 0;
+    // The same found messages as a table, when the source built one instead.
+    std::shared_ptr<const LocationTable> table;
 };
 
 class MessageSource {
