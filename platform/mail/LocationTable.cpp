@@ -68,9 +68,10 @@ LocationTable::Entry LocationTable::compact(const MessageLocation& location)
     return entry;
 }
 
-LocationTable LocationTable::empty(qsizetype count)
+LocationTable LocationTable::empty(qsizetype count, qsizetype nameBytes)
 {
     LocationTable table;
+    table.m_names.reserve(static_cast<int>(std::min<qsizetype>(nameBytes, std::numeric_limits<int>::max() / 2)));
     table.m_entries.assign(static_cast<std::size_t>(count), Entry{0, 0, 0, kEmpty});
     return table;
 }
@@ -107,8 +108,9 @@ void LocationTable::putFile(qsizetype index, const QString& folder, const QStrin
     m_names += raw;
 }
 
-LocationTable LocationTable::picked(const std::vector<qsizetype>& indexes) const
+LocationTable LocationTable::picked(const std::vector<qsizetype>& indexes)
 {
+    m_names.squeeze();  // shared from here on
     LocationTable table;
     table.m_names = m_names;
     table.m_directories = m_directories;
@@ -119,7 +121,7 @@ LocationTable LocationTable::picked(const std::vector<qsizetype>& indexes) const
     return table;
 }
 
-LocationTable LocationTable::withoutEmpty() const
+LocationTable LocationTable::withoutEmpty()
 {
     std::vector<qsizetype> kept;
     kept.reserve(m_entries.size());
@@ -127,9 +129,7 @@ LocationTable LocationTable::withoutEmpty() const
         if (m_entries[i].directory != kEmpty)
             kept.push_back(static_cast<qsizetype>(i));
     }
-    LocationTable table = picked(kept);
-    table.m_names.squeeze();
-    return table;
+    return picked(kept);
 }
 
 bool LocationTable::isAt(qsizetype index, const QString& root, const QString& relative) const

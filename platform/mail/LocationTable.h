@@ -25,7 +25,7 @@ public:
 
     // Building a table whose places are found in any order: count places, each
     // empty until a location is put there; withoutEmpty() closes the gaps.
-    [[nodiscard]] static LocationTable empty(qsizetype count);
+    [[nodiscard]] static LocationTable empty(qsizetype count, qsizetype nameBytes = 0);
     [[nodiscard]] bool has(qsizetype index) const;
     void put(qsizetype index, const MessageLocation& location);
     // A file a directory listing found: its raw name, in the directory whose path
@@ -34,8 +34,8 @@ public:
     void putFile(qsizetype index, const QString& folder, const QString& prefix, const QByteArray& raw,
                  const QString& uniqueName);
     // The places in this order, each an index of this table (a place may repeat).
-    [[nodiscard]] LocationTable picked(const std::vector<qsizetype>& indexes) const;
-    [[nodiscard]] LocationTable withoutEmpty() const;
+    [[nodiscard]] LocationTable picked(const std::vector<qsizetype>& indexes);
+    [[nodiscard]] LocationTable withoutEmpty();
     // Whether the message's path is root, a slash and relative.
     [[nodiscard]] bool isAt(qsizetype index, const QString& root, const QString& relative) const;
 

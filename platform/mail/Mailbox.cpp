@@ -7,6 +7,7 @@
 #include <QFileInfo>
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <functional>
 #include <string>
@@ -63,8 +64,10 @@ void appendEncoded(std::string& bytes, const QString& name)
 // a name allocates.
 class NameTable {
 public:
-    explicit NameTable(qsizetype expected)
+    // expectedBytes: about the names' length together (UTF-16 units will do).
+    NameTable(qsizetype expected, qsizetype expectedBytes)
     {
+        m_bytes.reserve(static_cast<size_t>(expectedBytes));
         size_t buckets = 16;
         while (buckets < static_cast<size_t>(expected) * 2)
             buckets *= 2;
@@ -86,8 +89,8 @@ public:
                 return m_buckets[at];
             }
         }
-        m_keys.emplace_back(start, key.size());
-        m_buckets[at] = size() - 1;
+        m_keys.emplace_back(static_cast<std::uint32_t>(start), static_cast<std::uint32_t>(key.size()));
+        m_buckets[at] = static_cast<std::int32_t>(size() - 1);
         return m_buckets[at];
     }
 
@@ -114,8 +117,10 @@ private:
     }
 
     std::string m_bytes;
-    std::vector<std::pair<size_t, size_t>> m_keys;  // start and length in m_bytes
-    std::vector<qsizetype> m_buckets;               // name numbers, -1 for none
+    // Start and length in m_bytes; a selection is far below 4 GB of names and
+    // 2 G of them (the file that holds it is read whole).
+    std::vector<std::pair<std::uint32_t, std::uint32_t>> m_keys;
+    std::vector<std::int32_t> m_buckets;  // name numbers, -1 for none
 };
 
 // Calls take(raw name) for each file of a cur/ or new/ folder whose name does not
@@ -339,7 +344,10 @@ void Mailbox::scanFor(const QStringList& uniqueNames, std::vector<qsizetype>& sl
 {
     // Each distinct name gets a slot; the directories' names are looked up as
     // their bytes, so the mailbox's other messages cost no allocation.
-    NameTable table(uniqueNames.size());
+    qsizetype length = 0;
+    for (const QString& name : uniqueNames)
+        length += name.size();
+    NameTable table(uniqueNames.size(), length);
     slotOfName.reserve(static_cast<size_t>(uniqueNames.size()));
     for (qsizetype i = 0; i < uniqueNames.size(); ++i) {
         const size_t start = table.bytes().size();
@@ -417,10 +425,13 @@ LocationTable Mailbox::locate(const QStringList& uniqueNames) const
     std::vector<qsizetype> slotOfName;
     std::vector<qsizetype> nameOfSlot;
     LocationTable bySlot;
+    qsizetype length = 0;  // of the names, and room for ":2," and a few flags each
+    for (const QString& name : uniqueNames)
+        length += name.size() + 6;
     scanFor(uniqueNames, slotOfName, nameOfSlot,
             [&](qsizetype slot, const QString& folder, const QString& prefix, const QByteArray& raw) {
                 if (bySlot.size() == 0)
-                    bySlot = LocationTable::empty(static_cast<qsizetype>(nameOfSlot.size()));
+                    bySlot = LocationTable::empty(static_cast<qsizetype>(nameOfSlot.size()), length);
                 bySlot.putFile(slot, folder, prefix, raw, uniqueNames.at(nameOfSlot[static_cast<size_t>(slot)]));
             });
     if (bySlot.size() == 0)
