@@ -3,6 +3,7 @@
 #include "MailTestSupport.h"
 
 #include "platform/mail/MailState.h"
+#include "platform/mail/LocationTable.h"
 #include "platform/mail/Mailbox.h"
 
 #include <QFileInfo>
@@ -49,6 +50,47 @@ TEST(Mailbox, MessagesAreCurAndNewInDeliveryOrder)
     EXPECT_EQ(names(messages), (QStringList{"100.M2.x", "200.M3.x", "300.M1.x"}));
     EXPECT_EQ(messages.at(1).flags, QStringLiteral("FS"));
     EXPECT_EQ(messages.at(0).flags, QString());
+}
+
+// The compact table gives back every location exactly as the plain lookup makes
+// it: odd flag parts, names that are not UTF-8, a name twice, a name not there.
+TEST(Mailbox, LocateGivesTheLocationsFindEachGives)
+{
+    MailEnvironment env;
+    const char* const files[][3] = {
+        {"", "1.M1.x:2,S", "cur"},     {"", "2.M2.x", "new"},        {"Sent", "3.M3.x:2,", "cur"},
+        {"", "4.M4.x:1,odd", "cur"},   {"", "5.M\xc3\xbc.x:2,RS", "cur"}, {"Sent", "6.M\xff.x:2,S", "cur"},
+        {"", "7.M7.x:2,S:2,T", "cur"},
+    };
+    for (const auto& [folder, name, sub] : files) {
+        const QString file = QFile::decodeName(QByteArray(name));
+        env.addMessage(QString::fromLatin1(folder), file, "x", sub);
+    }
+    QStringList wanted;
+    for (const auto& [folder, name, sub] : files)
+        wanted.append(Mailbox::uniqueName(QFile::decodeName(QByteArray(name))));
+    wanted << QStringLiteral("1.M1.x") << QStringLiteral("9.M9.gone");
+    const Mailbox mailbox(env.maildir());
+    const std::vector<std::optional<MessageLocation>> each = mailbox.findEach(wanted);
+    platform::mail::LocationTable located = mailbox.locate(wanted);
+    ASSERT_EQ(located.size(), qsizetype(each.size()));
+    QVector<MessageLocation> expected;
+    for (qsizetype i = 0; i < located.size(); ++i) {
+        ASSERT_EQ(located.has(i), each[size_t(i)].has_value()) << i;
+        if (!each[size_t(i)])
+            continue;
+        expected.append(*each[size_t(i)]);
+        EXPECT_TRUE(located.isAt(i, env.maildir(), mailbox.relative(*each[size_t(i)]))) << i;
+    }
+    const auto fields = [](const QVector<MessageLocation>& list) {
+        QStringList out;
+        for (const MessageLocation& m : list)
+            out << m.folder + QLatin1Char('|') + m.uniqueName + QLatin1Char('|') + m.path + QLatin1Char('|') + m.flags;
+        return out;
+    };
+    EXPECT_EQ(fields(located.withoutEmpty().all()), fields(expected));
+    EXPECT_EQ(fields(platform::mail::LocationTable(expected).all()), fields(expected));
+    EXPECT_EQ(located.withoutEmpty().uniqueNames(), names(expected));
 }
 
 TEST(MailState, NoSelectionFileMeansTheMailboxDefault)
