@@ -5,12 +5,18 @@
 #include <QFile>
 
 #include <algorithm>
+#include <cstring>
 #include <limits>
 
 namespace platform::mail {
 namespace {
 
 constexpr char kFlagsMark[] = ":2,";
+
+bool isAscii(const char* text, qsizetype length)
+{
+    return std::all_of(text, text + length, [](char c) { return static_cast<signed char>(c) > 0; });
+}
 
 }  // namespace
 
@@ -30,15 +36,24 @@ void LocationTable::add(const MessageLocation& location)
 
 std::uint16_t LocationTable::directoryOf(const QString& folder, const QString& prefix)
 {
+    // Files come a directory at a time: the last one is asked for again and again.
+    if (!m_directories.empty() && m_lastDirectory < m_directories.size()) {
+        const Directory& last = m_directories[m_lastDirectory];
+        if (last.prefix == prefix && last.folder == folder)
+            return static_cast<std::uint16_t>(m_lastDirectory);
+    }
     const QString key = prefix + QChar(0) + folder;
     const auto known = m_directoryOf.constFind(key);
-    if (known != m_directoryOf.constEnd())
+    if (known != m_directoryOf.constEnd()) {
+        m_lastDirectory = *known;
         return *known;
+    }
     if (m_directories.size() >= kEmpty)
         return kOdd;
     const auto directory = static_cast<std::uint16_t>(m_directories.size());
     m_directories.push_back({folder, prefix});
     m_directoryOf.insert(key, directory);
+    m_lastDirectory = directory;
     return directory;
 }
 
@@ -91,8 +106,7 @@ void LocationTable::putFile(qsizetype index, const QString& folder, const QStrin
 {
     const qsizetype colon = raw.indexOf(':');
     const qsizetype nameLength = colon < 0 ? raw.size() : colon;
-    const bool plain = std::all_of(raw.cbegin(), raw.cend(), [](char c) { return static_cast<signed char>(c) > 0; })
-                       && (colon < 0 || raw.mid(colon, 3) == kFlagsMark) && uniqueName.size() == nameLength
+    const bool plain = isAscii(raw.constData(), raw.size()) && (colon < 0 || (raw.size() - colon >= 3 && std::memcmp(raw.constData() + colon, kFlagsMark, 3) == 0)) && uniqueName.size() == nameLength
                        && QLatin1String(raw.constData(), static_cast<int>(nameLength)) == uniqueName
                        && raw.size() <= std::numeric_limits<std::uint16_t>::max()
                        && m_names.size() + raw.size() < std::numeric_limits<int>::max();
@@ -148,7 +162,7 @@ bool LocationTable::isAt(qsizetype index, const QString& root, const QString& re
         return false;
     const QStringView file = QStringView(relative).mid(inRoot.size());
     const char* name = m_names.constData() + entry.start;
-    if (std::all_of(name, name + entry.length, [](char c) { return static_cast<signed char>(c) > 0; }))
+    if (isAscii(name, entry.length))
         return file == QLatin1String(name, entry.length);
     return file == QString::fromUtf8(name, entry.length);
 }
@@ -162,9 +176,15 @@ MessageLocation LocationTable::at(qsizetype index) const
     const char* name = m_names.constData() + entry.start;
     MessageLocation location;
     location.folder = directory.folder;
-    location.uniqueName = QString::fromUtf8(name, entry.nameLength);
-    location.path = directory.prefix + QString::fromUtf8(name, entry.length);
+    location.path = path(index);
     const int flagsFrom = entry.nameLength + int(sizeof kFlagsMark) - 1;
+    if (isAscii(name, entry.length)) {
+        location.uniqueName = QString::fromLatin1(name, entry.nameLength);
+        if (entry.length > entry.nameLength)
+            location.flags = QString::fromLatin1(name + flagsFrom, entry.length - flagsFrom);
+        return location;
+    }
+    location.uniqueName = QString::fromUtf8(name, entry.nameLength);
     if (entry.length > entry.nameLength)
         location.flags = QString::fromUtf8(name + flagsFrom, entry.length - flagsFrom);
     return location;
@@ -175,7 +195,15 @@ QString LocationTable::path(qsizetype index) const
     const Entry& entry = m_entries.at(static_cast<std::size_t>(index));
     if (entry.directory == kOdd)
         return m_odd.at(entry.start).path;
-    return m_directories[entry.directory].prefix + QString::fromUtf8(m_names.constData() + entry.start, entry.length);
+    const QString& prefix = m_directories[entry.directory].prefix;
+    const char* name = m_names.constData() + entry.start;
+    if (!isAscii(name, entry.length))
+        return prefix + QString::fromUtf8(name, entry.length);
+    QString path;  // one allocation, not a decoded name and then the sum
+    path.reserve(prefix.size() + entry.length);
+    path.append(prefix);
+    path.append(QLatin1String(name, entry.length));
+    return path;
 }
 
 QVector<MessageLocation> LocationTable::all() const

@@ -69,6 +69,7 @@ private:
     QByteArray m_names;
     std::vector<Directory> m_directories;
     QHash<QString, std::uint16_t> m_directoryOf;  // prefix and folder, while building
+    std::size_t m_lastDirectory = 0;
     // Locations the compact form would not give back exactly (a name that is not
     // the unique name and its flags, text that UTF-8 does not carry), kept whole.
     QVector<MessageLocation> m_odd;
