@@ -6,6 +6,10 @@ namespace {
 // A packed list stays below this many bytes, well inside what a QByteArray and
 // the offsets hold; a list that would grow past it holds values instead.
 constexpr qsizetype kPackedBytes = qsizetype{1} << 30;
+// Longer items stay values: their bytes are usually shared with what made them (a
+// message's header block or source), which a copy into the buffer would double,
+// and their own size dwarfs what a value costs beside them.
+constexpr qsizetype kPackedItem = 1024;
 
 // The items of another source, last to first.
 class ReversedItems final : public ItemSource {
@@ -99,7 +103,7 @@ void List::reserve(std::size_t count)
 bool List::packs(const Value& item) const
 {
     const QByteArray* bytes = item.utf8Form();
-    if (!bytes || m_packed.bytes.size() + bytes->size() >= kPackedBytes)
+    if (!bytes || bytes->size() >= kPackedItem || m_packed.bytes.size() + bytes->size() >= kPackedBytes)
         return false;
     return m_form == Form::Packed || (m_form == Form::Values && m_values.empty());
 }

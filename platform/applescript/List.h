@@ -2,7 +2,7 @@
 // The items of a script list, held in one of three forms that read alike:
 //
 // - values: one Value per item, the general form;
-// - packed text: items that are all UTF-8 text, as one buffer of their bytes and
+// - packed text: items that are all short UTF-8 text, as one buffer of their bytes and
 //   the offset where each ends, which is how a loop collecting 10,000 subjects
 //   keeps them (`set end of L to subject of m`): one copy of the text and four
 //   bytes an item, joined later into the result without another pass per item;
