@@ -107,6 +107,9 @@ void nestingWalk(const Value& v, const void* into, int depth)
     if (depth >= kMaxValueDepth)
         throwRuntime(errStackOverflow, QStringLiteral("Lists and records are nested too deeply."));
     if (v.kind() == Value::Kind::List) {
+        // Packed text and the objects a source makes hold no list or record.
+        if (v.items().packed() || v.items().source())
+            return;
         for (const Value& item : v.items())
             nestingWalk(item, into, depth + 1);
     } else {
