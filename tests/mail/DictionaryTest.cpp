@@ -43,7 +43,11 @@ struct Selected {
         EXPECT_TRUE(reply.ok());
         selection = reply.value();
     }
-    [[nodiscard]] platform::applescript::Object& message(int i) const { return *selection.items().at(i).object(); }
+    // Made afresh by each read of the list: the caller holds it.
+    [[nodiscard]] std::shared_ptr<platform::applescript::Object> message(int i) const
+    {
+        return selection.items().at(i).object();
+    }
 };
 
 // What a person's own script reads, run through the engine against the Maildir,
@@ -105,7 +109,7 @@ TEST(MailDictionary, ScriptsReachTheSelectionMailboxesMessagesAndTheirParts)
         ASSERT_TRUE(outcome.value) << outcome.error.message.toStdString();
         EXPECT_EQ(outcome.value->text().toStdString(), row.result);
     }
-    EXPECT_EQ(s.message(0).className(), QStringLiteral("message"));
+    EXPECT_EQ(s.message(0)->className(), QStringLiteral("message"));
     ASSERT_TRUE(platform::mail::MailState().writeSelection({}));
     EXPECT_TRUE(mail()->property(QStringLiteral("selection")).value().items().empty());
 }
@@ -187,7 +191,7 @@ TEST(MailDictionary, SaveWritesTheMessageAndAnswersItsPath)
     // Sent to the message itself (tell theMessage to save in ...).
     CommandCall toMessage{QStringLiteral("save"), false, {},
                           {{QStringLiteral("in"), Value(folder.path())}, {QStringLiteral("as"), Value("RTF")}}};
-    const Reply second = s.message(0).command(toMessage);
+    const Reply second = s.message(0)->command(toMessage);
     ASSERT_TRUE(second.ok()) << second.errorMessage().toStdString();
     EXPECT_NE(second.value().text(), path) << "an existing file is never overwritten";
     EXPECT_TRUE(QFileInfo(second.value().text()).isFile());
