@@ -26,6 +26,7 @@
 #include "bench/copy/MailCorpus.h"
 #include "platform/desktop/Log.h"
 #include "platform/desktop/Sound.h"
+#include "platform/mail/MailState.h"
 #include "scripting/CopyCommands.h"
 
 #include <QClipboard>
@@ -143,15 +144,14 @@ const PreparedSet* prepare(CorpusSet set)
         const QStringList names = corpusNames(set, base);
         if (names.isEmpty())
             return nullptr;
-        QByteArray selection;
-        for (const QString& name : names) {
+        for (const QString& name : names)
             result->files << result->maildir + QStringLiteral("/cur/") + name + QStringLiteral(":2,S");
-            selection += name.toUtf8() + '\n';
-        }
         result->fileList = result->files.join(QLatin1Char('\n')).toUtf8() + '\n';
-        QDir().mkpath(result->state + QStringLiteral("/quorvell/mail"));
-        QSaveFile file(result->state + QStringLiteral("/quorvell/mail/selection"));
-        if (!file.open(QIODevice::WriteOnly) || file.write(selection) != selection.size() || !file.commit())
+        // The selection as quorvell-mail writes it for a person: the mailbox, and
+        // each message's file and Message-ID.
+        qputenv("MAILDIR", result->maildir.toUtf8());
+        qputenv("XDG_STATE_HOME", result->state.toUtf8());
+        if (!platform::mail::MailState().writeSelection(names))
             return nullptr;
         slot = std::move(result);
     }

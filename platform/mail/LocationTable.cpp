@@ -1,9 +1,5 @@
 #include "platform/mail/LocationTable.h"
 
-#include "platform/mail/Mailbox.h"
-
-#include <QFile>
-
 #include <algorithm>
 #include <cstring>
 #include <limits>
@@ -101,25 +97,22 @@ void LocationTable::put(qsizetype index, const MessageLocation& location)
     m_entries.at(static_cast<std::size_t>(index)) = compact(location);
 }
 
-void LocationTable::putFile(qsizetype index, const QString& folder, const QString& prefix, const QByteArray& raw,
-                            const QString& uniqueName)
+bool LocationTable::putPlainFile(qsizetype index, const QString& folder, const QString& prefix, const QByteArray& raw)
 {
     const qsizetype colon = raw.indexOf(':');
     const qsizetype nameLength = colon < 0 ? raw.size() : colon;
-    const bool plain = isAscii(raw.constData(), raw.size()) && (colon < 0 || (raw.size() - colon >= 3 && std::memcmp(raw.constData() + colon, kFlagsMark, 3) == 0)) && uniqueName.size() == nameLength
-                       && QLatin1String(raw.constData(), static_cast<int>(nameLength)) == uniqueName
+    const bool plain = isAscii(raw.constData(), raw.size())
+                       && (colon < 0 || (raw.size() - colon >= 3 && std::memcmp(raw.constData() + colon, kFlagsMark, 3) == 0))
                        && raw.size() <= std::numeric_limits<std::uint16_t>::max()
                        && m_names.size() + raw.size() < std::numeric_limits<int>::max();
     const std::uint16_t directory = plain ? directoryOf(folder, prefix) : kOdd;
-    if (directory == kOdd) {
-        const QString file = QFile::decodeName(raw);
-        put(index, {folder, uniqueName, prefix + file, Mailbox::flags(file).toString()});
-        return;
-    }
+    if (directory == kOdd)
+        return false;
     m_entries.at(static_cast<std::size_t>(index)) = {static_cast<std::uint32_t>(m_names.size()),
                                                      static_cast<std::uint16_t>(raw.size()),
                                                      static_cast<std::uint16_t>(nameLength), directory};
     m_names += raw;
+    return true;
 }
 
 LocationTable LocationTable::picked(const std::vector<qsizetype>& indexes)
@@ -146,25 +139,24 @@ LocationTable LocationTable::withoutEmpty()
     return picked(kept);
 }
 
-bool LocationTable::isAt(qsizetype index, const QString& root, const QString& relative) const
+bool LocationTable::isAt(qsizetype index, const QString& root, std::string_view relative) const
 {
     const Entry& entry = m_entries.at(static_cast<std::size_t>(index));
     if (entry.directory == kEmpty)
         return false;
-    if (entry.directory == kOdd)
-        return m_odd.at(entry.start).path == root + QLatin1Char('/') + relative;
+    if (entry.directory == kOdd || !isAscii(relative.data(), qsizetype(relative.size()))) {
+        return path(index)
+               == root + QLatin1Char('/') + QString::fromUtf8(relative.data(), static_cast<int>(relative.size()));
+    }
     // prefix + name against root + "/" + relative, without making either.
     const QString& prefix = m_directories[entry.directory].prefix;
     if (prefix.size() <= root.size() || !prefix.startsWith(root) || prefix.at(root.size()) != QLatin1Char('/'))
         return false;
     const QStringView inRoot = QStringView(prefix).mid(root.size() + 1);
-    if (!QStringView(relative).startsWith(inRoot))
+    if (relative.size() < size_t(inRoot.size())
+        || QLatin1String(relative.data(), static_cast<int>(inRoot.size())) != inRoot)
         return false;
-    const QStringView file = QStringView(relative).mid(inRoot.size());
-    const char* name = m_names.constData() + entry.start;
-    if (isAscii(name, entry.length))
-        return file == QLatin1String(name, entry.length);
-    return file == QString::fromUtf8(name, entry.length);
+    return relative.substr(size_t(inRoot.size())) == std::string_view(m_names.constData() + entry.start, entry.length);
 }
 
 MessageLocation LocationTable::at(qsizetype index) const

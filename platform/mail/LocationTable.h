@@ -14,6 +14,7 @@
 #include <QVector>
 
 #include <cstdint>
+#include <string_view>
 #include <vector>
 
 namespace platform::mail {
@@ -28,16 +29,16 @@ public:
     [[nodiscard]] static LocationTable empty(qsizetype count, qsizetype nameBytes = 0);
     [[nodiscard]] bool has(qsizetype index) const;
     void put(qsizetype index, const MessageLocation& location);
-    // A file a directory listing found: its raw name, in the directory whose path
-    // and slash is prefix, taken as the message with this unique name. No string
-    // is made for a name of ASCII that is the unique name and its flags.
-    void putFile(qsizetype index, const QString& folder, const QString& prefix, const QByteArray& raw,
-                 const QString& uniqueName);
+    // A file a directory listing found: its raw name of ASCII, the message's
+    // unique name and, after ":2,", its flags, in the directory whose path and
+    // slash is prefix. No string is made. False, and nothing put, for another name.
+    [[nodiscard]] bool putPlainFile(qsizetype index, const QString& folder, const QString& prefix,
+                                    const QByteArray& raw);
     // The places in this order, each an index of this table (a place may repeat).
     [[nodiscard]] LocationTable picked(const std::vector<qsizetype>& indexes);
     [[nodiscard]] LocationTable withoutEmpty();
-    // Whether the message's path is root, a slash and relative.
-    [[nodiscard]] bool isAt(qsizetype index, const QString& root, const QString& relative) const;
+    // Whether the message's path is root, a slash and relative (in UTF-8).
+    [[nodiscard]] bool isAt(qsizetype index, const QString& root, std::string_view relative) const;
 
     [[nodiscard]] qsizetype size() const { return static_cast<qsizetype>(m_entries.size()); }
     // The location as it was given: the same strings, compared as text.

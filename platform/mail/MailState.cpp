@@ -108,22 +108,24 @@ std::optional<QStringList> MailState::storedSelection() const
 
 namespace {
 
-MailboxLookup mailboxOf(const std::optional<SelectionRecord>& record, const QString& stateDirectory,
+// The mailbox of a selection whose header names sourceKind and root (both empty
+// for none, or without a selection).
+MailboxLookup mailboxOf(const QString& sourceKind, const QString& root, const QString& stateDirectory,
                         std::shared_ptr<MessageSource>* source)
 {
-    if (!record || record->sourceKind.isEmpty()) {
+    if (sourceKind.isEmpty()) {
         MailboxLookup found = Mailbox::lookup();
         if (found.problem.isEmpty() && !found.root.isEmpty())
             *source = openSource(QString::fromLatin1(kMaildirSource), found.root, stateDirectory);
         return found;
     }
-    MailboxLookup found{MailboxLookup::Source::Selection, record->root, {}};
-    *source = openSource(record->sourceKind, record->root, stateDirectory);
+    MailboxLookup found{MailboxLookup::Source::Selection, root, {}};
+    *source = openSource(sourceKind, root, stateDirectory);
     if (!*source)
         found.problem = QStringLiteral("the selection was made in a kind of mailbox this version cannot read "
-                                       "(\"%1\" at %2)").arg(record->sourceKind, record->root);
-    else if (!QFileInfo::exists(record->root))
-        found.problem = QStringLiteral("the selection's mailbox %1 no longer exists").arg(record->root);
+                                       "(\"%1\" at %2)").arg(sourceKind, root);
+    else if (!QFileInfo::exists(root))
+        found.problem = QStringLiteral("the selection's mailbox %1 no longer exists").arg(root);
     else
         found.problem = (*source)->problem();
     if (!found.problem.isEmpty()) {
@@ -149,7 +151,8 @@ MailboxLookup MailState::mailbox() const
         head = parseSelection(text);
     }
     std::shared_ptr<MessageSource> source;
-    return mailboxOf(head, m_directory, &source);
+    return head ? mailboxOf(head->sourceKind, head->root, m_directory, &source)
+                : mailboxOf({}, {}, m_directory, &source);
 }
 
 MailState::Read MailState::read() const
@@ -157,12 +160,16 @@ MailState::Read MailState::read() const
     if (t_scoped.active && t_scoped.key == m_directory)
         return t_scoped.read;
     Read result;
-    std::optional<SelectionRecord> record = storedRecord();
-    result.mailbox = mailboxOf(record, m_directory, &result.source);
+    // Read compactly: a long selection costs its file's size, not strings a message.
+    std::optional<CompactSelection> record;
+    if (QFile file(m_directory + QStringLiteral("/selection")); file.open(QIODevice::ReadOnly))
+        record = CompactSelection::parse(file.readAll());
+    result.mailbox = record ? mailboxOf(record->sourceKind, record->root, m_directory, &result.source)
+                            : mailboxOf({}, {}, m_directory, &result.source);
     if (result.source && !record) {
         QFile defaults(result.source->root() + QLatin1Char('/') + QLatin1String(kDefaultSelectionFile));
         if (defaults.open(QIODevice::ReadOnly))
-            record = parseSelection(defaults.readAll());
+            record = CompactSelection::parse(defaults.readAll());
     }
     if (result.source && record) {
         result.selected = record->messages.size();

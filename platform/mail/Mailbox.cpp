@@ -339,19 +339,17 @@ QVector<MessageLocation> Mailbox::find(const QStringList& uniqueNames) const
     return result;
 }
 
-void Mailbox::scanFor(const QStringList& uniqueNames, std::vector<qsizetype>& slotOfName,
-                      std::vector<qsizetype>& nameOfSlot, const FoundFile& found) const
+void Mailbox::scanFor(qsizetype count, qsizetype nameBytes, const NameWriter& writeName,
+                      std::vector<qsizetype>& slotOfName, std::vector<qsizetype>& nameOfSlot,
+                      const FoundFile& found) const
 {
     // Each distinct name gets a slot; the directories' names are looked up as
     // their bytes, so the mailbox's other messages cost no allocation.
-    qsizetype length = 0;
-    for (const QString& name : uniqueNames)
-        length += name.size();
-    NameTable table(uniqueNames.size(), length);
-    slotOfName.reserve(static_cast<size_t>(uniqueNames.size()));
-    for (qsizetype i = 0; i < uniqueNames.size(); ++i) {
+    NameTable table(count, nameBytes);
+    slotOfName.reserve(static_cast<size_t>(count));
+    for (qsizetype i = 0; i < count; ++i) {
         const size_t start = table.bytes().size();
-        appendEncoded(table.bytes(), uniqueNames.at(i));
+        writeName(i, table.bytes());
         const qsizetype slot = table.addLast(start);
         if (slot == static_cast<qsizetype>(nameOfSlot.size()))
             nameOfSlot.push_back(i);
@@ -396,7 +394,12 @@ std::vector<std::optional<MessageLocation>> Mailbox::findEach(const QStringList&
     std::vector<qsizetype> nameOfSlot;  // the first of the names that share a slot
     std::vector<std::optional<MessageLocation>> located;
     SharedFlags sharedFlags;
-    scanFor(uniqueNames, slotOfName, nameOfSlot,
+    qsizetype length = 0;
+    for (const QString& name : uniqueNames)
+        length += name.size();
+    scanFor(uniqueNames.size(), length,
+            [&uniqueNames](qsizetype i, std::string& bytes) { appendEncoded(bytes, uniqueNames.at(i)); },
+            slotOfName, nameOfSlot,
             [&](qsizetype slot, const QString& folder, const QString& prefix, const QByteArray& raw) {
                 located.resize(nameOfSlot.size());
                 const QString& name = uniqueNames.at(nameOfSlot[static_cast<size_t>(slot)]);
@@ -420,19 +423,32 @@ std::vector<std::optional<MessageLocation>> Mailbox::findEach(const QStringList&
     return result;
 }
 
-LocationTable Mailbox::locate(const QStringList& uniqueNames) const
+LocationTable Mailbox::locate(const SelectedMessages& selected) const
 {
     std::vector<qsizetype> slotOfName;
     std::vector<qsizetype> nameOfSlot;
     LocationTable bySlot;
     qsizetype length = 0;  // of the names, and room for ":2," and a few flags each
-    for (const QString& name : uniqueNames)
-        length += name.size() + 6;
-    scanFor(uniqueNames, slotOfName, nameOfSlot,
+    for (qsizetype i = 0; i < selected.size(); ++i)
+        length += qsizetype(selected.uniqueNameBytes(i).size()) + 6;
+    const auto writeName = [&selected](qsizetype i, std::string& bytes) {
+        const std::string_view name = selected.uniqueNameBytes(i);
+        if (isAscii(name.data(), qsizetype(name.size())))
+            bytes.append(name);  // as the file system spells it, with no string made
+        else
+            appendEncoded(bytes, selected.uniqueName(i));
+    };
+    scanFor(selected.size(), length, writeName, slotOfName, nameOfSlot,
             [&](qsizetype slot, const QString& folder, const QString& prefix, const QByteArray& raw) {
                 if (bySlot.size() == 0)
                     bySlot = LocationTable::empty(static_cast<qsizetype>(nameOfSlot.size()), length);
-                bySlot.putFile(slot, folder, prefix, raw, uniqueNames.at(nameOfSlot[static_cast<size_t>(slot)]));
+                // An ASCII file name matched an ASCII unique name byte for byte.
+                const qsizetype first = nameOfSlot[static_cast<size_t>(slot)];
+                const std::string_view name = selected.uniqueNameBytes(first);
+                if (isAscii(name.data(), qsizetype(name.size())) && bySlot.putPlainFile(slot, folder, prefix, raw))
+                    return;
+                const QString file = fileName(raw);
+                bySlot.put(slot, {folder, selected.uniqueName(first), prefix + file, flags(file).toString()});
             });
     if (bySlot.size() == 0)
         bySlot = LocationTable::empty(static_cast<qsizetype>(nameOfSlot.size()));

@@ -13,6 +13,7 @@
 
 #include "platform/mail/LocationTable.h"
 #include "platform/mail/MailMessage.h"
+#include "platform/mail/SelectionFile.h"
 
 #include <QHash>
 #include <QList>
@@ -21,6 +22,7 @@
 
 #include <functional>
 #include <optional>
+#include <string>
 #include <vector>
 
 namespace platform::mail {
@@ -59,8 +61,9 @@ public:
     [[nodiscard]] QVector<MessageLocation> find(const QStringList& uniqueNames) const;
     // The same, one answer per name, none for a name no message has.
     [[nodiscard]] std::vector<std::optional<MessageLocation>> findEach(const QStringList& uniqueNames) const;
-    // The same as a table with a place per name, empty for a name no message has.
-    [[nodiscard]] LocationTable locate(const QStringList& uniqueNames) const;
+    // The same as a table with a place per selected message, empty for a name no
+    // message has.
+    [[nodiscard]] LocationTable locate(const SelectedMessages& selected) const;
     // The message whose file is relative ("cur/NAME", ".Sent/new/NAME") below the
     // root, when that file exists.
     [[nodiscard]] std::optional<MessageLocation> at(const QString& relative) const;
@@ -78,13 +81,17 @@ private:
     [[nodiscard]] QString folderPath(const QString& folder) const;
     // The messages of one folder in the order the directories list them.
     [[nodiscard]] QVector<MessageLocation> unsortedMessages(const QString& folder) const;
-    // Lists the folders once for the files of these unique names. Each distinct
-    // name has a slot (slotOfName, one for each name); found gets the slot, folder,
-    // the directory's path and a slash, and the raw file name of each file found.
+    // Lists the folders once for the files of count unique names, each appended
+    // by writeName as a file system spells it (about nameBytes together). Each
+    // distinct name has a slot (slotOfName, one for each name); found gets the
+    // slot, folder, the directory's path and a slash, and the raw file name of each
+    // file found.
+    using NameWriter = std::function<void(qsizetype index, std::string& bytes)>;
     using FoundFile = std::function<void(qsizetype slot, const QString& folder, const QString& prefix,
                                          const QByteArray& raw)>;
-    void scanFor(const QStringList& uniqueNames, std::vector<qsizetype>& slotOfName,
-                 std::vector<qsizetype>& nameOfSlot, const FoundFile& found) const;
+    void scanFor(qsizetype count, qsizetype nameBytes, const NameWriter& writeName,
+                 std::vector<qsizetype>& slotOfName, std::vector<qsizetype>& nameOfSlot,
+                 const FoundFile& found) const;
 
     QString m_root;
 };

@@ -42,19 +42,21 @@ QVector<MessageLocation> MaildirSource::messages(const QString& folder) const
 
 namespace {
 
-QSet<QString> missingIds(const LocationTable& found, const QVector<SelectedMessage>& selected)
+QSet<QString> missingIds(const LocationTable& found, const SelectedMessages& selected)
 {
     QSet<QString> ids;
     for (qsizetype i = 0; i < found.size(); ++i) {
-        if (!found.has(i) && !selected.at(i).messageId.isEmpty())
-            ids.insert(selected.at(i).messageId);
+        if (found.has(i))
+            continue;
+        if (QString id = selected.messageId(i); !id.isEmpty())
+            ids.insert(std::move(id));
     }
     return ids;
 }
 
 // Gives each selected message not found yet a file with its Message-ID, in folder
 // order, each file to one message only.
-void assign(LocationTable& found, const QVector<SelectedMessage>& selected,
+void assign(LocationTable& found, const SelectedMessages& selected,
             QHash<QString, QVector<MessageLocation>> candidates, const QStringList& folders)
 {
     for (QVector<MessageLocation>& list : candidates) {
@@ -72,7 +74,7 @@ void assign(LocationTable& found, const QVector<SelectedMessage>& selected,
     for (qsizetype i = 0; i < found.size(); ++i) {
         if (found.has(i))
             continue;
-        const QVector<MessageLocation> list = candidates.value(selected.at(i).messageId);
+        const QVector<MessageLocation> list = candidates.value(selected.messageId(i));
         for (const MessageLocation& candidate : list) {
             if (!taken.contains(candidate.path)) {
                 taken.insert(candidate.path);
@@ -88,18 +90,18 @@ void assign(LocationTable& found, const QVector<SelectedMessage>& selected,
 
 ResolvedSelection MaildirSource::resolve(const QVector<SelectedMessage>& selected) const
 {
-    QStringList names;
-    names.reserve(selected.size());
-    for (const SelectedMessage& message : selected)
-        names.append(message.uniqueName);
-    LocationTable found = m_mailbox.locate(names);
-    names = QStringList();
+    return resolve(SelectedMessages(selected));
+}
+
+ResolvedSelection MaildirSource::resolve(const SelectedMessages& selected) const
+{
+    LocationTable found = m_mailbox.locate(selected);
 
     for (qsizetype i = 0; i < found.size(); ++i) {
-        const SelectedMessage& message = selected.at(i);
-        if (found.has(i) && !message.location.isEmpty() && !found.isAt(i, m_mailbox.root(), message.location)) {
+        const std::string_view location = selected.locationBytes(i);
+        if (found.has(i) && !location.empty() && !found.isAt(i, m_mailbox.root(), location)) {
             // The same name in two folders: the one selected, while it is there.
-            if (auto recorded = m_mailbox.at(message.location))
+            if (auto recorded = m_mailbox.at(selected.location(i)))
                 found.put(i, *recorded);
         }
     }

@@ -25,6 +25,7 @@ public:
     [[nodiscard]] QStringList folders() const override { return m_mailbox.folders(); }
     [[nodiscard]] QVector<MessageLocation> messages(const QString& folder) const override;
     [[nodiscard]] ResolvedSelection resolve(const QVector<SelectedMessage>& selected) const override;
+    [[nodiscard]] ResolvedSelection resolve(const SelectedMessages& selected) const override;
     [[nodiscard]] QVector<SelectedMessage> record(const QVector<MessageLocation>& messages) const override;
 
 private:

@@ -42,6 +42,11 @@ public:
     // The selected messages as they are now: renamed, refiled or delivered anew
     // since they were selected, they are found again; gone, they are counted.
     [[nodiscard]] virtual ResolvedSelection resolve(const QVector<SelectedMessage>& selected) const = 0;
+    // The same for a selection read compactly; by default through the list.
+    [[nodiscard]] virtual ResolvedSelection resolve(const SelectedMessages& selected) const
+    {
+        return resolve(selected.all());
+    }
     // What the selection file keeps of these messages of the source to find them again.
     [[nodiscard]] virtual QVector<SelectedMessage> record(const QVector<MessageLocation>& messages) const = 0;
 };

@@ -2,7 +2,9 @@
 
 #include <QList>
 
+#include <algorithm>
 #include <cstring>
+#include <limits>
 
 namespace platform::mail {
 namespace {
@@ -55,6 +57,31 @@ QString unescape(const QByteArray& field)
     return QString::fromUtf8(plain);
 }
 
+// Appends a field of the file, unescaped, up to a NUL byte as unescape() reads it.
+void appendUnescaped(QByteArray& out, const char* field, qsizetype size)
+{
+    const int from = out.size();
+    if (!std::memchr(field, '\\', static_cast<size_t>(size))) {
+        out.append(field, static_cast<int>(size));
+    } else {
+        for (qsizetype i = 0; i < size; ++i) {
+            char c = field[i];
+            if (c == '\\' && i + 1 < size) {
+                const char next = field[++i];
+                c = next == 't' ? '\t' : next == 'n' ? '\n' : next == 'r' ? '\r' : next;
+            }
+            out += c;
+        }
+    }
+    if (const auto* nul = static_cast<const char*>(std::memchr(out.constData() + from, 0, size_t(out.size() - from))))
+        out.truncate(static_cast<int>(nul - out.constData()));
+}
+
+bool isAsciiText(const char* text, qsizetype size)
+{
+    return std::all_of(text, text + size, [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+}
+
 void appendEscaped(QByteArray& out, const QString& field)
 {
     const QByteArray bytes = field.toUtf8();
@@ -104,6 +131,145 @@ SelectionRecord parseSelection(const QByteArray& text)
         record.messages.append(std::move(message));
     }
     return record;
+}
+
+SelectedMessages::SelectedMessages(const QVector<SelectedMessage>& messages)
+{
+    m_rows.reserve(static_cast<size_t>(messages.size()));
+    for (const SelectedMessage& message : messages) {
+        Row row{};
+        row.starts[0] = static_cast<std::uint32_t>(m_bytes.size());
+        m_bytes += message.uniqueName.toUtf8();
+        row.starts[1] = static_cast<std::uint32_t>(m_bytes.size());
+        m_bytes += message.location.toUtf8();
+        row.starts[2] = static_cast<std::uint32_t>(m_bytes.size());
+        m_bytes += message.messageId.toUtf8();
+        row.starts[3] = static_cast<std::uint32_t>(m_bytes.size());
+        m_rows.push_back(row);
+    }
+}
+
+std::string_view SelectedMessages::bytes(qsizetype index, int which) const
+{
+    const Row& row = m_rows.at(static_cast<size_t>(index));
+    return {m_bytes.constData() + row.starts[which], row.starts[which + 1] - row.starts[which]};
+}
+
+QString SelectedMessages::field(qsizetype index, int which) const
+{
+    const std::string_view text = bytes(index, which);
+    return text.empty() ? QString() : QString::fromUtf8(text.data(), static_cast<int>(text.size()));
+}
+
+QVector<SelectedMessage> SelectedMessages::all() const
+{
+    QVector<SelectedMessage> messages;
+    messages.reserve(size());
+    for (qsizetype i = 0; i < size(); ++i)
+        messages.append({uniqueName(i), location(i), messageId(i)});
+    return messages;
+}
+
+CompactSelection CompactSelection::parse(QByteArray text)
+{
+    CompactSelection result;
+    SelectedMessages& out = result.messages;
+    const char* data = text.constData();
+    const qsizetype size = text.size();
+    // The fields are shorter than the file, and it is far below 4 GB.
+    if (size >= std::numeric_limits<std::int32_t>::max())
+        return result;
+    out.m_bytes.reserve(static_cast<int>(size));
+    const bool versioned = text.startsWith(kHeader);
+    if (!versioned)
+        result.version = 1;
+    const auto endRow = [&out](std::uint32_t name, std::uint32_t location, std::uint32_t id) {
+        out.m_rows.push_back({{name, location, id, static_cast<std::uint32_t>(out.m_bytes.size())}});
+    };
+    const auto isSpace = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f'; };
+    bool first = true;
+    for (qsizetype start = 0; start < size;) {
+        const auto* lf = static_cast<const char*>(std::memchr(data + start, '\n', static_cast<size_t>(size - start)));
+        const qsizetype end = lf ? lf - data : size;
+        const qsizetype next = end + 1;
+        if (!versioned) {
+            // Version 1 as namesOnly() reads it: the bytes trimmed, or the text
+            // trimmed when the name is not ASCII.
+            qsizetype from = start;
+            qsizetype to = end;
+            while (from < to && isSpace(data[from]))
+                ++from;
+            while (to > from && isSpace(data[to - 1]))
+                --to;
+            start = next;
+            if (from == to || data[from] == '#')
+                continue;
+            const auto name = static_cast<std::uint32_t>(out.m_bytes.size());
+            if (isAsciiText(data + from, to - from)) {
+                out.m_bytes.append(data + from, static_cast<int>(to - from));
+            } else {
+                const QVector<SelectedMessage> line = namesOnly(QByteArray::fromRawData(data + from, int(to - from)));
+                if (line.isEmpty())
+                    continue;
+                out.m_bytes += line.first().uniqueName.toUtf8();
+            }
+            const auto after = static_cast<std::uint32_t>(out.m_bytes.size());
+            endRow(name, after, after);
+            continue;
+        }
+        qsizetype stop = end;
+        if (stop > start && data[stop - 1] == '\r')
+            --stop;
+        const qsizetype lineStart = start;
+        start = next;
+        if (first) {
+            first = false;
+            result.version = QByteArray(data + lineStart + qsizetype(std::strlen(kHeader)),
+                                        int(stop - lineStart - qsizetype(std::strlen(kHeader))))
+                                 .trimmed()
+                                 .toInt();
+        }
+        if (stop == lineStart || data[lineStart] == '#')
+            continue;
+        // The first three fields; any later ones are passed over.
+        qsizetype fieldStart[4] = {lineStart, stop, stop, stop};
+        int fields = 1;
+        for (qsizetype at = lineStart; fields < 4;) {
+            const auto* tab = static_cast<const char*>(std::memchr(data + at, '\t', static_cast<size_t>(stop - at)));
+            if (!tab)
+                break;
+            fieldStart[fields++] = tab - data + 1;
+            at = tab - data + 1;
+        }
+        const auto fieldEnd = [&](int which) {
+            return which + 1 < fields ? fieldStart[which + 1] - 1 : stop;
+        };
+        const std::string_view head(data + lineStart, static_cast<size_t>(fieldEnd(0) - lineStart));
+        if (head == "source") {
+            if (fields >= 3) {
+                QByteArray kind;
+                appendUnescaped(kind, data + fieldStart[1], fieldEnd(1) - fieldStart[1]);
+                QByteArray root;
+                appendUnescaped(root, data + fieldStart[2], fieldEnd(2) - fieldStart[2]);
+                result.sourceKind = QString::fromUtf8(kind);
+                result.root = QString::fromUtf8(root);
+            }
+            continue;
+        }
+        const auto name = static_cast<std::uint32_t>(out.m_bytes.size());
+        appendUnescaped(out.m_bytes, data + lineStart, fieldEnd(0) - lineStart);
+        if (out.m_bytes.size() == int(name))
+            continue;
+        const auto location = static_cast<std::uint32_t>(out.m_bytes.size());
+        if (fields > 1)
+            appendUnescaped(out.m_bytes, data + fieldStart[1], fieldEnd(1) - fieldStart[1]);
+        const auto id = static_cast<std::uint32_t>(out.m_bytes.size());
+        if (fields > 2)
+            appendUnescaped(out.m_bytes, data + fieldStart[2], fieldEnd(2) - fieldStart[2]);
+        endRow(name, location, id);
+    }
+    out.m_bytes.squeeze();
+    return result;
 }
 
 QByteArray formatSelection(const SelectionRecord& record)

@@ -24,7 +24,10 @@
 #include <QString>
 #include <QVector>
 
+#include <cstdint>
 #include <optional>
+#include <string_view>
+#include <vector>
 
 namespace platform::mail {
 
@@ -43,6 +46,48 @@ struct SelectionRecord {
 
 // The record a file holds (version 1 when it has no header line).
 [[nodiscard]] SelectionRecord parseSelection(const QByteArray& text);
+
+// The selected messages of a record held as the file holds them, for reading a
+// long selection without three strings a message: the fields, unescaped, in one
+// buffer (the file's own) and where each message's fields start. A field is made
+// a string when asked for; a unique name is also given as its bytes.
+class SelectedMessages {
+public:
+    SelectedMessages() = default;
+    explicit SelectedMessages(const QVector<SelectedMessage>& messages);
+
+    [[nodiscard]] qsizetype size() const { return static_cast<qsizetype>(m_rows.size()); }
+    [[nodiscard]] QString uniqueName(qsizetype index) const { return field(index, 0); }
+    [[nodiscard]] QString location(qsizetype index) const { return field(index, 1); }
+    [[nodiscard]] QString messageId(qsizetype index) const { return field(index, 2); }
+    // The UTF-8 bytes of a field, valid while this object lives.
+    [[nodiscard]] std::string_view uniqueNameBytes(qsizetype index) const { return bytes(index, 0); }
+    [[nodiscard]] std::string_view locationBytes(qsizetype index) const { return bytes(index, 1); }
+    [[nodiscard]] QVector<SelectedMessage> all() const;
+
+private:
+    friend struct CompactSelection;
+    void append(const char* name, qsizetype nameLength);  // of the fields in place
+    [[nodiscard]] QString field(qsizetype index, int which) const;
+    [[nodiscard]] std::string_view bytes(qsizetype index, int which) const;
+
+    QByteArray m_bytes;
+    struct Row {
+        std::uint32_t starts[4];  // of the unique name, location, Message-ID, and the next row
+    };
+    std::vector<Row> m_rows;
+};
+
+// A selection file read for its messages: the header's fields and the messages,
+// held compactly. Reads what parseSelection reads, from a text it takes over.
+struct CompactSelection {
+    int version = 2;
+    QString sourceKind;
+    QString root;
+    SelectedMessages messages;
+
+    [[nodiscard]] static CompactSelection parse(QByteArray text);
+};
 [[nodiscard]] QByteArray formatSelection(const SelectionRecord& record);
 
 constexpr const char* kMaildirSource = "maildir";

@@ -72,7 +72,10 @@ TEST(Mailbox, LocateGivesTheLocationsFindEachGives)
     wanted << QStringLiteral("1.M1.x") << QStringLiteral("9.M9.gone");
     const Mailbox mailbox(env.maildir());
     const std::vector<std::optional<MessageLocation>> each = mailbox.findEach(wanted);
-    platform::mail::LocationTable located = mailbox.locate(wanted);
+    QVector<platform::mail::SelectedMessage> selected;
+    for (const QString& name : std::as_const(wanted))
+        selected.append({name, {}, {}});
+    platform::mail::LocationTable located = mailbox.locate(platform::mail::SelectedMessages(selected));
     ASSERT_EQ(located.size(), qsizetype(each.size()));
     QVector<MessageLocation> expected;
     for (qsizetype i = 0; i < located.size(); ++i) {
@@ -80,7 +83,7 @@ TEST(Mailbox, LocateGivesTheLocationsFindEachGives)
         if (!each[size_t(i)])
             continue;
         expected.append(*each[size_t(i)]);
-        EXPECT_TRUE(located.isAt(i, env.maildir(), mailbox.relative(*each[size_t(i)]))) << i;
+        EXPECT_TRUE(located.isAt(i, env.maildir(), mailbox.relative(*each[size_t(i)]).toUtf8().toStdString())) << i;
     }
     const auto fields = [](const QVector<MessageLocation>& list) {
         QStringList out;

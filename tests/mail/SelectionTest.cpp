@@ -53,6 +53,33 @@ TEST(SelectionFile, ReadsTheFirstFormatAndKeepsEveryFieldOfTheSecond)
     // A later version's extra fields are passed over.
     EXPECT_EQ(platform::mail::parseSelection("# quorvell selection 3\nsource\tmaildir\t/m\tmore\n5.M5.x\tcur/5\tid\tnew\n")
                   .messages.at(0).messageId, QStringLiteral("id"));
+
+    // Commands read the file compactly, and must read every file alike.
+    // (Sized by the literal: one of them holds a NUL byte.)
+    const auto bytes = [](const auto& literal) { return QByteArray(literal, int(sizeof literal) - 1); };
+    const QByteArray files[] = {
+        "# old\n 1.M1.x \n\n2.M2.x\n",
+        platform::mail::formatSelection(odd),
+        "# quorvell selection 3\nsource\tmaildir\t/m\tmore\n5.M5.x\tcur/5\tid\tnew\n",
+        bytes("# quorvell selection 2\r\nsource\tmaildir\r\n\t\t\n6.M\xc3\xbc\\\\x\tcur/6\\t\ta\\nb\r\n"
+              "7\\0.M7\tc\0d\t\xff\n"),
+        bytes(" \xc2\xa0" "8.M8.x\xc2\xa0\n\xe2\x80\x83\n9.M9\xff\n\f#c\n1\0.M1\n"),
+    };
+    for (const QByteArray& text : files) {
+        SCOPED_TRACE(text.toStdString());
+        const SelectionRecord plain = platform::mail::parseSelection(text);
+        const auto compact = platform::mail::CompactSelection::parse(text);
+        EXPECT_EQ(compact.version, plain.version);
+        EXPECT_EQ(compact.sourceKind, plain.sourceKind);
+        EXPECT_EQ(compact.root, plain.root);
+        const QVector<platform::mail::SelectedMessage> messages = compact.messages.all();
+        ASSERT_EQ(messages.size(), plain.messages.size());
+        for (qsizetype i = 0; i < messages.size(); ++i) {
+            EXPECT_EQ(messages.at(i).uniqueName, plain.messages.at(i).uniqueName) << i;
+            EXPECT_EQ(messages.at(i).location, plain.messages.at(i).location) << i;
+            EXPECT_EQ(messages.at(i).messageId, plain.messages.at(i).messageId) << i;
+        }
+    }
 }
 
 // As an app started by the session bus: no MAILDIR, no ~/Maildir, while the
