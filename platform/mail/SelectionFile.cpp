@@ -57,24 +57,21 @@ QString unescape(const QByteArray& field)
     return QString::fromUtf8(plain);
 }
 
-// Appends a field of the file, unescaped, up to a NUL byte as unescape() reads it.
-void appendUnescaped(QByteArray& out, const char* field, qsizetype size)
+// Writes a field of the file at out, unescaped, up to a NUL byte as unescape()
+// reads it; out may be the field itself or before it. Returns the end written.
+char* writeUnescaped(char* out, const char* field, qsizetype size)
 {
-    const int from = out.size();
-    if (!std::memchr(field, '\\', static_cast<size_t>(size))) {
-        out.append(field, static_cast<int>(size));
-    } else {
-        for (qsizetype i = 0; i < size; ++i) {
-            char c = field[i];
-            if (c == '\\' && i + 1 < size) {
-                const char next = field[++i];
-                c = next == 't' ? '\t' : next == 'n' ? '\n' : next == 'r' ? '\r' : next;
-            }
-            out += c;
+    char* const from = out;
+    for (qsizetype i = 0; i < size; ++i) {
+        char c = field[i];
+        if (c == '\\' && i + 1 < size) {
+            const char next = field[++i];
+            c = next == 't' ? '\t' : next == 'n' ? '\n' : next == 'r' ? '\r' : next;
         }
+        *out++ = c;
     }
-    if (const auto* nul = static_cast<const char*>(std::memchr(out.constData() + from, 0, size_t(out.size() - from))))
-        out.truncate(static_cast<int>(nul - out.constData()));
+    const auto* nul = static_cast<char*>(std::memchr(from, 0, static_cast<size_t>(out - from)));
+    return nul ? const_cast<char*>(nul) : out;
 }
 
 bool isAsciiText(const char* text, qsizetype size)
@@ -173,19 +170,39 @@ QVector<SelectedMessage> SelectedMessages::all() const
 CompactSelection CompactSelection::parse(QByteArray text)
 {
     CompactSelection result;
-    SelectedMessages& out = result.messages;
+    // The fields and offsets are smaller than the file, and it is far below 4 GB.
+    if (text.size() >= std::numeric_limits<std::int32_t>::max() / 4)
+        return result;
+    qsizetype written = 0;
+    // Fields are never longer than the text they come from, except names of the
+    // first version read as text (broken UTF-8 grows): those go to a buffer of
+    // their own, the others are written over the file's text.
+    if (text.startsWith(kHeader) || isAsciiText(text.constData(), text.size())) {
+        char* const data = text.data();  // ours alone from here
+        result.parseInto(text, data, &written);
+        text.truncate(static_cast<int>(written));
+        text.squeeze();
+        result.messages.m_bytes = std::move(text);
+        return result;
+    }
+    QByteArray fields(static_cast<int>(text.size() * 3 + 16), Qt::Uninitialized);
+    result.parseInto(text, fields.data(), &written);
+    fields.truncate(static_cast<int>(written));
+    fields.squeeze();
+    result.messages.m_bytes = std::move(fields);
+    return result;
+}
+
+void CompactSelection::parseInto(const QByteArray& text, char* const out, qsizetype* written)
+{
     const char* data = text.constData();
     const qsizetype size = text.size();
-    // The fields are shorter than the file, and it is far below 4 GB.
-    if (size >= std::numeric_limits<std::int32_t>::max())
-        return result;
-    out.m_bytes.reserve(static_cast<int>(size));
+    char* w = out;
+    std::vector<SelectedMessages::Row>& rows = messages.m_rows;
+    const auto offset = [out](const char* at) { return static_cast<std::uint32_t>(at - out); };
     const bool versioned = text.startsWith(kHeader);
     if (!versioned)
-        result.version = 1;
-    const auto endRow = [&out](std::uint32_t name, std::uint32_t location, std::uint32_t id) {
-        out.m_rows.push_back({{name, location, id, static_cast<std::uint32_t>(out.m_bytes.size())}});
-    };
+        version = 1;
     const auto isSpace = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f'; };
     bool first = true;
     for (qsizetype start = 0; start < size;) {
@@ -204,17 +221,19 @@ CompactSelection CompactSelection::parse(QByteArray text)
             start = next;
             if (from == to || data[from] == '#')
                 continue;
-            const auto name = static_cast<std::uint32_t>(out.m_bytes.size());
+            char* const name = w;
             if (isAsciiText(data + from, to - from)) {
-                out.m_bytes.append(data + from, static_cast<int>(to - from));
+                std::memmove(w, data + from, static_cast<size_t>(to - from));
+                w += to - from;
             } else {
                 const QVector<SelectedMessage> line = namesOnly(QByteArray::fromRawData(data + from, int(to - from)));
                 if (line.isEmpty())
                     continue;
-                out.m_bytes += line.first().uniqueName.toUtf8();
+                const QByteArray bytes = line.first().uniqueName.toUtf8();
+                std::memcpy(w, bytes.constData(), static_cast<size_t>(bytes.size()));
+                w += bytes.size();
             }
-            const auto after = static_cast<std::uint32_t>(out.m_bytes.size());
-            endRow(name, after, after);
+            rows.push_back({{offset(name), offset(w), offset(w), offset(w)}});
             continue;
         }
         qsizetype stop = end;
@@ -224,10 +243,8 @@ CompactSelection CompactSelection::parse(QByteArray text)
         start = next;
         if (first) {
             first = false;
-            result.version = QByteArray(data + lineStart + qsizetype(std::strlen(kHeader)),
-                                        int(stop - lineStart - qsizetype(std::strlen(kHeader))))
-                                 .trimmed()
-                                 .toInt();
+            const auto skip = static_cast<qsizetype>(std::strlen(kHeader));
+            version = QByteArray(data + lineStart + skip, int(stop - lineStart - skip)).trimmed().toInt();
         }
         if (stop == lineStart || data[lineStart] == '#')
             continue;
@@ -241,35 +258,32 @@ CompactSelection CompactSelection::parse(QByteArray text)
             fieldStart[fields++] = tab - data + 1;
             at = tab - data + 1;
         }
-        const auto fieldEnd = [&](int which) {
-            return which + 1 < fields ? fieldStart[which + 1] - 1 : stop;
-        };
+        const auto fieldEnd = [&](int which) { return which + 1 < fields ? fieldStart[which + 1] - 1 : stop; };
         const std::string_view head(data + lineStart, static_cast<size_t>(fieldEnd(0) - lineStart));
         if (head == "source") {
             if (fields >= 3) {
-                QByteArray kind;
-                appendUnescaped(kind, data + fieldStart[1], fieldEnd(1) - fieldStart[1]);
-                QByteArray root;
-                appendUnescaped(root, data + fieldStart[2], fieldEnd(2) - fieldStart[2]);
-                result.sourceKind = QString::fromUtf8(kind);
-                result.root = QString::fromUtf8(root);
+                QByteArray kind(int(fieldEnd(1) - fieldStart[1]), Qt::Uninitialized);
+                kind.truncate(int(writeUnescaped(kind.data(), data + fieldStart[1], kind.size()) - kind.data()));
+                QByteArray where(int(fieldEnd(2) - fieldStart[2]), Qt::Uninitialized);
+                where.truncate(int(writeUnescaped(where.data(), data + fieldStart[2], where.size()) - where.data()));
+                sourceKind = QString::fromUtf8(kind);
+                root = QString::fromUtf8(where);
             }
             continue;
         }
-        const auto name = static_cast<std::uint32_t>(out.m_bytes.size());
-        appendUnescaped(out.m_bytes, data + lineStart, fieldEnd(0) - lineStart);
-        if (out.m_bytes.size() == int(name))
+        char* const name = w;
+        w = writeUnescaped(w, data + lineStart, fieldEnd(0) - lineStart);
+        if (w == name)
             continue;
-        const auto location = static_cast<std::uint32_t>(out.m_bytes.size());
+        char* const location = w;
         if (fields > 1)
-            appendUnescaped(out.m_bytes, data + fieldStart[1], fieldEnd(1) - fieldStart[1]);
-        const auto id = static_cast<std::uint32_t>(out.m_bytes.size());
+            w = writeUnescaped(w, data + fieldStart[1], fieldEnd(1) - fieldStart[1]);
+        char* const id = w;
         if (fields > 2)
-            appendUnescaped(out.m_bytes, data + fieldStart[2], fieldEnd(2) - fieldStart[2]);
-        endRow(name, location, id);
+            w = writeUnescaped(w, data + fieldStart[2], fieldEnd(2) - fieldStart[2]);
+        rows.push_back({{offset(name), offset(location), offset(id), offset(w)}});
     }
-    out.m_bytes.squeeze();
-    return result;
+    *written = w - out;
 }
 
 QByteArray formatSelection(const SelectionRecord& record)

@@ -67,7 +67,6 @@ public:
 
 private:
     friend struct CompactSelection;
-    void append(const char* name, qsizetype nameLength);  // of the fields in place
     [[nodiscard]] QString field(qsizetype index, int which) const;
     [[nodiscard]] std::string_view bytes(qsizetype index, int which) const;
 
@@ -87,6 +86,11 @@ struct CompactSelection {
     SelectedMessages messages;
 
     [[nodiscard]] static CompactSelection parse(QByteArray text);
+
+private:
+    // Reads text, writing the fields from out on, which may be the text itself
+    // when no field grows; written is how many bytes.
+    void parseInto(const QByteArray& text, char* out, qsizetype* written);
 };
 [[nodiscard]] QByteArray formatSelection(const SelectionRecord& record);
 
