@@ -11,22 +11,27 @@ namespace {
 
 constexpr char kHeader[] = "# quorvell selection ";
 
+// The line [start, end) of data without the blanks around it: [from, to).
+std::pair<qsizetype, qsizetype> trimmed(const char* data, qsizetype start, qsizetype end)
+{
+    const auto isSpace = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f'; };
+    while (start < end && isSpace(data[start]))
+        ++start;
+    while (end > start && isSpace(data[end - 1]))
+        --end;
+    return {start, end};
+}
+
 // Version 1: one unique name a line, blanks around it ignored.
 QVector<SelectedMessage> namesOnly(const QByteArray& all)
 {
     QVector<SelectedMessage> names;
     const char* data = all.constData();
     const qsizetype size = all.size();
-    const auto isSpace = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f'; };
     for (qsizetype start = 0; start < size;) {
         const auto* lf = static_cast<const char*>(std::memchr(data + start, '\n', static_cast<size_t>(size - start)));
         const qsizetype end = lf ? lf - data : size;
-        qsizetype from = start;
-        qsizetype to = end;
-        while (from < to && isSpace(data[from]))
-            ++from;
-        while (to > from && isSpace(data[to - 1]))
-            --to;
+        const auto [from, to] = trimmed(data, start, end);
         if (from < to && data[from] != '#') {
             // Trimmed again as text: a line of other white space holds no name.
             QString name = QString::fromUtf8(data + from, static_cast<int>(to - from));
@@ -203,7 +208,6 @@ void CompactSelection::parseInto(const QByteArray& text, char* const out, qsizet
     const bool versioned = text.startsWith(kHeader);
     if (!versioned)
         version = 1;
-    const auto isSpace = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f'; };
     bool first = true;
     for (qsizetype start = 0; start < size;) {
         const auto* lf = static_cast<const char*>(std::memchr(data + start, '\n', static_cast<size_t>(size - start)));
@@ -212,12 +216,7 @@ void CompactSelection::parseInto(const QByteArray& text, char* const out, qsizet
         if (!versioned) {
             // Version 1 as namesOnly() reads it: the bytes trimmed, or the text
             // trimmed when the name is not ASCII.
-            qsizetype from = start;
-            qsizetype to = end;
-            while (from < to && isSpace(data[from]))
-                ++from;
-            while (to > from && isSpace(data[to - 1]))
-                --to;
+            const auto [from, to] = trimmed(data, start, end);
             start = next;
             if (from == to || data[from] == '#')
                 continue;
