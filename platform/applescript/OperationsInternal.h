@@ -1,6 +1,6 @@
 #pragma once
 // Helpers shared by the files of the value operations (private to them):
-// Coercion.cpp, Comparison.cpp and Operations.cpp.
+// Coercion.cpp, Comparison.cpp, Operations.cpp and Utf8Text.cpp.
 
 #include "platform/applescript/Operations.h"
 
@@ -20,6 +20,10 @@ inline constexpr const char* kWeekdays[] = {"Sunday",   "Monday", "Tuesday", "We
 [[nodiscard]] std::optional<double> parseNumber(const QString& text);
 // The items of a list, the values of a record, or the value alone.
 [[nodiscard]] List asList(const Value& v);
+// Whether a list holds text in UTF-8, and the list joined as toText joins it, in
+// UTF-8 (Utf8Text.cpp).
+[[nodiscard]] bool holdsUtf8(const Value& list);
+[[nodiscard]] Value joinUtf8(const Value& list, const TextRules& rules);
 // Text a with the text form of b after it; UTF-8 text stays UTF-8.
 [[nodiscard]] Value appendText(Value a, const Value& b, const TextRules& rules);
 // The locale's long time format without its time zone.
