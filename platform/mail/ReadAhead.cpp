@@ -173,14 +173,20 @@ QByteArray ReadAhead::readHeaderAt(int directory, const QByteArray& path)
         return {};
     // One buffer per thread for every message read: no allocation per message.
     thread_local std::vector<char> head;
-    const qsizetype filled = readUntil(fd, head, 0, kHeaderChunk, [](qsizetype from, qsizetype size) {
-        return size >= kLargestHeader
-            || (from == 0 ? HeaderBlock::split(head.data(), size).complete
-                          : holdsBlankLine(head.data(), std::max<qsizetype>(1, from - 2), size));
+    // The first read usually holds the whole block: what split() found then is kept.
+    std::optional<HeaderBlock::Split> first;
+    const qsizetype filled = readUntil(fd, head, 0, kHeaderChunk, [&first](qsizetype from, qsizetype size) {
+        if (from == 0) {
+            first = HeaderBlock::split(head.data(), size);
+            return first->complete || size >= kLargestHeader;
+        }
+        return size >= kLargestHeader || holdsBlankLine(head.data(), std::max<qsizetype>(1, from - 2), size);
     });
     ::close(fd);
+    const HeaderBlock::Split split =
+        first && first->complete ? *first : HeaderBlock::split(head.data(), filled);
     // A copy of exactly the block's size: the message keeps it while it lives.
-    QByteArray block(head.data(), HeaderBlock::split(head.data(), filled).headerLength);
+    QByteArray block(head.data(), split.headerLength);
     if (head.size() > static_cast<size_t>(8 * kHeaderChunk))
         std::vector<char>().swap(head);  // a rare long block gives its memory back
     return block;

@@ -67,13 +67,18 @@ QString unescape(const QByteArray& field)
 char* writeUnescaped(char* out, const char* field, qsizetype size)
 {
     char* const from = out;
-    for (qsizetype i = 0; i < size; ++i) {
-        char c = field[i];
-        if (c == '\\' && i + 1 < size) {
-            const char next = field[++i];
-            c = next == 't' ? '\t' : next == 'n' ? '\n' : next == 'r' ? '\r' : next;
+    if (!std::memchr(field, '\\', static_cast<size_t>(size))) {
+        std::memmove(out, field, static_cast<size_t>(size));
+        out += size;
+    } else {
+        for (qsizetype i = 0; i < size; ++i) {
+            char c = field[i];
+            if (c == '\\' && i + 1 < size) {
+                const char next = field[++i];
+                c = next == 't' ? '\t' : next == 'n' ? '\n' : next == 'r' ? '\r' : next;
+            }
+            *out++ = c;
         }
-        *out++ = c;
     }
     const auto* nul = static_cast<char*>(std::memchr(from, 0, static_cast<size_t>(out - from)));
     return nul ? const_cast<char*>(nul) : out;
