@@ -209,6 +209,7 @@ void CompactSelection::parseInto(const QByteArray& text, char* const out, qsizet
     const qsizetype size = text.size();
     char* w = out;
     std::vector<SelectedMessages::Row>& rows = messages.m_rows;
+    rows.reserve(static_cast<size_t>(std::count(data, data + size, '\n') + 1));
     const auto offset = [out](const char* at) { return static_cast<std::uint32_t>(at - out); };
     const bool versioned = text.startsWith(kHeader);
     if (!versioned)
