@@ -65,9 +65,11 @@ void appendEncoded(std::string& bytes, const QString& name)
 class NameTable {
 public:
     // expectedBytes: about the names' length together (UTF-16 units will do).
-    NameTable(qsizetype expected, qsizetype expectedBytes)
+    // With external, the names are ranges of those bytes (addRange), not copies.
+    NameTable(qsizetype expected, qsizetype expectedBytes, const char* external = nullptr) : m_external(external)
     {
-        m_bytes.reserve(static_cast<size_t>(expectedBytes));
+        if (!external)
+            m_bytes.reserve(static_cast<size_t>(expectedBytes));
         size_t buckets = 16;
         while (buckets < static_cast<size_t>(expected) * 2)
             buckets *= 2;
@@ -81,15 +83,23 @@ public:
     // name's earlier number when it was there before (and then it is taken back).
     qsizetype addLast(size_t start)
     {
-        const std::string_view key(m_bytes.data() + start, m_bytes.size() - start);
+        const qsizetype before = size();
+        const qsizetype number = addRange(start, m_bytes.size() - start);
+        if (size() == before)
+            m_bytes.resize(start);
+        return number;
+    }
+
+    // The number of the name at [start, start + length) of the bytes, new or earlier.
+    qsizetype addRange(size_t start, size_t length)
+    {
+        const std::string_view key(base() + start, length);
         size_t at = bucketOf(key);
         for (; m_buckets[at] >= 0; at = (at + 1) & (m_buckets.size() - 1)) {
-            if (keyAt(m_buckets[at]) == key) {
-                m_bytes.resize(start);
+            if (keyAt(m_buckets[at]) == key)
                 return m_buckets[at];
-            }
         }
-        m_keys.emplace_back(static_cast<std::uint32_t>(start), static_cast<std::uint32_t>(key.size()));
+        m_keys.emplace_back(static_cast<std::uint32_t>(start), static_cast<std::uint32_t>(length));
         m_buckets[at] = static_cast<std::int32_t>(size() - 1);
         return m_buckets[at];
     }
@@ -113,9 +123,11 @@ private:
     [[nodiscard]] std::string_view keyAt(qsizetype number) const
     {
         const auto& [start, length] = m_keys[static_cast<size_t>(number)];
-        return {m_bytes.data() + start, length};
+        return {base() + start, length};
     }
+    [[nodiscard]] const char* base() const { return m_external ? m_external : m_bytes.data(); }
 
+    const char* m_external;
     std::string m_bytes;
     // Start and length in m_bytes; a selection is far below 4 GB of names and
     // 2 G of them (the file that holds it is read whole).
@@ -339,18 +351,23 @@ QVector<MessageLocation> Mailbox::find(const QStringList& uniqueNames) const
     return result;
 }
 
-void Mailbox::scanFor(qsizetype count, qsizetype nameBytes, const NameWriter& writeName,
-                      std::vector<qsizetype>& slotOfName, std::vector<qsizetype>& nameOfSlot,
+void Mailbox::scanFor(const Names& names, std::vector<qsizetype>& slotOfName, std::vector<qsizetype>& nameOfSlot,
                       const FoundFile& found) const
 {
     // Each distinct name gets a slot; the directories' names are looked up as
     // their bytes, so the mailbox's other messages cost no allocation.
-    NameTable table(count, nameBytes);
-    slotOfName.reserve(static_cast<size_t>(count));
-    for (qsizetype i = 0; i < count; ++i) {
-        const size_t start = table.bytes().size();
-        writeName(i, table.bytes());
-        const qsizetype slot = table.addLast(start);
+    NameTable table(names.count, names.bytes, names.base);
+    slotOfName.reserve(static_cast<size_t>(names.count));
+    for (qsizetype i = 0; i < names.count; ++i) {
+        qsizetype slot = -1;
+        if (names.base) {
+            const std::string_view name = names.view(i);
+            slot = table.addRange(static_cast<size_t>(name.data() - names.base), name.size());
+        } else {
+            const size_t start = table.bytes().size();
+            names.write(i, table.bytes());
+            slot = table.addLast(start);
+        }
         if (slot == static_cast<qsizetype>(nameOfSlot.size()))
             nameOfSlot.push_back(i);
         slotOfName.push_back(slot);
@@ -397,9 +414,9 @@ std::vector<std::optional<MessageLocation>> Mailbox::findEach(const QStringList&
     qsizetype length = 0;
     for (const QString& name : uniqueNames)
         length += name.size();
-    scanFor(uniqueNames.size(), length,
-            [&uniqueNames](qsizetype i, std::string& bytes) { appendEncoded(bytes, uniqueNames.at(i)); },
-            slotOfName, nameOfSlot,
+    Names names{uniqueNames.size(), length, nullptr, {}, {}};
+    names.write = [&uniqueNames](qsizetype i, std::string& bytes) { appendEncoded(bytes, uniqueNames.at(i)); };
+    scanFor(names, slotOfName, nameOfSlot,
             [&](qsizetype slot, const QString& folder, const QString& prefix, const QByteArray& raw) {
                 located.resize(nameOfSlot.size());
                 const QString& name = uniqueNames.at(nameOfSlot[static_cast<size_t>(slot)]);
@@ -431,14 +448,27 @@ LocationTable Mailbox::locate(const SelectedMessages& selected) const
     qsizetype length = 0;  // of the names, and room for ":2," and a few flags each
     for (qsizetype i = 0; i < selected.size(); ++i)
         length += qsizetype(selected.uniqueNameBytes(i).size()) + 6;
-    const auto writeName = [&selected](qsizetype i, std::string& bytes) {
+    // Names of ASCII are spelt as the file system spells them: then the table
+    // looks them up where the selection holds them, with no copy.
+    bool ascii = true;
+    for (qsizetype i = 0; i < selected.size() && ascii; ++i) {
         const std::string_view name = selected.uniqueNameBytes(i);
-        if (isAscii(name.data(), qsizetype(name.size())))
-            bytes.append(name);  // as the file system spells it, with no string made
-        else
-            appendEncoded(bytes, selected.uniqueName(i));
-    };
-    scanFor(selected.size(), length, writeName, slotOfName, nameOfSlot,
+        ascii = isAscii(name.data(), qsizetype(name.size()));
+    }
+    Names names{selected.size(), length, nullptr, {}, {}};
+    if (ascii && selected.size() > 0) {
+        names.base = selected.bytes().data();
+        names.view = [&selected](qsizetype i) { return selected.uniqueNameBytes(i); };
+    } else {
+        names.write = [&selected](qsizetype i, std::string& bytes) {
+            const std::string_view name = selected.uniqueNameBytes(i);
+            if (isAscii(name.data(), qsizetype(name.size())))
+                bytes.append(name);
+            else
+                appendEncoded(bytes, selected.uniqueName(i));
+        };
+    }
+    scanFor(names, slotOfName, nameOfSlot,
             [&](qsizetype slot, const QString& folder, const QString& prefix, const QByteArray& raw) {
                 if (bySlot.size() == 0)
                     bySlot = LocationTable::empty(static_cast<qsizetype>(nameOfSlot.size()), length);

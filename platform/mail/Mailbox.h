@@ -23,6 +23,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace platform::mail {
@@ -81,16 +82,22 @@ private:
     [[nodiscard]] QString folderPath(const QString& folder) const;
     // The messages of one folder in the order the directories list them.
     [[nodiscard]] QVector<MessageLocation> unsortedMessages(const QString& folder) const;
-    // Lists the folders once for the files of count unique names, each appended
-    // by writeName as a file system spells it (about nameBytes together). Each
-    // distinct name has a slot (slotOfName, one for each name); found gets the
-    // slot, folder, the directory's path and a slash, and the raw file name of each
-    // file found.
-    using NameWriter = std::function<void(qsizetype index, std::string& bytes)>;
+    // Unique names as a file system spells them: count of them, about bytes long
+    // together, each a range of one buffer from base on (view), or, without a
+    // base, appended by write.
+    struct Names {
+        qsizetype count;
+        qsizetype bytes;
+        const char* base;
+        std::function<std::string_view(qsizetype index)> view;
+        std::function<void(qsizetype index, std::string& bytes)> write;
+    };
+    // Lists the folders once for the files of these names. Each distinct name has
+    // a slot (slotOfName, one for each name); found gets the slot, folder, the
+    // directory's path and a slash, and the raw file name of each file found.
     using FoundFile = std::function<void(qsizetype slot, const QString& folder, const QString& prefix,
                                          const QByteArray& raw)>;
-    void scanFor(qsizetype count, qsizetype nameBytes, const NameWriter& writeName,
-                 std::vector<qsizetype>& slotOfName, std::vector<qsizetype>& nameOfSlot,
+    void scanFor(const Names& names, std::vector<qsizetype>& slotOfName, std::vector<qsizetype>& nameOfSlot,
                  const FoundFile& found) const;
 
     QString m_root;

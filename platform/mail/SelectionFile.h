@@ -63,6 +63,8 @@ public:
     // The UTF-8 bytes of a field, valid while this object lives.
     [[nodiscard]] std::string_view uniqueNameBytes(qsizetype index) const { return bytes(index, 0); }
     [[nodiscard]] std::string_view locationBytes(qsizetype index) const { return bytes(index, 1); }
+    // The buffer every field's bytes lie in.
+    [[nodiscard]] std::string_view bytes() const { return {m_bytes.constData(), size_t(m_bytes.size())}; }
     [[nodiscard]] QVector<SelectedMessage> all() const;
 
 private:
