@@ -2,6 +2,7 @@
 
 #include "platform/mail/MailLog.h"
 #include "platform/mail/MaildirSource.h"
+#include "platform/mail/ThunderbirdSource.h"
 
 #include <QDir>
 #include <QFile>
@@ -79,8 +80,10 @@ SelectionScope::SelectionScope() : m_outermost(!t_scoped.active)
 
 SelectionScope::~SelectionScope()
 {
-    if (m_outermost)
+    if (m_outermost) {
         t_scoped = {};
+        forgetFetchedMessages();
+    }
 }
 
 MailState::MailState() : m_directory(defaultDirectory()) {}
@@ -122,7 +125,7 @@ MailboxLookup mailboxOf(const std::optional<SelectionRecord>& record, const QStr
     if (!*source)
         found.problem = QStringLiteral("the selection was made in a kind of mailbox this version cannot read "
                                        "(\"%1\" at %2)").arg(record->sourceKind, record->root);
-    else if (!QFileInfo::exists(record->root))
+    else if (record->sourceKind == QLatin1String(kMaildirSource) && !QFileInfo::exists(record->root))
         found.problem = QStringLiteral("the selection's mailbox %1 no longer exists").arg(record->root);
     else
         found.problem = (*source)->problem();
@@ -165,9 +168,13 @@ MailState::Read MailState::read() const
             record = parseSelection(defaults.readAll());
     }
     if (result.source && record) {
-        result.selected = record->messages.size();
-        result.messages = result.source->resolve(record->messages).found;
+        ResolvedSelection resolved = result.source->resolve(record->messages);
+        result.selected = resolved.found.size() + resolved.gone;
+        result.messages = std::move(resolved.found);
+        if (!resolved.problem.isEmpty())
+            result.mailbox.problem = resolved.problem;
     }
+    result.sourceKind = result.source ? result.source->kind() : record ? record->sourceKind : QString();
     if (t_scoped.active) {
         t_scoped.key = m_directory;
         t_scoped.read = result;

@@ -44,6 +44,7 @@ public:
         std::shared_ptr<MessageSource> source;  // none when mailbox.problem says why
         QVector<MessageLocation> messages;       // the selected messages still there, in order
         qsizetype selected = 0;                  // how many the selection names
+        QString sourceKind;                      // "maildir", "thunderbird"; empty when unknown
         [[nodiscard]] qsizetype gone() const { return selected - messages.size(); }
     };
     [[nodiscard]] Read read() const;

@@ -20,6 +20,7 @@ namespace platform::mail {
 struct ResolvedSelection {
     QVector<MessageLocation> found;
     qsizetype gone = 0;
+    QString problem;  // why the selection cannot be read at all, naming what happened
 };
 
 class MessageSource {
