@@ -148,11 +148,18 @@ function connect() {
     retryMs = Math.min(retryMs * 2, 60000);
   });
   post({ type: "hello", version: 1 });
+  selectedIfShown();
+}
+
+// Thunderbird shows a mail tab: from now on its selection counts.
+function selectedIfShown() {
   currentTab().then((tab) => {
     if (showsMessages(tab)) selected();
   });
 }
 
 browser.mailTabs.onSelectedMessagesChanged.addListener(selected);
+browser.mailTabs.onDisplayedFolderChanged.addListener(selected);
 browser.messageDisplay.onMessageDisplayed.addListener(selected);
+browser.windows.onCreated.addListener(selectedIfShown);
 connect();
