@@ -285,8 +285,10 @@ void ReadAhead::forgetChanged(const QByteArray& events)
         std::memcpy(&event, events.constData() + at, sizeof event);
         const char* name = events.constData() + at + sizeof event;
         at += qsizetype(sizeof(inotify_event) + event.len);
+        // By value: clang refuses to capture a struct with a flexible array member.
+        const int wd = event.wd;
         const auto watched = std::find_if(m_watched.cbegin(), m_watched.cend(),
-                                          [&](const auto& w) { return w.first == event.wd; });
+                                          [wd](const auto& w) { return w.first == wd; });
         const bool all = (event.mask & (IN_Q_OVERFLOW | IN_DELETE_SELF | IN_MOVE_SELF | IN_IGNORED)) != 0
             || watched == m_watched.cend() || event.len == 0;
         const QString path = all ? QString() : watched->second + QLatin1Char('/') + QFile::decodeName(name);
