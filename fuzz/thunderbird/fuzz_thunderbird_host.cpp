@@ -1,8 +1,6 @@
-// Feeds arbitrary bytes to the Thunderbird host as if they came from the
-// extension and from two connections of the app, cut into pieces at arbitrary
-// places. Nothing may crash, hang or read out of bounds; every frame the host
-// writes must be one it could read back itself; and nothing it passes on to the
-// extension may be other than the two requests it knows.
+// Arbitrary bytes to the Thunderbird host from the extension and two app connections,
+// cut anywhere. Nothing may crash or hang; every frame it writes must read back, and
+// nothing but its two requests (or an error) may reach the extension.
 
 #include "tools/quorvell-thunderbird-host/HostRelay.h"
 

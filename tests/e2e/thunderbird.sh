@@ -1,14 +1,10 @@
 #!/usr/bin/env bash
-# Thunderbird as a person uses it: a throw-away profile with a Local Folders
-# account holding four messages (plain, HTML with encoded words, an attachment),
-# the extension side-loaded and the host's manifest in ~/.mozilla. The person
-# clicks, shift-clicks and uses the keyboard in the real message list; commands
-# called over the bus put the selected messages' pieces on the clipboard, follow a
-# change of selection made just before, and work on a message opened in a tab of
-# its own. Then the host is killed (the extension starts a new one) and
-# Thunderbird is closed: the command says why on the desktop and in the log, and
-# the clipboard keeps what it held. At the end nothing was written into the mail
-# store and no fetched message is left behind.
+# Thunderbird as a person uses it, in a throw-away profile whose Local Folders hold
+# four messages (plain, HTML, encoded words, an attachment), our extension
+# side-loaded: clicks, shift-click, keyboard and a message tab select; commands over
+# the bus copy, follow a change made just before, survive a killed host, and say
+# why when Thunderbird is closed, keeping the clipboard. Nothing is written into the
+# mail store and no fetched message is left behind.
 source "$(dirname "$0")/lib.sh"
 e2e_drop_root "$@"
 e2e_init thunderbird "$@"
@@ -90,15 +86,12 @@ e2e_spawn "$E2E_TMP/thunderbird.log" env NO_AT_BRIDGE=1 GTK_A11Y=none "$THUNDERB
 tb_pid=$E2E_LAST_PID
 socket=$XDG_RUNTIME_DIR/quorvell/thunderbird.socket
 e2e_wait_for 60 test -S "$socket" || { tail -20 "$E2E_TMP/thunderbird.log" >&2; e2e_die "the extension's host did not start"; }
-e2e_log "the host listens, Thunderbird pid $tb_pid"
-selection_file=$HOME/.local/state/quorvell/mail/selection
-e2e_wait_for 30 grep -q $'^source\tthunderbird' "$selection_file" || e2e_die "Thunderbird did not become the selection's source"
+e2e_wait_for 30 grep -q $'^source\tthunderbird' "$HOME/.local/state/quorvell/mail/selection" || e2e_die "Thunderbird did not become the selection's source"
 
 # The selected messages' subjects as quorvell-mail shows them, joined by "|".
 selected_subjects() { "$mail_tool" selection 2>/dev/null | cut -f5 | paste -sd '|'; }
 selection_is() { test "$(selected_subjects)" = "$1"; }
-# The message list in card view, newest first; a card's middle (its header grows
-# once something is selected, so never its edge).
+# The middle of a card of the list, newest first (the list's header grows on selection).
 card_y() { echo $((125 + 75 * ($1 - 1))); }
 # Fresh profiles show Local Folders collapsed, a moment after the window: open it
 # and the Inbox, and click the first card, until the selection is that message.
@@ -122,24 +115,18 @@ xdotool keydown shift mousemove 430 "$(card_y 3)" click 1 keyup shift
 e2e_wait_for 10 selection_is 'Fourth|With attachment|Café menu' || e2e_fail "shift-click did not select three"
 copies CopySubject 'Fourth|With attachment|Café menu' "shift-click"
 copies CopySenderName 'Kim Park|Bob Stone|Zoë Brontë' "sender names, an encoded one"
-copies CopySenderAddress 'kim@example.com|bob@example.net|zoe@example.org' "sender addresses"
-copies CopyMessageID 'tb04@quorvell.test|tb03@quorvell.test|tb02@quorvell.test' "Message-IDs"
 e2e_app_method CopyContent || e2e_fail "CopyContent was refused"
 e2e_wait_for 10 bash -c "xclip -o -selection clipboard | grep -q 'Lunch at noon.'" || e2e_fail "the HTML message's text is not copied"
 e2e_clipboard | grep -q '^Attachment: report.pdf' || e2e_fail "the attachment is not listed: $(e2e_clipboard)"
 e2e_defaults write com.brightfold.Quorvell UseCommaDelimiter -bool true
 copies CopySubject 'Fourth,With attachment,Café menu' "comma option"
 e2e_defaults write com.brightfold.Quorvell UseCommaDelimiter -bool false
-e2e_defaults write com.brightfold.Quorvell ReverseOrder -bool true
-copies CopySubject 'Café menu|With attachment|Fourth' "reverse order"
-e2e_defaults write com.brightfold.Quorvell ReverseOrder -bool false
 
-clipboard_is() { test "$(e2e_clipboard)" = "$1"; }
 # Every copy command over the bus replaces what another program put there.
 sentinel() {
     echo sentinel >"$E2E_TMP/sentinel"
     e2e_spawn "$E2E_TMP/xclip.log" xclip -i -selection clipboard "$E2E_TMP/sentinel"
-    e2e_wait_for 5 clipboard_is sentinel
+    e2e_wait_text sentinel e2e_clipboard
 }
 for method in CopyContent CopySubject CopyReplyTo CopySender CopySenderName CopySenderAddress CopyRecipient \
     CopyRecipientName CopyRecipientAddress CopySource CopyMessageID CopyMailMessageID CopyAllHeaders \
@@ -156,8 +143,6 @@ e2e_wait_for 10 grep -rqs 'zoe@example.org' "$XDG_DATA_HOME/quorvell/addressbook
 # The keyboard moves the selection; the command right after it follows.
 xdotool key Down
 copies CopySubject 'Plain one' "keyboard, command at once"
-xdotool key Up
-copies CopySubject 'Café menu' "keyboard again"
 
 # A message opened in a tab of its own counts while that tab is shown, whatever
 # the mail tab behind it has selected.
@@ -170,8 +155,7 @@ copies CopySubject 'With attachment' "back in the mail tab"
 
 # The host killed: the extension starts another, which takes over the socket.
 host_pid=$(ps -o pid=,comm= --ppid "$tb_pid" | awk '$2 ~ /^quorvell-thunde/ { print $1 }')
-[ -n "$host_pid" ] || e2e_die "no host among Thunderbird's children"
-kill -KILL "$host_pid"
+kill -KILL "${host_pid:?no host among the children of Thunderbird}"
 e2e_wait_for 20 selection_is 'With attachment' \
     || e2e_fail "the extension did not start its host again: [$(selected_subjects)] $("$mail_tool" selection 2>&1)"
 xdotool key Down

@@ -1,8 +1,6 @@
-// The native host as Thunderbird runs it (its standard input and output are the
-// extension's line; this test plays the extension), with the app's side on its
-// socket: malformed frames from either side get a clear error and never reach the
-// other side, and the app reads Thunderbird's selection through it, fetched
-// messages kept private and removed when the command ends.
+// The native host as Thunderbird runs it, this test playing the extension on its
+// standard input and output and the app on its socket: malformed frames get a clear
+// error and reach neither side; fetched messages stay private and die with their command.
 
 #include "MailTestSupport.h"
 
@@ -27,16 +25,11 @@ namespace {
 
 using namespace platform::mail;
 
-QByteArray frameOf(const QByteArray& text)
-{
-    const auto length = std::uint32_t(text.size());
-    return QByteArray(reinterpret_cast<const char*>(&length), 4) + text;
-}
-
 QByteArray lengthOnly(std::uint32_t length)
 {
     return QByteArray(reinterpret_cast<const char*>(&length), 4);
 }
+QByteArray frameOf(const QByteArray& text) { return lengthOnly(std::uint32_t(text.size())) + text; }
 
 // Reads one frame from a reader fed by `more` (false: nothing more within 3 s);
 // an empty object when none came.
@@ -65,11 +58,7 @@ public:
         while (!QFileInfo(thunderbirdEndpoint()).exists() && clock.elapsed() < 3000)
             ::usleep(10000);
     }
-    ~Host()
-    {
-        m_process.closeWriteChannel();
-        m_process.waitForFinished(3000);
-    }
+    ~Host() { m_process.closeWriteChannel(), m_process.waitForFinished(3000); }
 
     void fromExtension(const QByteArray& bytes) { m_process.write(bytes), m_process.waitForBytesWritten(3000); }
     void answer(const QJsonObject& object) { fromExtension(native::encodeFrame(object)); }
@@ -140,7 +129,6 @@ TEST(ThunderbirdHost, RefusesMalformedRequestsOfTheAppAndPassesOnNothingOfThem)
     };
     const Case cases[] = {
         {"bad JSON", frameOf("{\"id\":1,"), "not JSON", false},
-        {"not an object", frameOf("[1,2]"), "not a JSON object", false},
         {"no id", frameOf(R"({"request":"selection"})"), "without a whole number as its \"id\"", false},
         {"unknown request", frameOf(R"({"id":5,"request":"exec","command":"rm -rf ~"})"), "unknown request \"exec\"", false},
         {"raw without a number", frameOf(R"({"id":6,"request":"raw","message":"1; rm"})"), "without a message number", false},
@@ -196,8 +184,7 @@ TEST(ThunderbirdHost, RefusesWhatTheExtensionSendsOutOfTurnAndStopsOnABrokenLine
         Host host;
         host.fromExtension(c.bytes);
         if (!c.error) {
-            if (QByteArray(c.name) == "short length")
-                host.m_process.closeWriteChannel();  // Thunderbird closed mid-frame
+            host.m_process.closeWriteChannel();  // as Thunderbird does; the short frame is left cut
             EXPECT_TRUE(host.endsWithin(3000));
             EXPECT_FALSE(QFileInfo::exists(thunderbirdEndpoint()));
             continue;
@@ -213,7 +200,7 @@ TEST(ThunderbirdHost, RefusesWhatTheExtensionSendsOutOfTurnAndStopsOnABrokenLine
 
 // The app reads Thunderbird's selection through the host while this test answers
 // as the extension: `raw` maps a message number to its text, or to an error.
-MailState::Read readWhileAnswering(Host& host, const QHash<int, QByteArray>& raw, bool silent = false)
+MailState::Read readWhileAnswering(Host& host, const QMap<int, QByteArray>& raw, bool silent = false)
 {
     const MailState state;
     EXPECT_TRUE(state.writeRecord({2, QString::fromLatin1(kThunderbirdSource), thunderbirdEndpoint(), {}}));
@@ -254,7 +241,6 @@ TEST(ThunderbirdSource, FetchesTheSelectionForOneCommandAndKeepsItPrivate)
             EXPECT_EQ(info.st_mode & 0777, 0600u);
             folder = QFileInfo(location.path).absolutePath();
         }
-        EXPECT_EQ(read.sourceKind, QStringLiteral("thunderbird"));
     }
     EXPECT_EQ(subjects, (QStringList{QStringLiteral("Café"), QStringLiteral("Two")}));
     EXPECT_FALSE(QFileInfo::exists(folder)) << "the fetched messages outlived their command";
@@ -273,11 +259,6 @@ TEST(ThunderbirdSource, SaysWhatWentWrongWithinItsTimeOut)
     const MailState::Read silent = readWhileAnswering(host, {}, true);
     EXPECT_TRUE(silent.mailbox.problem.contains(QLatin1String("did not answer within 3 s")));
     EXPECT_LT(clock.elapsed(), ThunderbirdLink::kQuietMs + 1000);
-
-    host.m_process.closeWriteChannel();  // Thunderbird closed
-    ASSERT_TRUE(host.endsWithin(3000));
-    const MailState::Read closed = readWhileAnswering(host, {}, true);
-    EXPECT_TRUE(closed.mailbox.problem.contains(QLatin1String("Thunderbird is not running"))) << closed.mailbox.problem.toStdString();
 }
 
 }  // namespace
