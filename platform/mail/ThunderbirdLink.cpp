@@ -60,7 +60,8 @@ bool ThunderbirdLink::open()
     std::memcpy(address.sun_path, path.constData(), size_t(path.size()));
     m_socket = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
     if (m_socket < 0 || ::connect(m_socket, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
-        m_error = QStringLiteral("Thunderbird is not running with the Quorvell extension (nothing answers at %1)")
+        m_error = QStringLiteral("Thunderbird is not running with the Quorvell extension, or its helper "
+                                 "stopped (nothing answers at %1)")
                       .arg(m_endpoint);
         return false;
     }
