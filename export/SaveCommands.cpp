@@ -3,6 +3,7 @@
 #include "export/SystemSettings.h"
 #include "platform/desktop/Log.h"
 #include "platform/desktop/widgets/FrontProcess.h"
+#include "platform/mail/MailState.h"
 #include "scripting/CommandFeedback.h"
 #include "scripting/ScriptRunner.h"
 
@@ -148,6 +149,9 @@ std::optional<QString> runSaveCommand(Command command, const SaveCommandSeams& s
 
 void runSaveCommand(Command command)
 {
+    // The check and the script read the selection once; what was fetched for it
+    // (from Thunderbird) goes when the command ends.
+    const platform::mail::SelectionScope oneRead;
     (void)runSaveCommand(command, desktopSaveCommandSeams());
 }
 

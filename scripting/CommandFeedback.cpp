@@ -24,7 +24,9 @@ bool selectionReady()
 {
     const platform::mail::MailState::Read read = platform::mail::MailState().read();
     if (!read.mailbox.problem.isEmpty()) {
-        tellPerson(QStringLiteral("No mailbox"), read.mailbox.problem);
+        tellPerson(read.sourceKind == QLatin1String("thunderbird") ? QStringLiteral("Thunderbird's selection cannot be read")
+                                                                    : QStringLiteral("No mailbox"),
+                   read.mailbox.problem);
         return false;
     }
     if (read.selected == 0) {

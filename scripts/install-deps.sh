@@ -18,6 +18,8 @@ packages=(
   xvfb xauth trayer xdotool xclip x11-utils imagemagick poppler-utils mblaze khard notmuch neomutt aerc tmux
   # tests of the bus tray and of Wayland (a headless compositor and its clipboard tools)
   haskell-status-notifier-item-utils sway wl-clipboard util-linux
+  # the end-to-end test with a real Thunderbird and our extension in it
+  thunderbird
   # the Debian package: its build, its checks, and what it recommends (so that
   # installing it needs no download)
   dpkg-dev debhelper lintian appstream desktop-file-utils man-db xdg-utils

@@ -2,6 +2,7 @@
 
 #include "platform/mail/MailLog.h"
 #include "platform/mail/MaildirSource.h"
+#include "platform/mail/ThunderbirdSource.h"
 
 #include <QDir>
 #include <QFile>
@@ -79,8 +80,10 @@ SelectionScope::SelectionScope() : m_outermost(!t_scoped.active)
 
 SelectionScope::~SelectionScope()
 {
-    if (m_outermost)
+    if (m_outermost) {
         t_scoped = {};
+        forgetFetchedMessages();
+    }
 }
 
 MailState::MailState() : m_directory(defaultDirectory()) {}
@@ -124,7 +127,7 @@ MailboxLookup mailboxOf(const QString& sourceKind, const QString& root, const QS
     if (!*source)
         found.problem = QStringLiteral("the selection was made in a kind of mailbox this version cannot read "
                                        "(\"%1\" at %2)").arg(sourceKind, root);
-    else if (!QFileInfo::exists(root))
+    else if (sourceKind == QLatin1String(kMaildirSource) && !QFileInfo::exists(root))
         found.problem = QStringLiteral("the selection's mailbox %1 no longer exists").arg(root);
     else
         found.problem = (*source)->problem();
@@ -172,11 +175,14 @@ MailState::Read MailState::read() const
             record = CompactSelection::parse(defaults.readAll());
     }
     if (result.source && record) {
-        result.selected = record->messages.size();
         ResolvedSelection resolved = result.source->resolve(record->messages);
         result.messages = resolved.table ? std::move(resolved.table)
                                          : std::make_shared<const LocationTable>(resolved.found);
+        result.selected = result.messages->size() + resolved.gone;
+        if (!resolved.problem.isEmpty())
+            result.mailbox.problem = resolved.problem;
     }
+    result.sourceKind = result.source ? result.source->kind() : record ? record->sourceKind : QString();
     if (t_scoped.active) {
         t_scoped.key = m_directory;
         t_scoped.read = result;

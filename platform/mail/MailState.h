@@ -46,6 +46,7 @@ public:
         // The selected messages still there, in order; never null.
         std::shared_ptr<const LocationTable> messages = std::make_shared<const LocationTable>();
         qsizetype selected = 0;                  // how many the selection names
+        QString sourceKind;                      // "maildir", "thunderbird"; empty when unknown
         [[nodiscard]] qsizetype gone() const { return selected - messages->size(); }
     };
     [[nodiscard]] Read read() const;

@@ -2,6 +2,7 @@
 
 #include "platform/mail/MailLog.h"
 #include "platform/mail/MessageIdIndex.h"
+#include "platform/mail/ThunderbirdSource.h"
 
 #include <QFileInfo>
 #include <QSet>
@@ -14,6 +15,8 @@ std::shared_ptr<MessageSource> openSource(const QString& kind, const QString& ro
 {
     if (kind == QLatin1String(kMaildirSource))
         return std::make_shared<MaildirSource>(Mailbox(root), stateDirectory);
+    if (kind == QLatin1String(kThunderbirdSource))
+        return std::make_shared<ThunderbirdSource>(root);
     return nullptr;
 }
 

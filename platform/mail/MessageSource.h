@@ -21,6 +21,7 @@ namespace platform::mail {
 struct ResolvedSelection {
     QVector<MessageLocation> found;
     qsizetype gone = 0;
+    QString problem;  // why the selection cannot be read at all, naming what happened
     // The same found messages as a table, when the source built one instead.
     std::shared_ptr<const LocationTable> table;
 };

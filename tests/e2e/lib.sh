@@ -240,6 +240,8 @@ e2e_drop_root() {
     mkdir -p "$stage/build/tools" "$stage/e2e"
     cp "$stage"/prefix/bin/quorvell-* "$stage/build/tools/"
     cp "$E2E_LIB_DIR/lib.sh" "$0" "$stage/e2e/"
+    mkdir -p "$stage/build/tests/e2e"
+    cp "$QUORVELL_BINARY_DIR"/tests/e2e/e2e-* "$stage/build/tests/e2e/" 2>/dev/null || true
     chown -R 65534:65534 "$stage/build"
     setpriv --reuid=65534 --regid=65534 --clear-groups \
         env QUORVELL_BINARY_DIR="$stage/build" QUORVELL_APP="$stage/prefix/bin/quorvell" TMPDIR=/tmp \

@@ -38,6 +38,10 @@ lintian --fail-on error,warning "$deb" >"$work/lintian" 2>&1 || fail "lintian: $
 # No autostart entry, and no script run at install or removal that could reach a home.
 dpkg-deb -c "$deb" | awk '{ sub(/^\./, "", $6); sub(/\/$/, "", $6); if ($6 != "") print $6 }' >"$work/contents"
 ! grep -q '^/etc/xdg/autostart' "$work/contents" || fail "the package starts the app at login"
+manifest=/usr/lib/mozilla/native-messaging-hosts/com.brightfold.quorvell.json
+for path in "$manifest" "/usr/share/mozilla/extensions/{3550f703-e582-4d05-9a08-453d09bdfdc6}/quorvell@brightfold.com.xpi"; do
+    grep -qxF "$path" "$work/contents" || fail "the package lacks $path"
+done
 dpkg-deb -e "$deb" "$work/control"
 for script in preinst postinst prerm postrm; do
     [ ! -e "$work/control/$script" ] || fail "the package has a $script script"
@@ -46,6 +50,7 @@ done
 while IFS= read -r path; do [ ! -d "$path" ] || echo "$path"; done <"$work/contents" >"$work/dirs-before"
 apt install "$deb" || { cat "$work/apt.log" >&2; exit 1; }
 desktop-file-validate /usr/share/applications/quorvell.desktop >&2 || fail "desktop-file-validate"
+[ -x "$(sed -n 's/^ *"path": "\(.*\)",$/\1/p' "$manifest")" ] || fail "$manifest names no installed host"
 appstreamcli validate --no-net /usr/share/metainfo/com.brightfold.Quorvell.metainfo.xml >&2 || fail "appstreamcli validate"
 for page in quorvell quorvell-mail quorvell-script quorvell-defaults; do
     [ "$(man -w "$page")" = "/usr/share/man/man1/$page.1.gz" ] || fail "man -w $page"

@@ -27,6 +27,7 @@
 #include "SelectResult.h"
 
 #include "platform/mail/MailState.h"
+#include "platform/mail/ThunderbirdSource.h"
 #include "platform/mail/Mailbox.h"
 
 #include <QCoreApplication>
@@ -123,7 +124,10 @@ int showSelection(const MailState& state)
     const MailState::Read read = state.read();
     if (!read.mailbox.problem.isEmpty())
         return fail(read.mailbox.problem);
-    sayWhichMailbox(read.mailbox);
+    if (read.sourceKind == QLatin1String(platform::mail::kThunderbirdSource))
+        note(QStringLiteral("the selection in Thunderbird (select with quorvell-mail to use a Maildir again)"));
+    else
+        sayWhichMailbox(read.mailbox);
     printMessages(state, read.messages->all());
     if (read.gone() > 0)
         note(QStringLiteral("%1 of %2 selected messages %3 no longer in the mailbox")
