@@ -3,11 +3,22 @@
 #include "platform/mail/MessageObject.h"
 #include "platform/mail/ReadAhead.h"
 
+#include <sched.h>
+
 namespace platform::mail {
 namespace {
 
 // Fewer messages than this are read faster than a thread starts.
 constexpr std::size_t kReadAheadFrom = 16;
+
+// Whether this process may run on a second core: on one, a reader only takes
+// turns with the loop it should run beside.
+bool hasSecondCore()
+{
+    cpu_set_t cpus;
+    CPU_ZERO(&cpus);
+    return ::sched_getaffinity(0, sizeof cpus, &cpus) != 0 || CPU_COUNT(&cpus) > 1;
+}
 
 }  // namespace
 
@@ -17,7 +28,7 @@ MessageList::MessageList(const QVector<MessageLocation>& locations)
 }
 
 MessageList::MessageList(std::shared_ptr<const LocationTable> table)
-    : m_table(std::move(table)), m_ids(std::make_shared<MessageIds>(m_table))
+    : m_table(std::move(table)), m_ids(std::make_shared<MessageIds>(m_table)), m_readAhead(hasSecondCore())
 {
 }
 
@@ -38,7 +49,7 @@ std::shared_ptr<MailMessage> MessageList::message(std::size_t index) const
             return message;
     }
     auto message = std::make_shared<MailMessage>(m_table->at(static_cast<qsizetype>(index)));
-    if (size() >= kReadAheadFrom) {
+    if (size() >= kReadAheadFrom && m_readAhead) {
         if (!m_reader) {
             m_reader = std::make_shared<ReadAhead>(
                 m_table->size(), [table = m_table](qsizetype i) { return table->path(i); });

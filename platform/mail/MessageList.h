@@ -4,7 +4,8 @@
 // over 10,000 messages so holds the table and the message it is on; the few
 // messages read last are kept, so reading several properties of one message, or
 // an item twice, reads its file once. Lists of 16 messages or more get a reader
-// ahead of the loop on the second core (ReadAhead.h), started at the first read.
+// ahead of the loop on the second core (ReadAhead.h), started at the first read,
+// when the process may run on a second core.
 
 #include "platform/applescript/List.h"
 #include "platform/mail/LocationTable.h"
@@ -34,6 +35,7 @@ private:
     std::shared_ptr<MessageIds> m_ids;
     // Made at the first read; items are read on the script's thread only.
     mutable std::shared_ptr<ReadAhead> m_reader;
+    bool m_readAhead;  // whether there is a second core to read on
     mutable std::array<std::pair<std::size_t, std::shared_ptr<MailMessage>>, 4> m_recent;
     mutable std::size_t m_nextRecent = 0;
 };
