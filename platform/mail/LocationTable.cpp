@@ -66,7 +66,6 @@ LocationTable::Entry LocationTable::compact(const MessageLocation& location)
                     : location.flags.isEmpty())
         && QString::fromUtf8(bytes) == fileName && QString::fromUtf8(name) == location.uniqueName
         && bytes.size() <= std::numeric_limits<std::uint16_t>::max()
-        && m_names.size() + bytes.size() <= std::numeric_limits<std::uint32_t>::max()
         && m_names.size() + bytes.size() < std::numeric_limits<int>::max();
     const std::uint16_t directory = whole ? directoryOf(location.folder, location.path.left(slash + 1)) : kOdd;
     if (directory == kOdd) {

@@ -107,9 +107,9 @@ int main(int argc, char** argv)
         std::fputs(text.toUtf8().constData(), stderr);
         return 1;
     }
-    if (const QByteArray* utf8 = outcome.value->utf8Form()) {
+    if (const QByteArray* bytes = outcome.value->utf8Form()) {
         // Text the run kept as UTF-8 is written as it is, not widened and narrowed again.
-        std::fwrite(utf8->constData(), 1, static_cast<size_t>(utf8->size()), stdout);
+        std::fwrite(bytes->constData(), 1, static_cast<size_t>(bytes->size()), stdout);
         std::fputc('\n', stdout);
     } else if (!outcome.value->isMissing()) {
         QByteArray out = platform::applescript::readableForm(*outcome.value).toUtf8();
