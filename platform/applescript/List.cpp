@@ -151,12 +151,6 @@ void List::insert(std::size_t index, Value item)
     items.insert(items.begin() + static_cast<std::ptrdiff_t>(index), std::move(item));
 }
 
-void List::erase(std::size_t from, std::size_t to)
-{
-    std::vector<Value>& items = values();
-    items.erase(items.begin() + static_cast<std::ptrdiff_t>(from), items.begin() + static_cast<std::ptrdiff_t>(to));
-}
-
 std::vector<Value>& List::values()
 {
     if (m_form == Form::Values)

@@ -102,8 +102,6 @@ public:
     void append(const List& items);
     void set(std::size_t index, Value item);
     void insert(std::size_t index, Value item);
-    // Removes the items in [from, to).
-    void erase(std::size_t from, std::size_t to);
 
     // The items last to first, in the same form: a list made on demand stays so.
     [[nodiscard]] List reversed() const;

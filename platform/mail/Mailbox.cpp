@@ -445,15 +445,15 @@ LocationTable Mailbox::locate(const SelectedMessages& selected) const
     std::vector<qsizetype> slotOfName;
     std::vector<qsizetype> nameOfSlot;
     LocationTable bySlot;
-    qsizetype length = 0;  // of the names, and room for ":2," and a few flags each
-    for (qsizetype i = 0; i < selected.size(); ++i)
-        length += qsizetype(selected.uniqueNameBytes(i).size()) + 6;
-    // Names of ASCII are spelt as the file system spells them: then the table
+    // The names' length, with room for ":2," and a few flags each; and whether
+    // they are all ASCII, spelt as the file system spells them: then the table
     // looks them up where the selection holds them, with no copy.
+    qsizetype length = 0;
     bool ascii = true;
-    for (qsizetype i = 0; i < selected.size() && ascii; ++i) {
+    for (qsizetype i = 0; i < selected.size(); ++i) {
         const std::string_view name = selected.uniqueNameBytes(i);
-        ascii = isAscii(name.data(), qsizetype(name.size()));
+        length += qsizetype(name.size()) + 6;
+        ascii = ascii && isAscii(name.data(), qsizetype(name.size()));
     }
     Names names{selected.size(), length, nullptr, {}, {}};
     if (ascii && selected.size() > 0) {

@@ -69,7 +69,7 @@ constexpr PropertyRow kMessageProperties[] = {
 qint64 MessageIds::idOf(const QString& uniqueName)
 {
     if (!m_ids)
-        m_ids = MailState().ids(m_table ? m_table->uniqueNames() : m_names);
+        m_ids = MailState().ids(m_table->uniqueNames());
     return m_ids->value(uniqueName);
 }
 

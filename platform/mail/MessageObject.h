@@ -20,7 +20,6 @@
 #include "platform/mail/MailMessage.h"
 
 #include <QHash>
-#include <QStringList>
 
 #include <memory>
 #include <optional>
@@ -30,13 +29,11 @@ namespace platform::mail {
 // The ids of a batch of messages, assigned together at the first ask.
 class MessageIds {
 public:
-    explicit MessageIds(QStringList uniqueNames) : m_names(std::move(uniqueNames)) { }
     explicit MessageIds(std::shared_ptr<const LocationTable> table) : m_table(std::move(table)) { }
     [[nodiscard]] qint64 idOf(const QString& uniqueName);
 
 private:
-    QStringList m_names;
-    std::shared_ptr<const LocationTable> m_table;  // the names, when not given as a list
+    std::shared_ptr<const LocationTable> m_table;  // the messages, whose names are asked once
     std::optional<QHash<QString, qint64>> m_ids;
 };
 

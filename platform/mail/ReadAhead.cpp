@@ -224,11 +224,6 @@ QByteArray ReadAhead::readSourceAt(int directory, const QByteArray& path)
     return source;
 }
 
-ReadAhead::ReadAhead(QStringList paths)
-    : ReadAhead(paths.size(), [paths](qsizetype index) { return paths.at(index); })
-{
-}
-
 ReadAhead::ReadAhead(qsizetype count, std::function<QString(qsizetype)> pathOf)
     : m_count(count),
       m_pathOf(std::move(pathOf)),

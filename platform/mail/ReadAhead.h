@@ -20,7 +20,7 @@
 // filling the memory; a header block is read up to 4 MB at most.
 
 #include <QByteArray>
-#include <QStringList>
+#include <QString>
 
 #include <condition_variable>
 #include <functional>
@@ -35,7 +35,6 @@ class ReadAhead {
 public:
     enum class Part { Header, Source };
 
-    explicit ReadAhead(QStringList paths);
     // The messages by their count and a function giving the path of each, which
     // both threads call.
     ReadAhead(qsizetype count, std::function<QString(qsizetype)> pathOf);

@@ -68,7 +68,7 @@ TEST(ReadAhead, HandsOverWhatIsOnDiskWhenFilesChangeMidLoop)
         paths << env.addMessage({}, name + QStringLiteral(":2,"), "Subject: s" + QByteArray::number(i) + "\n\nb\n");
         messages.push_back(std::make_unique<MailMessage>(platform::mail::MessageLocation{QStringLiteral("INBOX"), name, paths.last(), {}}));
     }
-    const auto reader = std::make_shared<ReadAhead>(paths);
+    const auto reader = std::make_shared<ReadAhead>(paths.size(), [paths](qsizetype i) { return paths.at(i); });
     for (int i = 0; i < 60; ++i)
         messages.at(size_t(i))->setReadAhead(reader, i);
 
